@@ -1,0 +1,139 @@
+#include "results/result_files.h"
+
+#include "results/output_file.h"
+#include "results/ranking.h"
+#include "run/number_format.h"
+#include "wavelet/synthesis.h"
+
+namespace {
+
+bool reportUnwritable(const char* name, std::FILE* console) {
+    std::fprintf(console, "\n\n Error: cannot write %s \n\n", name);
+    return false;
+}
+
+bool openOrReport(OutputFile& file, const char* name, std::FILE* console) {
+    return openOutputFile(file, name) || reportUnwritable(name, console);
+}
+
+bool commitOrReport(OutputFile& file, std::FILE* console) {
+    return commitOutputFile(file) || reportUnwritable(file.name.c_str(), console);
+}
+
+// Above 10000 samples per second "%12.5f" repeats times, so the time column
+// then carries eight decimals.
+const char* timeFormat(double timeStep) {
+    return 1.0 / timeStep > 10000.0 ? "%12.8f" : "%12.5f";
+}
+
+bool writeRankingFiles(RunState& state, int n, std::FILE* console) {
+    OutputFile sortedLists, ranks, wavelets;
+    if (!openOrReport(sortedLists, "rank_d.out", console)) return false;
+    if (!openOrReport(ranks, "rank.out", console)) {
+        discardOutputFile(sortedLists);
+        return false;
+    }
+    if (!openOrReport(wavelets, "wavelet.out", console)) {
+        discardOutputFile(sortedLists);
+        discardOutputFile(ranks);
+        return false;
+    }
+    const RunParameters& p = state.parameters;
+    rankTrials(state.ranking, n, p.zpa, p.units, state.grid, state.wavelets,
+               RankingFiles{sortedLists.stream, ranks.stream, wavelets.stream});
+    const bool sortedOk = commitOrReport(sortedLists, console);
+    const bool ranksOk = sortedOk && commitOrReport(ranks, console);
+    const bool waveletsOk = ranksOk && commitOrReport(wavelets, console);
+    if (!sortedOk) discardOutputFile(ranks);
+    if (!ranksOk) discardOutputFile(wavelets);
+    return waveletsOk;
+}
+
+}  // namespace
+
+double outputSampleRate(double runRate) {
+    if (runRate <= 100.0) return runRate;
+    if (runRate <= 500.0) return 500.0;
+    if (runRate <= 1000.0) return 1000.0;
+    if (runRate <= 5000.0) return 5000.0;
+    if (runRate <= 10000.0) return 10000.0;
+    return runRate;
+}
+
+bool writeAccelFile(RunState& state, std::FILE* console) {
+    OutputFile file;
+    if (!openOrReport(file, "accel.out", console)) return false;
+    RunParameters& p = state.parameters;
+    const double rate = outputSampleRate(1.0 / p.timeStep);
+    p.timeStep = 1.0 / rate;
+    double count = p.duration / p.timeStep;
+    // The stores hold five times the run's own limit, which no output rate
+    // exceeds; the bound only guards the store.
+    if (!(count < static_cast<double>(sampleCapacity - 1))) count = static_cast<double>(sampleCapacity - 1);
+    p.sampleCount = static_cast<int>(count);
+
+    const std::string lineFormat = std::string(timeFormat(p.timeStep)) + " \t %12.4f \n";
+    const int optimum = state.ranking.optimumCase;
+    double* sample = state.workspace.history.sample;
+    for (int i = 0; i < p.sampleCount; ++i) {
+        const double t = static_cast<double>(i) * p.timeStep;
+        const double a = waveletSum(state.wavelets, optimum, state.grid, t);
+        std::fprintf(file.stream, lineFormat.c_str(), t, a);
+        sample[i] = a;
+    }
+    return commitOrReport(file, console);
+}
+
+bool writeMotionFiles(RunState& state, std::FILE* console) {
+    const RunParameters& p = state.parameters;
+    const int nt = p.sampleCount;
+    const double dt = p.timeStep;
+    double* velocity = state.workspace.velocity.value;
+    integrateVelocity(state.workspace.history.sample, nt, dt, velocity);
+    integrateDisplacement(velocity, nt, dt, state.outputDisplacement);
+
+    const std::string lineFormat = std::string(timeFormat(dt)) + " %12.4f \n";
+    const double* series[2] = {velocity, state.outputDisplacement};
+    const double factor[2] = {velocityFactor(p.units), displacementFactor(p.units)};
+    const char* name[2] = {"velox.out", "disp.out"};
+    for (int s = 0; s < 2; ++s) {
+        OutputFile file;
+        if (!openOrReport(file, name[s], console)) return false;
+        for (int i = 0; i <= nt; ++i) {
+            std::fprintf(file.stream, lineFormat.c_str(), static_cast<double>(i) * dt, series[s][i] * factor[s]);
+        }
+        if (!commitOrReport(file, console)) return false;
+    }
+    return true;
+}
+
+bool writeSrsFile(const RunState& state, std::FILE* console) {
+    OutputFile file;
+    if (!openOrReport(file, "srs.out", console)) return false;
+    const ResponseSpectrum& spectrum = state.workspace.spectrum;
+    for (int j = 0; j < state.grid.count; ++j) {
+        std::fprintf(file.stream, "%12.3f \t %s \t %s\n", state.grid.frequency[j],
+                     formatExponent(spectrum.positivePeak[j], 12, 5).c_str(),
+                     formatExponent(spectrum.negativePeak[j], 12, 5).c_str());
+    }
+    return commitOrReport(file, console);
+}
+
+bool writeResults(RunState& state, int n, std::FILE* console) {
+    if (!writeRankingFiles(state, n, console)) return false;
+
+    TrialRanking& ranking = state.ranking;
+    const int optimum = ranking.optimumCase;
+    std::fprintf(console, "\n\n Optimum case = %ld \n", static_cast<long>(optimum));
+    std::fprintf(console, "\n   Peak Accel = %12.3f G  \n\n",
+                 ranking.working[accelMeasure][ranking.rank[accelMeasure][optimum]]);
+
+    RunParameters& p = state.parameters;
+    synthesizeTrial(state.wavelets, optimum, state.grid, p.timeStep, p.sampleCount, p.zpa, state.workspace.history);
+    if (!writeAccelFile(state, console)) return false;
+    if (!writeMotionFiles(state, console)) return false;
+    state.bank = computeFilterBank(state.grid, p.dampingRatio, p.timeStep);
+    computeResponseSpectrum(state.workspace.history.sample, p.sampleCount, state.grid, state.bank, p.timeStep,
+                            state.workspace.spectrum);
+    return writeSrsFile(state, console);
+}

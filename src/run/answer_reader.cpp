@@ -1,0 +1,55 @@
+#include "run/answer_reader.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+TokenStatus readToken(AnswerReader& reader, std::string& token) {
+    token.clear();
+    int c = std::getc(reader.input);
+    while (c != EOF && std::isspace(c)) c = std::getc(reader.input);
+    if (c == EOF) return TokenStatus::endOfInput;
+    bool tooLong = false;
+    while (c != EOF && !std::isspace(c)) {
+        if (token.size() < maxTokenLength) {
+            token.push_back(static_cast<char>(c));
+        } else {
+            tooLong = true;
+        }
+        c = std::getc(reader.input);
+    }
+    // The delimiter that ended the token is left consumed, as a scanf would
+    // leave it for the next conversion to skip.
+    return tooLong ? TokenStatus::tooLong : TokenStatus::ok;
+}
+
+bool parseDoubleToken(const std::string& token, double& value) {
+    if (token.empty()) return false;
+    char* end = nullptr;
+    const double parsed = std::strtod(token.c_str(), &end);
+    if (end != token.c_str() + token.size() || !std::isfinite(parsed)) return false;
+    value = parsed;
+    return true;
+}
+
+bool parseIntegerToken(const std::string& token, std::int32_t& value) {
+    if (token.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long long parsed = std::strtoll(token.c_str(), &end, 10);
+    if (end != token.c_str() + token.size() || errno == ERANGE) return false;
+    if (parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    value = static_cast<std::int32_t>(parsed);
+    return true;
+}
+
+bool readDoubleAnswer(AnswerReader& reader, double& value) {
+    std::string token;
+    return readToken(reader, token) == TokenStatus::ok && parseDoubleToken(token, value);
+}
+
+bool readIntegerAnswer(AnswerReader& reader, std::int32_t& value) {
+    std::string token;
+    return readToken(reader, token) == TokenStatus::ok && parseIntegerToken(token, value);
+}

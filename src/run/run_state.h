@@ -1,0 +1,35 @@
+#pragma once
+
+#include "results/motion.h"
+#include "results/ranking.h"
+#include "run/constants.h"
+#include "run/random_source.h"
+#include "run/run_parameters.h"
+#include "run/trial_summary.h"
+#include "spec/spec_table.h"
+#include "srs/filter_bank.h"
+#include "srs/response_spectrum.h"
+#include "wavelet/wavelet_table.h"
+
+// The stores one trial works in: its history, spectrum and velocity. The run
+// state holds one; every further worker thread has its own.
+struct TrialWorkspace {
+    TimeHistory history;
+    ResponseSpectrum spectrum;
+    VelocityHistory velocity;
+};
+
+// Everything a run keeps, zeroed at start and never resized.
+struct RunState {
+    RunParameters parameters;
+    SpecTable spec;
+    FrequencyGrid grid;
+    RandomSource random;
+    SrsFilterBank bank;
+    WaveletTable wavelets;
+    TrialWorkspace workspace;
+    TrialSummary summary[maxTrials];
+    TrialRanking ranking;
+    // Displacement of the optimum's record, for disp.out only.
+    double outputDisplacement[sampleCapacity];
+};

@@ -1,0 +1,177 @@
+#include "run/trial_loop.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "results/result_files.h"
+#include "run/number_format.h"
+#include "run/parallel_trials.h"
+#include "srs/response_spectrum.h"
+#include "wavelet/strategies.h"
+#include "wavelet/synthesis.h"
+
+namespace {
+
+constexpr int maxPasses = 44;
+constexpr int checkpointInterval = 1000;
+
+const char* const unitsLine[3] = {
+    "\n           (G)         (in/sec)     (in)       \n",
+    "\n           (G)         (m/sec)      (mm)       \n",
+    "\n           (m/sec^2)   (m/sec)      (mm)       \n",
+};
+
+void writeHeader(UnitSystem units, std::FILE* out) {
+    std::fputs("\n           Peak        Peak         Peak         ", out);
+    std::fputs("\n Trial     Accel       Vel          Disp      T.Error      I.Error", out);
+    std::fputs(unitsLine[units - 1], out);
+}
+
+void printClosingList(UnitSystem units, std::FILE* console) {
+    const bool si = units == 3;
+    std::fputs("\n\n Output files for Optimum Case: \n", console);
+    std::fputs(si ? "\n     accel.out - acceleration time history: time(sec)  accel(m/sec^2) \n"
+                  : "\n     accel.out - acceleration time history: time(sec)  accel(G) \n",
+               console);
+    std::fputs(units == 1 ? "\n     velox.out - velocity time history:     time(sec)  vel(in/sec) \n"
+                          : "\n     velox.out - velocity time history:     time(sec)  vel(m/sec) \n",
+               console);
+    std::fputs(units == 1 ? "\n      disp.out - displacement time history: time(sec)  disp(in) \n"
+                          : "\n      disp.out - displacement time history: time(sec)  disp(mm) \n",
+               console);
+    std::fputs(si ? "\n      srs.out  - shock response spectra:  fn(Hz)  pos SRS(m/sec^2)   neg SRS(m/sec^2) "
+                  : "\n      srs.out  - shock response spectra:  fn(Hz)  pos SRS(G)   neg SRS(G) ",
+               console);
+    std::fputs("\n\n wavelet.out  - wavelet table. ", console);
+}
+
+int chooseStrategy(int phase, double d) {
+    if (phase == 1) return d <= 0.5 ? 1 : 2;
+    if (phase == 2) return 3;
+    if (d <= 0.05) return 1;
+    if (d <= 0.1) return 2;
+    if (d <= 0.9) return 3;
+    return 4;
+}
+
+void copySummariesToRanking(RunState& state) {
+    TrialRanking& ranking = state.ranking;
+    for (int t = 0; t < state.parameters.trialCount; ++t) {
+        const TrialSummary& s = state.summary[t];
+        ranking.working[accelMeasure][t] = s.peakAccel;
+        ranking.working[velMeasure][t] = s.peakVel;
+        ranking.working[dispMeasure][t] = s.peakDisp;
+        ranking.working[errorMeasure][t] = s.totalError;
+        ranking.working[irrorMeasure][t] = s.largestError;
+    }
+}
+
+// The trial after which the next intermediate output runs, or the last trial.
+// Outputs follow every 1000th trial while at least 7 trials remain after it.
+int lastTrialOfBatch(int first, int trialCount) {
+    const int checkpoint = (first / checkpointInterval + 1) * checkpointInterval - 1;
+    if (checkpoint < trialCount - 7) return checkpoint;
+    return trialCount - 1;
+}
+
+}  // namespace
+
+int drawTrial(RunState& state, int t) {
+    const RunParameters& p = state.parameters;
+    skipDraws(state.random, static_cast<long long>(p.skipCount) - 1);
+    const double d = nextUniform(state.random);
+    const int strategy = chooseStrategy(t % 3 + 1, d);
+    switch (strategy) {
+        case 1:
+            drawIndependentWavelets(state.random, state.wavelets, t, state.grid, p.duration);
+            break;
+        case 2:
+            drawCommonCountWavelets(state.random, state.wavelets, t, state.grid, p.duration);
+            break;
+        case 3:
+            drawChainedRandomWavelets(state.random, state.wavelets, t, state.grid, p.duration);
+            break;
+        default:
+            drawChainedSpecWavelets(state.random, state.wavelets, t, state.grid, p.duration);
+            break;
+    }
+    return strategy;
+}
+
+TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
+                          const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics) {
+    const double dt = parameters.timeStep;
+    const int nt = parameters.sampleCount;
+    synthesizeTrial(wavelets, t, grid, dt, nt, parameters.zpa, workspace.history);
+
+    TrialResult result;
+    result.passCount = maxPasses;
+    SpectrumError error;
+    double previousTotal = 0.0;
+    for (int p = 0; p < maxPasses; ++p) {
+        computeResponseSpectrum(workspace.history.sample, nt, grid, bank, dt, workspace.spectrum);
+        correctAmplitudes(wavelets, t, grid, workspace.spectrum);
+        synthesizeTrial(wavelets, t, grid, dt, nt, parameters.zpa, workspace.history);
+        error = computeSpectrumError(grid, workspace.spectrum, diagnostics);
+        if (p > 6 && error.totalError > previousTotal) {
+            result.passCount = p;
+            break;
+        }
+        previousTotal = error.totalError;
+    }
+    const PeakMeasures peaks = measureMotion(workspace.history.sample, nt, dt, parameters.units, workspace.velocity);
+    result.summary.peakAccel = std::fabs(peaks.peakAccel);
+    result.summary.peakVel = std::fabs(peaks.peakVel);
+    result.summary.peakDisp = std::fabs(peaks.peakDisp);
+    result.summary.totalError = std::fabs(error.totalError);
+    result.summary.largestError = std::fabs(error.largestError);
+    return result;
+}
+
+bool runTrials(RunState& state, std::FILE* console, int threadCount) {
+    RunParameters& p = state.parameters;
+    state.bank = computeFilterBank(state.grid, p.dampingRatio, p.timeStep);
+
+    std::FILE* trialsFile = std::fopen("trials.out", "wb");
+    if (trialsFile == nullptr) {
+        std::fputs("\n\n Error: cannot write trials.out \n\n", console);
+        return false;
+    }
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> trialsCloser(trialsFile, std::fclose);
+
+    if (p.sampleCount >= maxRunSamples) {
+        std::fputs("\n\n Error: too many samples.\n\n", console);
+        return false;
+    }
+    if (p.trialCount < 1) {
+        std::fputs("\n\n Error: number of trials must be at least 1.\n\n", console);
+        return false;
+    }
+
+    writeHeader(p.units, console);
+    writeHeader(p.units, trialsFile);
+    std::fflush(console);
+    if (std::fflush(trialsFile) != 0) {
+        std::fputs("\n\n Error: cannot write trials.out \n\n", console);
+        return false;
+    }
+
+    TrialPool pool(threadCount);
+    for (int first = 0; first < p.trialCount;) {
+        const int last = lastTrialOfBatch(first, p.trialCount);
+        if (!runTrialBatch(state, pool, first, last, console, trialsFile)) return false;
+        if (last < p.trialCount - 1) {
+            copySummariesToRanking(state);
+            std::fputs("\n\n intermediate output \n", console);
+            if (!writeResults(state, last, console)) return false;
+        }
+        first = last + 1;
+    }
+
+    copySummariesToRanking(state);
+    if (!writeResults(state, p.trialCount, console)) return false;
+    printClosingList(p.units, console);
+    return true;
+}

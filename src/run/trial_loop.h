@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "run/run_state.h"
+
+// Draws trial t's strategy selection and wavelet row from the run's random
+// source (the skip draws first). Returns the strategy number, 1 to 4.
+int drawTrial(RunState& state, int t);
+
+struct TrialResult {
+    TrialSummary summary;
+    int passCount = 0;
+};
+
+// Iterates trial t's amplitudes in `workspace`: the first synthesis, up to 44
+// passes of spectrum, correction, synthesis and spectrum error under the stop
+// rule, then the motion peaks. Spectrum-error diagnostics are appended to
+// `diagnostics`. Reads the grid, bank and parameters; writes only row t.
+TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
+                          const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics);
+
+// The trial run: filter bank, trials.out, the checks, every trial with its
+// rows, the intermediate and final results steps and the closing list.
+// `threadCount` trials are evaluated at once; the output is the same for any
+// count. False after any error message.
+bool runTrials(RunState& state, std::FILE* console, int threadCount);
