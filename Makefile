@@ -1,0 +1,39 @@
+# make run   builds and runs the bundled example into out/example/
+# make test  builds and runs every test, then again under ASan and UBSan
+
+BUILD_DIR := build
+SANITIZE_DIR := build-sanitize
+JOBS := $(shell nproc 2>/dev/null || echo 2)
+EXAMPLE_DIR := out/example
+
+.PHONY: all deps build run test test-release test-sanitize bench clean
+
+all: build
+
+deps:
+	@scripts/ensure-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: build
+	@rm -rf $(EXAMPLE_DIR) && mkdir -p $(EXAMPLE_DIR)
+	@cp examples/pyroshock.srs $(EXAMPLE_DIR)/
+	cd $(EXAMPLE_DIR) && ../../$(BUILD_DIR)/kolvane_zpa < ../../examples/pyroshock.answers
+
+test: test-release test-sanitize
+
+test-release: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
+	cd $(SANITIZE_DIR) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	bench/run.sh
+
+clean:
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) out

@@ -1,0 +1,146 @@
+// Drives the real executable through its dialogue and compares the console
+// transcript byte for byte.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "run_program.h"
+
+namespace {
+
+const std::string banner =
+    "\n\n kolvane_ZPA,  ver 1.0, September 20, 2005 \n\n by the kolvane_ZPA developers \n"
+    "\n This program synthesizes a time history using wavelets to satisfy "
+    "\n a shock response spectrum (SRS) specification. \n"
+    "\n The program also optimizes the time history to yield the lowest overall \n error, acceleration, velocity, and "
+    "displacement. \n"
+    "\n The optimization is performed via trial-and-error.\n";
+const std::string fileQuestion =
+    "\n\n\n The input SRS specification file must have two columns: \n\n   natural frequency(Hz) and SRS accel(G) "
+    "\n\n The format is free, but no header lines allowed.\n\n\n Please enter the input filename. \n";
+const std::string zpaQuestion = "\n\n Please enter the ZPA. \n";
+const std::string octaveQuestion = "\n\n Enter octave spacing. \n 1= 1/3   2= 1/6   3= 1/12 \n";
+const std::string dampingQuestion = "\n Enter damping format for SRS. \n 1= damping ratio   2= Q \n";
+const std::string ratioQuestion = "\n Enter SRS damping ratio (typically 0.05) ";
+const std::string qQuestion = "\n Enter SRS amplification factor Q (typically 10) ";
+const std::string durationQuestion = "\n\n Enter duration (sec) \n (Recommend  0.200 or greater) \n";
+const std::string trialsQuestion = "\n\n Enter the number of trials. \n";
+const std::string unitsQuestion =
+    "\n\n Enter units \n  1=English:  G,       in/sec, in   \n  2=metric:   G,       m/sec,  mm   "
+    "\n  3=metric:   m/sec^2, m/sec,  mm  \n";
+const std::string skipQuestion = "\n\n Enter arbitrary integer (1 to 1000) \n";
+const std::string exitPrompt = "\n\n Press any key to exit.\n";
+const std::string invalidAnswer = "\n\n Error: invalid or missing answer.\n\n";
+
+// Everything up to and including the duration question, for spec.txt.
+std::string throughDuration(const std::string& damping) {
+    return banner + fileQuestion + " File: spec.txt opened. \n" + zpaQuestion + octaveQuestion + dampingQuestion +
+           damping + durationQuestion;
+}
+
+class Dialogue : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = makeTempDir();
+        writeFile(dir + "/spec.txt", "10 1\n2000 100\n");
+    }
+    void TearDown() override { removeTree(dir); }
+    std::string dir;
+};
+
+}  // namespace
+
+TEST_F(Dialogue, CompleteRunAsksEveryQuestionInOrder) {
+    writeFile(dir + "/spec.txt", "10 1\n100 10\n");
+    const ProgramRun run = runKolvane(dir, "spec.txt 2.0 1 1 0.05 0.2 1 1 1\n");
+    EXPECT_EQ(run.exitStatus, 0);
+    const std::string expected = throughDuration(ratioQuestion) + trialsQuestion + unitsQuestion + skipQuestion +
+                                 "\n           Peak        Peak         Peak         ";
+    EXPECT_EQ(run.console.substr(0, expected.size()), expected);
+    EXPECT_EQ(run.console.substr(run.console.size() - exitPrompt.size()), exitPrompt);
+}
+
+TEST_F(Dialogue, UnitsQuestionRepeatsUntilOneTwoOrThree) {
+    const ProgramRun run = runKolvane(dir, "spec.txt 2.0 1 2 10 0.1 5 4 0 3 1\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, throughDuration(qQuestion) + trialsQuestion + unitsQuestion + unitsQuestion +
+                               unitsQuestion + skipQuestion + "\n\n Error: duration is too short.\n\n" + exitPrompt);
+}
+
+TEST_F(Dialogue, DampingOfOneEndsAtOnceWithoutExitPrompt) {
+    const std::string error = "\n Error:  damping value must be < 1 \n";
+    const std::string head = banner + fileQuestion + " File: spec.txt opened. \n" + zpaQuestion + octaveQuestion +
+                             dampingQuestion;
+    ProgramRun run = runKolvane(dir, "spec.txt 2.0 1 1 1.0 0.2 1 1 1\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, head + ratioQuestion + error);
+    // Q = 0.5 gives a ratio of exactly 1; format 3 asks for Q like 2 does.
+    run = runKolvane(dir, "spec.txt 2.0 1 3 0.5\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, head + qQuestion + error);
+    EXPECT_FALSE(fileExists(dir + "/trials.out"));
+}
+
+TEST_F(Dialogue, DurationCheckAtOneAndAHalfPeriodsOfLowestFrequency) {
+    ProgramRun run = runKolvane(dir, "spec.txt 2.0 1 1 0.05 0.1499999 1 1 1\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, throughDuration(ratioQuestion) + trialsQuestion + unitsQuestion + skipQuestion +
+                               "\n\n Error: duration is too short.\n\n" + exitPrompt);
+    EXPECT_FALSE(fileExists(dir + "/trials.out"));
+
+    // Exactly 1.5 / 10 Hz passes and reaches the trial run.
+    writeFile(dir + "/spec.txt", "10 1\n100 10\n");
+    run = runKolvane(dir, "spec.txt 2.0 1 1 0.05 0.15 1 1 1\n");
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(run.console.find(" Trial     Accel"), std::string::npos);
+}
+
+TEST_F(Dialogue, UnreadableSpecificationsGoToTheExitPrompt) {
+    ProgramRun run = runKolvane(dir, "missing.txt\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, banner + fileQuestion + " Failed to open file: missing.txt \n" + exitPrompt);
+
+    writeFile(dir + "/header.txt", "Frequency(Hz) Accel(G)\n10 1\n2000 100\n");
+    run = runKolvane(dir, "header.txt\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, banner + fileQuestion + " File: header.txt opened. \n" +
+                               "\n\n Error: no specification points read.\n\n" + exitPrompt);
+
+    std::string many;
+    for (int i = 1; i <= 201; ++i) many += std::to_string(i * 10) + " 1\n";
+    writeFile(dir + "/many.txt", many);
+    run = runKolvane(dir, "many.txt\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, banner + fileQuestion + " File: many.txt opened. \n" +
+                               "\n\n Error: more than 200 specification points.\n\n" + exitPrompt);
+
+    run = runKolvane(dir, std::string(260, 'a') + "\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, banner + fileQuestion + "\n\n Error: file name too long.\n\n" + exitPrompt);
+}
+
+TEST_F(Dialogue, MissingOrUnreadableAnswersEndTheRun) {
+    // End of input in the middle of the dialogue.
+    ProgramRun run = runKolvane(dir, "spec.txt 2.0\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, banner + fileQuestion + " File: spec.txt opened. \n" + zpaQuestion + octaveQuestion +
+                               invalidAnswer + exitPrompt);
+
+    // Not a number, not finite, not a 32-bit integer.
+    for (const char* answers : {"spec.txt twelve\n", "spec.txt nan\n", "spec.txt inf\n", "spec.txt 1e999\n"}) {
+        run = runKolvane(dir, answers);
+        EXPECT_EQ(run.exitStatus, 1) << answers;
+        EXPECT_EQ(run.console, banner + fileQuestion + " File: spec.txt opened. \n" + zpaQuestion + invalidAnswer +
+                                   exitPrompt)
+            << answers;
+    }
+    run = runKolvane(dir, "spec.txt 2.0 2147483648\n");
+    EXPECT_EQ(run.console, banner + fileQuestion + " File: spec.txt opened. \n" + zpaQuestion + octaveQuestion +
+                               invalidAnswer + exitPrompt);
+
+    // The units question does not loop forever on a closed input.
+    run = runKolvane(dir, "spec.txt 2.0 1 1 0.05 0.2 1 7 7");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.console, throughDuration(ratioQuestion) + trialsQuestion + unitsQuestion + unitsQuestion +
+                               unitsQuestion + invalidAnswer + exitPrompt);
+}

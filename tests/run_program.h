@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Runs the real executable in `workDir` with `answers` on standard input and
+// no controlling terminal (so the final key press does not wait).
+struct ProgramRun {
+    std::string console;
+    int exitStatus = -1;
+};
+
+ProgramRun runKolvane(const std::string& workDir, const std::string& answers);
+
+// A fresh empty directory under the system's temporary folder.
+std::string makeTempDir();
+void removeTree(const std::string& dir);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& text);
+bool fileExists(const std::string& path);
+std::vector<std::string> splitLines(const std::string& text);
