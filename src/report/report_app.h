@@ -1,0 +1,29 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "report/verdict.h"
+
+constexpr int reportPassed = 0;
+constexpr int reportUnusableInput = 1;
+constexpr int reportCheckFailed = 2;
+
+struct ReportOptions {
+    std::string specPath;
+    std::string outputDir = ".";
+    ToleranceBand band;
+    MotionLimits limits;
+    bool help = false;
+};
+
+extern const char* const reportUsage;
+
+// Arguments without the program name.
+bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error);
+
+// The whole command: reads, judges, prints the table to `out`, writes
+// srs.svg, history.svg and report.html into the output folder. Returns the
+// exit status.
+int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,245 @@
+#include "report/report_inputs.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isBlank(const std::string& line) {
+    return line.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+bool readLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + baseName(path) + " (" + path + "): " + std::strerror(errno);
+        return false;
+    }
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return true;
+}
+
+// Splits on blanks and tabs and converts every field; printf's "inf" and "nan"
+// texts are numbers here too, so that a degenerate run still reads.
+bool parseNumbers(const std::string& line, std::vector<double>& numbers) {
+    numbers.clear();
+    std::istringstream fields(line);
+    std::string field;
+    while (fields >> field) {
+        char* end = nullptr;
+        const double value = std::strtod(field.c_str(), &end);
+        if (end == field.c_str() || *end != '\0') return false;
+        numbers.push_back(value);
+    }
+    return true;
+}
+
+std::string lineError(const std::string& path, std::size_t lineIndex, const char* expected) {
+    return baseName(path) + " line " + std::to_string(lineIndex + 1) + ": expected " + expected;
+}
+
+}  // namespace
+
+UnitNames unitNamesOf(int unitSystem) {
+    switch (unitSystem) {
+        case 1: return {"G", "in/sec", "in"};
+        case 2: return {"G", "m/sec", "mm"};
+        default: return {"m/sec^2", "m/sec", "mm"};
+    }
+}
+
+bool readSpecification(const std::string& path, SpecTable& spec, std::string& error) {
+    spec = SpecTable{};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = "cannot open specification file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    // Free-format pairs, as the main program reads them: a call that converts
+    // only a frequency still counts as a point (with level 0, refused below).
+    bool tooMany = false;
+    for (;;) {
+        double frequency = 0.0;
+        double level = 0.0;
+        const int converted = std::fscanf(file, "%lf %lf", &frequency, &level);
+        if (converted < 1) break;
+        if (spec.count == maxSpecPoints) {
+            tooMany = true;
+            break;
+        }
+        spec.frequency[spec.count] = frequency;
+        spec.level[spec.count] = level;
+        ++spec.count;
+    }
+    std::fclose(file);
+
+    const std::string name = "specification file " + path;
+    if (tooMany) {
+        error = name + ": more than " + std::to_string(maxSpecPoints) + " points";
+        return false;
+    }
+    if (spec.count == 0) {
+        error = name + ": no frequency/level pairs (the first line must already be numbers)";
+        return false;
+    }
+    for (int i = 0; i < spec.count; ++i) {
+        const bool ascending = i == 0 || spec.frequency[i] > spec.frequency[i - 1];
+        if (!(spec.frequency[i] > 0.0) || !(spec.level[i] > 0.0) || !ascending) {
+            error = name + ": point " + std::to_string(i + 1) +
+                    " breaks the rule of positive, strictly ascending frequencies and positive levels";
+            return false;
+        }
+    }
+    for (int i = 0; i + 1 < spec.count; ++i) {
+        spec.slope[i] = (std::log(spec.level[i + 1]) - std::log(spec.level[i])) /
+                        (std::log(spec.frequency[i + 1]) - std::log(spec.frequency[i]));
+    }
+    return true;
+}
+
+bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error) {
+    std::vector<std::string> text;
+    if (!readLines(path, text, error)) return false;
+    std::vector<double> numbers;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isBlank(text[i])) continue;
+        if (!parseNumbers(text[i], numbers) || numbers.size() != 3) {
+            error = lineError(path, i, "frequency, positive SRS and negative SRS");
+            return false;
+        }
+        if (!lines.empty() && !(numbers[0] > lines.back().frequency)) {
+            error = lineError(path, i, "a frequency above the previous line's");
+            return false;
+        }
+        lines.push_back({numbers[0], numbers[1], numbers[2]});
+    }
+    if (lines.empty()) {
+        error = baseName(path) + " holds no spectrum lines";
+        return false;
+    }
+    return true;
+}
+
+bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error) {
+    std::vector<std::string> text;
+    if (!readLines(path, text, error)) return false;
+    std::vector<double> numbers;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isBlank(text[i])) continue;
+        if (!parseNumbers(text[i], numbers) || numbers.size() != 2) {
+            error = lineError(path, i, "time and value");
+            return false;
+        }
+        record.time.push_back(numbers[0]);
+        record.value.push_back(numbers[1]);
+    }
+    if (record.time.empty()) {
+        error = baseName(path) + " holds no samples";
+        return false;
+    }
+    return true;
+}
+
+bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string& error) {
+    std::vector<std::string> text;
+    if (!readLines(trialsPath, text, error)) return false;
+    // The header's third line, e.g. "           (G)         (in/sec)     (in)".
+    static const char* const unitWords[3][3] = {
+        {"(G)", "(in/sec)", "(in)"}, {"(G)", "(m/sec)", "(mm)"}, {"(m/sec^2)", "(m/sec)", "(mm)"}};
+    for (std::size_t i = 0; i < text.size() && i < 8; ++i) {
+        std::istringstream fields(text[i]);
+        std::vector<std::string> words;
+        std::string word;
+        while (fields >> word) words.push_back(word);
+        if (words.size() != 3 || words[0].front() != '(') continue;
+        for (int system = 0; system < 3; ++system) {
+            if (words[0] == unitWords[system][0] && words[1] == unitWords[system][1] &&
+                words[2] == unitWords[system][2]) {
+                unitSystem = system + 1;
+                return true;
+            }
+        }
+        error = baseName(trialsPath) + " line " + std::to_string(i + 1) + ": unknown units line \"" + text[i] + "\"";
+        return false;
+    }
+    error = baseName(trialsPath) + ": no units line such as \"(G) (in/sec) (in)\" in its header";
+    return false;
+}
+
+bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::string& error) {
+    std::vector<std::string> text;
+    if (!readLines(path, text, error)) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isBlank(text[i])) continue;
+        long fields[7];
+        const int converted = std::sscanf(text[i].c_str(), " i=%ld n=%ld a=%ld v=%ld d=%ld e=%ld ie=%ld", &fields[0],
+                                          &fields[1], &fields[2], &fields[3], &fields[4], &fields[5], &fields[6]);
+        if (converted != 7) {
+            error = lineError(path, i, "\"i=... n=... a=... v=... d=... e=... ie=...\"");
+            return false;
+        }
+        lines.push_back({fields[0], fields[1]});
+    }
+    if (lines.empty()) {
+        error = baseName(path) + " lists no trials";
+        return false;
+    }
+    return true;
+}
+
+bool readWaveletCount(const std::string& path, int& count, std::string& error) {
+    std::vector<std::string> text;
+    if (!readLines(path, text, error)) return false;
+    count = 0;
+    bool headingSeen = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isBlank(text[i])) continue;
+        if (!headingSeen) {
+            if (text[i].find("Freq(Hz)") == std::string::npos) {
+                error = lineError(path, i, "the heading \"No. Freq(Hz) Amp NHS Delay(sec)\"");
+                return false;
+            }
+            headingSeen = true;
+            continue;
+        }
+        long number = 0;
+        double frequency = 0.0;
+        double amplitude = 0.0;
+        long halfSines = 0;
+        double delay = 0.0;
+        if (std::sscanf(text[i].c_str(), "%ld %lf %lf %ld %lf", &number, &frequency, &amplitude, &halfSines,
+                        &delay) != 5) {
+            error = lineError(path, i, "wavelet number, frequency, amplitude, NHS and delay");
+            return false;
+        }
+        ++count;
+    }
+    if (count == 0) {
+        error = baseName(path) + " lists no wavelets";
+        return false;
+    }
+    return true;
+}
+
+bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
+                      std::string& error) {
+    const std::string dir = outputDir.empty() || outputDir.back() == '/' ? outputDir : outputDir + "/";
+    return readSpecification(specPath, inputs.spec, error) && readSrsFile(dir + "srs.out", inputs.srs, error) &&
+           readMotionFile(dir + "accel.out", inputs.acceleration, error) &&
+           readMotionFile(dir + "velox.out", inputs.velocity, error) &&
+           readMotionFile(dir + "disp.out", inputs.displacement, error) &&
+           readUnitSystem(dir + "trials.out", inputs.unitSystem, error) &&
+           readRankFile(dir + "rank.out", inputs.ranks, error) &&
+           readWaveletCount(dir + "wavelet.out", inputs.waveletCount, error);
+}

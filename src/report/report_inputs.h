@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "spec/spec_table.h"
+
+// One line of srs.out: natural frequency (Hz), positive SRS and negative-SRS
+// magnitude, in the acceleration unit of the run.
+struct SrsLine {
+    double frequency = 0.0;
+    double positive = 0.0;
+    double negative = 0.0;
+};
+
+// A time history as written to accel.out, velox.out or disp.out.
+struct MotionRecord {
+    std::vector<double> time;
+    std::vector<double> value;
+};
+
+// One line of rank.out: the trial number and its weighted score.
+struct RankLine {
+    long trial = 0;
+    long score = 0;
+};
+
+// The unit system named by trials.out's units line: 1 = G, in/sec, in;
+// 2 = G, m/sec, mm; 3 = m/sec^2, m/sec, mm.
+struct UnitNames {
+    const char* acceleration;
+    const char* velocity;
+    const char* displacement;
+};
+UnitNames unitNamesOf(int unitSystem);
+
+// Everything the report reads from one run.
+struct ReportInputs {
+    SpecTable spec;
+    std::vector<SrsLine> srs;
+    MotionRecord acceleration;
+    MotionRecord velocity;
+    MotionRecord displacement;
+    int unitSystem = 0;
+    std::vector<RankLine> ranks;
+    int waveletCount = 0;
+};
+
+// Each reader returns false and sets `error` to a message that names the file
+// when the file is missing or does not have the shape the main program writes.
+bool readSpecification(const std::string& path, SpecTable& spec, std::string& error);
+bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error);
+bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error);
+bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string& error);
+bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::string& error);
+bool readWaveletCount(const std::string& path, int& count, std::string& error);
+
+// Reads the specification file and the seven files of `outputDir`.
+bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
+                      std::string& error);

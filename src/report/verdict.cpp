@@ -1,0 +1,97 @@
+#include "report/verdict.h"
+
+#include <cmath>
+#include <limits>
+
+#include "report/spec_level.h"
+
+namespace {
+
+bool insideBand(double db, ToleranceBand band) { return db >= band.lowDb && db <= band.highDb; }
+
+// Distance to the nearer edge; -infinity for a deviation that is not a number.
+double marginTo(double db, ToleranceBand band, bool& upperEdge) {
+    if (std::isnan(db)) {
+        upperEdge = false;
+        return -std::numeric_limits<double>::infinity();
+    }
+    const double belowUpper = band.highDb - db;
+    const double aboveLower = db - band.lowDb;
+    upperEdge = belowUpper < aboveLower;
+    return upperEdge ? belowUpper : aboveLower;
+}
+
+}  // namespace
+
+double deviationDb(double response, double specLevel) { return 20.0 * std::log10(response / specLevel); }
+
+SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band) {
+    SrsVerdict verdict;
+    verdict.smallestMargin.marginDb = std::numeric_limits<double>::infinity();
+    for (const SrsLine& line : srs) {
+        SrsRow row;
+        row.frequency = line.frequency;
+        row.specLevel = specLevelAt(spec, line.frequency);
+        row.positive = line.positive;
+        row.negative = line.negative;
+        row.positiveDb = deviationDb(line.positive, row.specLevel);
+        row.negativeDb = deviationDb(line.negative, row.specLevel);
+        row.positivePasses = insideBand(row.positiveDb, band);
+        row.negativePasses = insideBand(row.negativeDb, band);
+        if (!row.positivePasses || !row.negativePasses) ++verdict.failedRows;
+
+        const double deviations[2] = {row.positiveDb, row.negativeDb};
+        for (int side = 0; side < 2; ++side) {
+            bool upperEdge = false;
+            const double margin = marginTo(deviations[side], band, upperEdge);
+            if (margin < verdict.smallestMargin.marginDb) {
+                verdict.smallestMargin = {margin, static_cast<int>(verdict.rows.size()), side == 1, upperEdge};
+            }
+        }
+        verdict.rows.push_back(row);
+    }
+    verdict.passes = verdict.failedRows == 0;
+    return verdict;
+}
+
+PeakValue peakOf(const MotionRecord& record) {
+    PeakValue peak;
+    for (std::size_t i = 0; i < record.value.size(); ++i) {
+        if (std::fabs(record.value[i]) > peak.magnitude) peak = {std::fabs(record.value[i]), record.time[i]};
+    }
+    return peak;
+}
+
+OptimumCase chooseOptimum(const std::vector<RankLine>& ranks) {
+    OptimumCase best{ranks.front().trial, ranks.front().score};
+    for (const RankLine& line : ranks) {
+        if (line.score < best.score || (line.score == best.score && line.trial < best.trial)) {
+            best = {line.trial, line.score};
+        }
+    }
+    return best;
+}
+
+ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits) {
+    ReportFindings findings;
+    findings.band = band;
+    findings.limits = limits;
+    findings.srs = judgeSrs(inputs.spec, inputs.srs, band);
+
+    MotionSummary& motion = findings.motion;
+    motion.acceleration = peakOf(inputs.acceleration);
+    motion.velocity = peakOf(inputs.velocity);
+    motion.displacement = peakOf(inputs.displacement);
+    motion.endTime = inputs.velocity.time.back();
+    motion.residualVelocity = inputs.velocity.value.back();
+    motion.residualDisplacement = inputs.displacement.value.back();
+    // The peak bounds the residual, so one comparison covers both.
+    if (limits.maxVelocity) motion.velocityWithinLimit = motion.velocity.magnitude <= *limits.maxVelocity;
+    if (limits.maxDisplacement) {
+        motion.displacementWithinLimit = motion.displacement.magnitude <= *limits.maxDisplacement;
+    }
+
+    findings.optimum = chooseOptimum(inputs.ranks);
+    findings.passes = findings.srs.passes && motion.velocityWithinLimit && motion.displacementWithinLimit;
+    return findings;
+}

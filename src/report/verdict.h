@@ -1,0 +1,85 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "report/report_inputs.h"
+
+// Allowed deviation of the SRS from the specification, in dB; a deviation
+// exactly on either edge is inside the band.
+struct ToleranceBand {
+    double lowDb = -3.0;
+    double highDb = 6.0;
+};
+
+struct MotionLimits {
+    std::optional<double> maxVelocity;
+    std::optional<double> maxDisplacement;
+};
+
+// One srs.out frequency judged against the band. Deviations are
+// 20 log10(response / specification); a response of zero, infinity or
+// not-a-number never passes.
+struct SrsRow {
+    double frequency = 0.0;
+    double specLevel = 0.0;
+    double positive = 0.0;
+    double negative = 0.0;
+    double positiveDb = 0.0;
+    double negativeDb = 0.0;
+    bool positivePasses = false;
+    bool negativePasses = false;
+};
+
+// Where the SRS comes closest to (or goes furthest past) a band edge. The
+// margin is negative outside the band.
+struct BandMargin {
+    double marginDb = 0.0;
+    int row = 0;
+    bool negativeSpectrum = false;
+    bool upperEdge = false;
+};
+
+struct SrsVerdict {
+    std::vector<SrsRow> rows;
+    int failedRows = 0;
+    BandMargin smallestMargin;
+    bool passes = false;
+};
+
+struct PeakValue {
+    double magnitude = 0.0;
+    double time = 0.0;
+};
+
+struct MotionSummary {
+    PeakValue acceleration;
+    PeakValue velocity;
+    PeakValue displacement;
+    double endTime = 0.0;
+    double residualVelocity = 0.0;
+    double residualDisplacement = 0.0;
+    bool velocityWithinLimit = true;
+    bool displacementWithinLimit = true;
+};
+
+struct OptimumCase {
+    long trial = 0;
+    long score = 0;
+};
+
+struct ReportFindings {
+    ToleranceBand band;
+    MotionLimits limits;
+    SrsVerdict srs;
+    MotionSummary motion;
+    OptimumCase optimum;
+    bool passes = false;
+};
+
+double deviationDb(double response, double specLevel);
+SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band);
+PeakValue peakOf(const MotionRecord& record);
+// The lowest score; the lowest trial number among equal scores.
+OptimumCase chooseOptimum(const std::vector<RankLine>& ranks);
+ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits);

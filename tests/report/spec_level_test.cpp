@@ -1,0 +1,93 @@
+#include "report/spec_level.h"
+
+#include <cmath>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "report/report_inputs.h"
+#include "report_fixture.h"
+
+namespace {
+
+SpecTable readSpec(const ScratchRun& run, const std::string& text, std::string& error) {
+    run.write("spec.srs", text);
+    SpecTable spec;
+    EXPECT_TRUE(readSpecification(run.path("spec.srs"), spec, error)) << error;
+    return spec;
+}
+
+}  // namespace
+
+TEST(SpecLevel, InterpolatesOnLogLogAxesBetweenPoints) {
+    ScratchRun run;
+    std::string error;
+    const SpecTable spec = readSpec(run, "10 1\n2000 100\n", error);
+    EXPECT_NEAR(spec.slope[0], 0.869176, 1e-6);
+    EXPECT_NEAR(specLevelAt(spec, 12.5992), 1.22241, 1e-5);
+    EXPECT_NEAR(specLevelAt(spec, 20.0), 1.82662, 1e-5);
+    // The straight line between the neighbours, level[k-1] * (f / frequency[k-1])^slope.
+    EXPECT_NEAR(specLevelAt(spec, 1612.70), 1.0 * std::pow(161.270, spec.slope[0]), 1e-9);
+}
+
+TEST(SpecLevel, SpecificationPointsGiveTheFileLevelExactly) {
+    ScratchRun run;
+    std::string error;
+    const SpecTable spec = readSpec(run, "100 30\n1000 1000\n10000 1000\n", error);
+    EXPECT_EQ(specLevelAt(spec, 100.0), 30.0);
+    EXPECT_EQ(specLevelAt(spec, 1000.0), 1000.0);
+    EXPECT_EQ(specLevelAt(spec, 10000.0), 1000.0);
+    // Just either side of the corner the neighbouring segments take over.
+    EXPECT_LT(specLevelAt(spec, 999.999), 1000.0);
+    EXPECT_NEAR(specLevelAt(spec, 5000.0), 1000.0, 1e-9);
+}
+
+TEST(SpecLevel, OutsideTheRangeTheEndSegmentsExtend) {
+    ScratchRun run;
+    std::string error;
+    const SpecTable two = readSpec(run, "10 1\n100 10\n", error);
+    EXPECT_NEAR(specLevelAt(two, 1000.0), 100.0, 1e-9);
+    EXPECT_NEAR(specLevelAt(two, 1.0), 0.1, 1e-12);
+    const SpecTable one = readSpec(run, "50 7\n", error);
+    EXPECT_EQ(specLevelAt(one, 80.0), 7.0);
+}
+
+TEST(SpecReading, PairsRunThroughAnyLineStructure) {
+    ScratchRun run;
+    std::string error;
+    const SpecTable oneLine = readSpec(run, "10 1 2000 100", error);
+    const SpecTable fourLines = readSpec(run, "10\n1\n2000\n100\n", error);
+    ASSERT_EQ(oneLine.count, 2);
+    ASSERT_EQ(fourLines.count, 2);
+    EXPECT_EQ(oneLine.frequency[1], fourLines.frequency[1]);
+    EXPECT_EQ(oneLine.level[1], fourLines.level[1]);
+}
+
+TEST(SpecReading, RefusesTablesItCannotJudgeAgainst) {
+    ScratchRun run;
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"fn level\n10 1\n", "no frequency/level pairs"},
+        {"", "no frequency/level pairs"},
+        {"10 1\n2000\n", "point 2"},       // a lone last number has level 0
+        {"100 1\n50 2\n", "point 2"},      // not ascending
+        {"10 -1\n100 2\n", "point 1"},     // negative level
+    };
+    for (const auto& c : cases) {
+        run.write("bad.srs", c.text);
+        SpecTable spec;
+        std::string error;
+        EXPECT_FALSE(readSpecification(run.path("bad.srs"), spec, error)) << c.text;
+        EXPECT_NE(error.find("bad.srs"), std::string::npos) << error;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+    std::string many;
+    for (int i = 1; i <= 201; ++i) many += std::to_string(i) + " 1\n";
+    run.write("bad.srs", many);
+    SpecTable spec;
+    std::string error;
+    EXPECT_FALSE(readSpecification(run.path("bad.srs"), spec, error));
+    EXPECT_NE(error.find("more than 200 points"), std::string::npos) << error;
+}
