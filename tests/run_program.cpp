@@ -1,10 +1,13 @@
 #include "run_program.h"
 
+#include "run/program.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +36,24 @@ ProgramRun runKolvane(const std::string& workDir, const std::string& answers) {
     run.console = readFile(outputPath);
     std::remove(inputPath.c_str());
     std::remove(outputPath.c_str());
+    return run;
+}
+
+ProgramRun runInProcess(const std::string& workDir, const std::string& answers, int threadCount) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(workDir);
+    std::FILE* input = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* console = open_memstream(&text, &size);
+    const ProgramResult result = runProgram(input, console, threadCount);
+    std::fclose(console);
+    std::fclose(input);
+    std::filesystem::current_path(previous);
+    ProgramRun run;
+    run.console.assign(text, size);
+    run.exitStatus = result.exitStatus;
+    std::free(text);
     return run;
 }
 

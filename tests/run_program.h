@@ -12,6 +12,10 @@ struct ProgramRun {
 
 ProgramRun runKolvane(const std::string& workDir, const std::string& answers);
 
+// Runs the whole program inside this process with `threadCount` threads,
+// working in `workDir`. Returns the console text.
+ProgramRun runInProcess(const std::string& workDir, const std::string& answers, int threadCount);
+
 // A fresh empty directory under the system's temporary folder.
 std::string makeTempDir();
 void removeTree(const std::string& dir);
