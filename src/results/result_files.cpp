@@ -68,8 +68,10 @@ bool writeAccelFile(RunState& state, std::FILE* console) {
     p.timeStep = 1.0 / rate;
     double count = p.duration / p.timeStep;
     // The stores hold five times the run's own limit, which no output rate
-    // exceeds; the bound only guards the store.
-    if (!(count < static_cast<double>(sampleCapacity - 1))) count = static_cast<double>(sampleCapacity - 1);
+    // exceeds; the bounds only guard the store against a degenerate
+    // specification (a time step that is negative or not a number).
+    if (!(count >= 0.0)) count = 0.0;
+    if (count > static_cast<double>(sampleCapacity - 1)) count = static_cast<double>(sampleCapacity - 1);
     p.sampleCount = static_cast<int>(count);
 
     const std::string lineFormat = std::string(timeFormat(p.timeStep)) + " \t %12.4f \n";
