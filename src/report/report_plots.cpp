@@ -192,11 +192,26 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
     const std::string yTitle = std::string("Peak acceleration (") + units.acceleration + ")";
     svgText(out, {28.0, area.top + area.height / 2.0}, yTitle, {14.0, SvgAnchor::middle, "#111", true, -90.0});
 
-    // Legend in the upper left, where a rising spectrum leaves room.
+    // Legend in the upper left, where a rising spectrum leaves room, unless
+    // more points fall there than in the lower right.
     const int entries = anyFailure ? 5 : 4;
-    const double lx = area.left + 14.0;
-    const double ly = area.top + 14.0;
-    svgRect(out, lx, ly, 232.0, 12.0 + 22.0 * entries, "white", {"#888", 1.0});
+    const double legendWidth = 232.0;
+    const double legendHeight = 12.0 + 22.0 * entries;
+    int upperLeft = 0;
+    int lowerRight = 0;
+    for (std::size_t i = 0; i < frequency.size(); ++i) {
+        for (double v : {positive[i], negative[i], rows[i].specLevel}) {
+            if (!plottable(v)) continue;
+            const double x = toPixel(xAxis, frequency[i]);
+            const double y = toPixel(yAxis, v);
+            if (x < area.left + legendWidth + 30.0 && y < area.top + legendHeight + 30.0) ++upperLeft;
+            if (x > area.right() - legendWidth - 30.0 && y > area.bottom() - legendHeight - 30.0) ++lowerRight;
+        }
+    }
+    const bool legendUpperLeft = upperLeft <= lowerRight;
+    const double lx = legendUpperLeft ? area.left + 14.0 : area.right() - 14.0 - legendWidth;
+    const double ly = legendUpperLeft ? area.top + 14.0 : area.bottom() - 14.0 - legendHeight;
+    svgRect(out, lx, ly, legendWidth, legendHeight, "white", {"#888", 1.0});
     std::string bandLabel;
     appendFormat(bandLabel, "Tolerance band %+.1f / %+.1f dB", findings.band.lowDb, findings.band.highDb);
     legendEntry(out, lx + 10.0, ly + 17.0, "Specification", {specColour, 2.2}, 0);

@@ -42,7 +42,7 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
                  units.velocity, motion.endTime);
     appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual displacement:", motion.residualDisplacement,
                  units.displacement, inputs.displacement.time.back());
-    appendFormat(out, " Optimum case:          %ld (score %ld of %zu trials ranked), %d wavelets\n",
+    appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
                  findings.optimum.trial, findings.optimum.score, inputs.ranks.size(), inputs.waveletCount);
     if (findings.optimum.score >= 10000) {
         out += " Note: no score below 10000; the main program then keeps an earlier optimum.\n";

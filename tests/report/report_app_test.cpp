@@ -40,7 +40,7 @@ TEST(ReportCommand, AMatchingRunPassesAndWritesTablePlotsAndPage) {
     EXPECT_TRUE(contains(outcome.out, " SRS within -3.00 / +6.00 dB: PASS (0 of 3 frequencies outside)"));
     EXPECT_TRUE(contains(outcome.out, "Peak velocity:"));
     EXPECT_TRUE(contains(outcome.out, "in/sec"));
-    EXPECT_TRUE(contains(outcome.out, " Optimum case:          1 (score 2 of 3 trials ranked), 2 wavelets"));
+    EXPECT_TRUE(contains(outcome.out, " Optimum case:          1 (score 2, lowest of 3 trials ranked), 2 wavelets"));
     EXPECT_TRUE(contains(outcome.out, " Verdict:               PASS"));
 
     const std::string srs = run.read("srs.svg");

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Browser test of the report page:
+#   scripts/report-screenshot-test.sh KOLVANE_REPORT EXAMPLE_DIR WORK_DIR
+# Runs the report on a copy of EXAMPLE_DIR (a hand-made run whose SRS leaves the
+# band at one point, so the report must exit with status 2), renders
+# report.html in headless Chromium and checks that the page loaded whole and
+# that the picture is not blank. Exits 77 (skipped) when Chromium is missing and
+# cannot be installed here.
+set -euo pipefail
+
+report=$1
+example=$2
+work=$3
+here=$(cd "$(dirname "$0")" && pwd)
+
+if ! "$here/report-browser-deps.sh"; then
+    echo "SKIPPED: headless Chromium is not installed"
+    exit 77
+fi
+
+rm -rf "$work"
+mkdir -p "$work"
+cp "$example"/* "$work"/
+status=0
+"$report" "$work/example.srs" "$work" >"$work/report.txt" || status=$?
+if [ "$status" -ne 2 ]; then
+    echo "kolvane_report exited with $status, expected 2 (one SRS point outside the band)" >&2
+    cat "$work/report.txt" >&2
+    exit 1
+fi
+
+"$here/report-screenshot.sh" "$work/report.html" "$work/report.png" "$work/report.dom.html"
+
+# The DOM must be our page, not a browser error page, with both plots and the table.
+for marker in 'id="kolvane-report"' 'id="verdict"' 'id="srs-table"' 'Natural frequency (Hz)' 'Time (sec)'; do
+    if ! grep -q "$marker" "$work/report.dom.html"; then
+        echo "rendered page lacks $marker" >&2
+        exit 1
+    fi
+done
+if [ "$(grep -o '<svg' "$work/report.dom.html" | wc -l)" -ne 2 ]; then
+    echo "rendered page does not hold exactly two plots" >&2
+    exit 1
+fi
+
+# A tiny PNG reader (zlib and the five row filters) counting colours and ink.
+python3 - "$work/report.png" <<'PY'
+import struct, sys, zlib
+
+data = open(sys.argv[1], "rb").read()
+assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
+pos, chunks = 8, {}
+idat = b""
+while pos < len(data):
+    length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+    body = data[pos + 8:pos + 8 + length]
+    if kind == b"IHDR":
+        width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", body)
+    elif kind == b"IDAT":
+        idat += body
+    pos += 12 + length
+assert depth == 8 and colour in (2, 6) and interlace == 0, "unexpected PNG layout"
+bpp = 3 if colour == 2 else 4
+raw = zlib.decompress(idat)
+stride = width * bpp
+previous = bytearray(stride)
+colours, ink = set(), 0
+for y in range(height):
+    start = y * (stride + 1)
+    kind, line = raw[start], bytearray(raw[start + 1:start + 1 + stride])
+    if kind == 1:
+        for i in range(bpp, stride):
+            line[i] = (line[i] + line[i - bpp]) & 255
+    elif kind == 2:
+        line = bytearray((a + b) & 255 for a, b in zip(line, previous))
+    elif kind == 3:
+        for i in range(stride):
+            left = line[i - bpp] if i >= bpp else 0
+            line[i] = (line[i] + ((left + previous[i]) >> 1)) & 255
+    elif kind == 4:
+        for i in range(stride):
+            a = line[i - bpp] if i >= bpp else 0
+            b = previous[i]
+            c = previous[i - bpp] if i >= bpp else 0
+            p = a + b - c
+            pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+            line[i] = (line[i] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+    for x in range(0, stride, bpp):
+        pixel = bytes(line[x:x + 3])
+        colours.add(pixel)
+        if pixel != b"\xff\xff\xff":
+            ink += 1
+    previous = line
+share = ink / (width * height)
+print("screenshot %dx%d: %d distinct colours, %.1f%% non-white pixels" % (width, height, len(colours), 100 * share))
+if len(colours) < 50 or share < 0.02:
+    sys.exit("the screenshot looks blank")
+PY
+echo "browser test passed: $work/report.png"
