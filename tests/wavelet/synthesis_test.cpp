@@ -142,6 +142,9 @@ TEST(SynthesizeTrial, EarlierOfTwoEqualMagnitudesDecidesTheSign) {
         ASSERT_EQ(c.history->sample[6], -c.history->sample[70]);
         EXPECT_EQ(c.history->sample[6], 1.0);
         EXPECT_EQ(c.history->sample[70], -1.0);
+        // Sample 12 falls exactly on the end of the first window: still active.
+        EXPECT_NE(c.history->sample[12], 0.0);
+        EXPECT_EQ(c.history->sample[13], 0.0);
     }
 }
 
