@@ -118,10 +118,9 @@ TEST_F(TrialRun, RowsStrategiesAndPassCounts) {
     ASSERT_EQ(fileRows.size(), 6u);
     for (std::size_t t = 0; t < 6; ++t) {
         // The two rows differ only by one blank before the strategy number.
-        std::string file = fileRows[t];
+        const std::string& file = fileRows[t];
         const std::size_t strategyAt = consoleRows[t].rfind("  ", consoleRows[t].rfind("  ") - 1);
-        file.insert(strategyAt, " ");
-        EXPECT_EQ(consoleRows[t], file);
+        EXPECT_EQ(consoleRows[t], file.substr(0, strategyAt) + " " + file.substr(strategyAt));
         const int passes = std::stoi(lastField(consoleRows[t], 0));
         EXPECT_TRUE(passes == 44 || (passes >= 7 && passes <= 43)) << passes;
     }
