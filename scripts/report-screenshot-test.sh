@@ -5,7 +5,7 @@
 # band at one point, so the report must exit with status 2), renders
 # report.html in headless Chromium and checks that the page loaded whole and
 # that the picture is not blank. Exits 77 (skipped) when Chromium is missing and
-# cannot be installed here.
+# cannot be installed here; with CI=true a missing browser fails the test.
 set -euo pipefail
 
 report=$1
@@ -14,6 +14,10 @@ work=$3
 here=$(cd "$(dirname "$0")" && pwd)
 
 if ! "$here/report-browser-deps.sh"; then
+    if [ "${CI:-}" = true ]; then
+        echo "headless Chromium is not installed" >&2
+        exit 1
+    fi
     echo "SKIPPED: headless Chromium is not installed"
     exit 77
 fi
