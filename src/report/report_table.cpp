@@ -44,9 +44,6 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
                  units.displacement, inputs.displacement.time.back());
     appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
                  findings.optimum.trial, findings.optimum.score, inputs.ranks.size(), inputs.waveletCount);
-    if (findings.optimum.score >= 10000) {
-        out += " Note: no score below 10000; the main program then keeps an earlier optimum.\n";
-    }
     appendFormat(out, " Verdict:               %s\n", passText(findings.passes));
     return out;
 }
