@@ -37,7 +37,11 @@ void fitHalfSineCounts(WaveletTable& table, int k, const FrequencyGrid& grid, do
         const double frequency = grid.frequency[j];
         const double delay = table.delay[k][j];
         std::int32_t& nhs = table.nhs[k][j];
-        while (delay + static_cast<double>(nhs) / (2.0 * frequency) > duration) nhs -= 2;
+        // Every delay rule leaves room for three half-cycles, so a sound run
+        // never needs a count below 1. Only a degenerate specification (a
+        // negative frequency with a negative duration) keeps the wavelet too
+        // long however short it gets; the count then stops at one half-cycle.
+        while (nhs > 1 && delay + static_cast<double>(nhs) / (2.0 * frequency) > duration) nhs -= 2;
     }
 }
 
