@@ -6,8 +6,10 @@ SANITIZE_DIR := build-sanitize
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 EXAMPLE_DIR := out/example
 REPORT := $(BUILD_DIR)/src/report/kolvane_report
+FUZZ_DIR := build-fuzz
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-deps test-release test-sanitize docs-image bench clean
+.PHONY: all deps build run test test-deps test-release test-sanitize docs-image bench fuzz clean
 
 all: build
 
@@ -47,5 +49,13 @@ test-sanitize: deps
 bench: build
 	bench/run.sh
 
+# libFuzzer runs of the specification reader and the dialogue (clang), each
+# for FUZZ_SECONDS on a copy of its seed corpus.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_FUZZ=ON \
+		-DKOLVANE_BENCH=OFF -DKOLVANE_REPORT=OFF >/dev/null
+	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz
+	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) out
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) out
