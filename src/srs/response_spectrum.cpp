@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "run/number_format.h"
+#include "srs/spectrum_kernel.h"
 
 int runOnSampleCount(const FrequencyGrid& grid, double timeStep) {
     if (grid.count <= 0) return 0;
@@ -18,28 +19,13 @@ int runOnSampleCount(const FrequencyGrid& grid, double timeStep) {
 
 namespace {
 
-// Working state of one computation: the last two outputs per grid point and the
-// signed extremes reached so far. The previous input is the same for every
-// point, so it is one value.
-struct FilterState {
-    double previousOutput[maxGridPoints];
-    double outputBefore[maxGridPoints];
-    double positive[maxGridPoints];
-    double negative[maxGridPoints];
-};
-
-inline void filterSample(const SrsFilterBank& bank, int count, double x, double previousInput,
-                         FilterState& state) {
-    for (int j = 0; j < count; ++j) {
-        const double y = ((bank.a1[j] * state.previousOutput[j] + bank.a2[j] * state.outputBefore[j]) +
-                          bank.b0[j] * x) +
-                         bank.b1[j] * previousInput;
-        if (y > state.positive[j]) state.positive[j] = y;
-        if (y < state.negative[j]) state.negative[j] = y;
-        state.outputBefore[j] = state.previousOutput[j];
-        state.previousOutput[j] = y;
-    }
-}
+// The plain build keeps the sample-major loop, as the baseline the faster
+// kernels are measured against.
+#ifdef KOLVANE_PLAIN_KERNELS
+FilterKernel runKernel() { return FilterKernel::plain; }
+#else
+FilterKernel runKernel() { return fastestFilterKernel(); }
+#endif
 
 }  // namespace
 
@@ -47,33 +33,12 @@ void computeResponseSpectrum(const double* history, int sampleCount, const Frequ
                              const SrsFilterBank& bank, double timeStep,
                              ResponseSpectrum& spectrum) {
     const int count = grid.count;
-    FilterState state;
-    for (int j = 0; j < count; ++j) {
-        state.previousOutput[j] = 0.0;
-        state.outputBefore[j] = 0.0;
-        state.positive[j] = 0.0;
-        state.negative[j] = 0.0;
-    }
-
-    double previousInput = 0.0;
-    for (int i = 0; i < sampleCount; ++i) {
-        const double x = history[i];
-        filterSample(bank, count, x, previousInput, state);
-        previousInput = x;
-    }
-
     // Free response after the excitation ends; the first step still sees the
     // last history sample as its previous input.
     const int runOn = runOnSampleCount(grid, timeStep);
-    for (int k = 1; k <= runOn; ++k) {
-        filterSample(bank, count, 0.0, previousInput, state);
-        previousInput = 0.0;
-    }
-
-    for (int j = 0; j < count; ++j) {
-        spectrum.positivePeak[j] = state.positive[j];
-        spectrum.negativePeak[j] = std::fabs(state.negative[j]);
-    }
+    filterPeaks(runKernel(), history, sampleCount, runOn, bank, count, spectrum.positivePeak,
+                spectrum.negativePeak);
+    for (int j = 0; j < count; ++j) spectrum.negativePeak[j] = std::fabs(spectrum.negativePeak[j]);
 }
 
 SpectrumError computeSpectrumError(const FrequencyGrid& grid, const ResponseSpectrum& spectrum,
