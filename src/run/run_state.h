@@ -9,14 +9,17 @@
 #include "spec/spec_table.h"
 #include "srs/filter_bank.h"
 #include "srs/response_spectrum.h"
+#include "wavelet/sine_cache.h"
 #include "wavelet/wavelet_table.h"
 
-// The stores one trial works in: its history, spectrum and velocity. The run
-// state holds one; every further worker thread has its own.
+// The stores one trial works in: its history, spectrum and velocity, and the
+// sines of its wavelets. The run state holds one; every further worker thread
+// has its own.
 struct TrialWorkspace {
     TimeHistory history;
     ResponseSpectrum spectrum;
     VelocityHistory velocity;
+    SineCache sines;
 };
 
 // Everything a run keeps, zeroed at start and never resized.

@@ -10,6 +10,7 @@
 #include "run/parallel_trials.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/strategies.h"
+#include "wavelet/sine_cache.h"
 #include "wavelet/synthesis.h"
 
 namespace {
@@ -104,7 +105,14 @@ TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& gr
                           const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics) {
     const double dt = parameters.timeStep;
     const int nt = parameters.sampleCount;
-    synthesizeTrial(wavelets, t, grid, dt, nt, parameters.zpa, workspace.history);
+#ifdef KOLVANE_PLAIN_KERNELS
+    // The baseline of the speed comparison: every synthesis evaluates its sines.
+    const auto synthesize = [&] { synthesizeTrial(wavelets, t, grid, dt, nt, parameters.zpa, workspace.history); };
+#else
+    prepareSineCache(workspace.sines, wavelets, t, grid, dt, nt);
+    const auto synthesize = [&] { synthesizeTrialCached(workspace.sines, wavelets, t, grid, parameters.zpa, workspace.history); };
+#endif
+    synthesize();
 
     TrialResult result;
     result.passCount = maxPasses;
@@ -113,7 +121,7 @@ TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& gr
     for (int p = 0; p < maxPasses; ++p) {
         computeResponseSpectrum(workspace.history.sample, nt, grid, bank, dt, workspace.spectrum);
         correctAmplitudes(wavelets, t, grid, workspace.spectrum);
-        synthesizeTrial(wavelets, t, grid, dt, nt, parameters.zpa, workspace.history);
+        synthesize();
         error = computeSpectrumError(grid, workspace.spectrum, diagnostics);
         if (p > 6 && error.totalError > previousTotal) {
             result.passCount = p;

@@ -1,0 +1,196 @@
+#include "wavelet/sine_cache.h"
+
+#include <cmath>
+
+namespace {
+
+// The per-wavelet values exactly as the wavelet sum forms them.
+inline double angularFrequency(double frequency) { return twoPi * frequency; }
+
+inline double windowLength(std::int32_t halfSines, double frequency) {
+    return static_cast<double>(halfSines) / (2.0 * frequency);
+}
+
+inline double sampleTime(int i, double timeStep) { return static_cast<double>(i) * timeStep; }
+
+// First index in [0, n) where the predicate turns true, n if it never does;
+// the predicate must be false on a prefix and true after it.
+template <typename Predicate>
+int firstTrue(int n, Predicate holds) {
+    int low = 0;
+    int high = n;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (holds(middle)) {
+            high = middle;
+        } else {
+            low = middle + 1;
+        }
+    }
+    return low;
+}
+
+// With a finite non-negative time step every sample time is finite and they
+// never decrease, so "delay <= t" turns true once and stays true, and
+// "t - delay <= length" is true up to a point and false after it: the active
+// samples are one run, and a bisection finds its ends exactly.
+bool windowsAreExact(double timeStep, int sampleCount) {
+    return timeStep >= 0.0 && std::isfinite(sampleTime(sampleCount > 0 ? sampleCount - 1 : 0, timeStep));
+}
+
+void findWindow(double delay, double length, double timeStep, int sampleCount, int& begin, int& end) {
+    begin = firstTrue(sampleCount, [&](int i) { return delay <= sampleTime(i, timeStep); });
+    end = firstTrue(sampleCount, [&](int i) { return !(sampleTime(i, timeStep) - delay <= length); });
+    if (end < begin) end = begin;
+}
+
+// sample[i] += (amplitude * envelope[i]) * carrier[i]: lane by lane the same
+// operations at any vector width.
+inline void accumulatePlain(double* sample, const double* envelope, const double* carrier, double amplitude,
+                            int n) {
+    for (int i = 0; i < n; ++i) sample[i] += (amplitude * envelope[i]) * carrier[i];
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) void accumulateAvx2(double* sample, const double* envelope, const double* carrier,
+                                                    double amplitude, int n) {
+    accumulatePlain(sample, envelope, carrier, amplitude, n);
+}
+
+__attribute__((target("avx512f"))) void accumulateAvx512(double* sample, const double* envelope,
+                                                        const double* carrier, double amplitude, int n) {
+    accumulatePlain(sample, envelope, carrier, amplitude, n);
+}
+
+using Accumulate = void (*)(double*, const double*, const double*, double, int);
+
+Accumulate chooseAccumulate() {
+    if (__builtin_cpu_supports("avx512f")) return accumulateAvx512;
+    if (__builtin_cpu_supports("avx2")) return accumulateAvx2;
+    return accumulatePlain;
+}
+
+void accumulate(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
+    static const Accumulate chosen = chooseAccumulate();
+    chosen(sample, envelope, carrier, amplitude, n);
+}
+#else
+void accumulate(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
+    accumulatePlain(sample, envelope, carrier, amplitude, n);
+}
+#endif
+
+}  // namespace
+
+SineCache::SineCache(std::size_t budgetBytes)
+    : capacity(budgetBytes / (2 * sizeof(double))),
+      envelope(new double[capacity > 0 ? capacity : 1]),
+      carrier(new double[capacity > 0 ? capacity : 1]) {}
+
+void prepareSineCache(SineCache& cache, const WaveletTable& table, int k, const FrequencyGrid& grid,
+                      double timeStep, int sampleCount) {
+    const int count = grid.count;
+    const int nt = sampleCount > 0 ? sampleCount : 0;
+    cache.count = count;
+    cache.sampleCount = nt;
+    cache.timeStep = timeStep;
+    cache.exactWindows = windowsAreExact(timeStep, nt);
+
+    std::int64_t used = 0;
+    for (int j = 0; j < count; ++j) {
+        const double frequency = grid.frequency[j];
+        const std::int32_t nhs = table.nhs[k][j];
+        const double delay = table.delay[k][j];
+        const double length = windowLength(nhs, frequency);
+        cache.offset[j] = -1;
+        if (!cache.exactWindows) {
+            cache.windowBegin[j] = 0;
+            cache.windowEnd[j] = nt;
+            continue;
+        }
+        findWindow(delay, length, timeStep, nt, cache.windowBegin[j], cache.windowEnd[j]);
+        const int width = cache.windowEnd[j] - cache.windowBegin[j];
+        if (used + width > static_cast<std::int64_t>(cache.capacity)) continue;
+
+        cache.offset[j] = used;
+        const double omega = angularFrequency(frequency);
+        const double halfSines = static_cast<double>(nhs);
+        double* envelope = cache.envelope.get() + used;
+        double* carrier = cache.carrier.get() + used;
+        for (int i = cache.windowBegin[j]; i < cache.windowEnd[j]; ++i) {
+            const double omegaTau = omega * (sampleTime(i, timeStep) - delay);
+            *envelope++ = std::sin(omegaTau / halfSines);
+            *carrier++ = std::sin(omegaTau);
+        }
+        used += width;
+    }
+}
+
+void synthesizeTrialCached(const SineCache& cache, WaveletTable& table, int k, const FrequencyGrid& grid,
+                           double zpa, TimeHistory& history) {
+    const int count = cache.count;
+    const int nt = cache.sampleCount;
+    const double dt = cache.timeStep;
+    double* amplitude = table.amplitude[k];
+    const double* delay = table.delay[k];
+    double* sample = history.sample;
+
+    // Every sample is 0.0 plus its active wavelets' values in ascending grid
+    // order, as in the sum; adding wavelet by wavelet keeps that order.
+    for (int i = 0; i < nt; ++i) sample[i] = 0.0;
+    for (int j = 0; j < count; ++j) {
+        const int begin = cache.windowBegin[j];
+        const int end = cache.windowEnd[j];
+        if (begin >= end) continue;
+        if (cache.offset[j] >= 0) {
+            accumulate(sample + begin, cache.envelope.get() + cache.offset[j], cache.carrier.get() + cache.offset[j],
+                       amplitude[j], end - begin);
+            continue;
+        }
+        // Past the budget: the same sines, evaluated in the pass.
+        const double frequency = grid.frequency[j];
+        const double omega = angularFrequency(frequency);
+        const double halfSines = static_cast<double>(table.nhs[k][j]);
+        const double length = windowLength(table.nhs[k][j], frequency);
+        for (int i = begin; i < end; ++i) {
+            const double t = sampleTime(i, dt);
+            const double tau = t - delay[j];
+            if (cache.exactWindows || (delay[j] <= t && tau <= length)) {
+                const double omegaTau = omega * tau;
+                sample[i] += (amplitude[j] * std::sin(omegaTau / halfSines)) * std::sin(omegaTau);
+            }
+        }
+    }
+
+    double peak = 0.0;
+    for (int i = 0; i < nt; ++i) {
+        if (std::fabs(sample[i]) > std::fabs(peak)) peak = sample[i];
+    }
+    // A history with no non-zero sample has nothing to scale.
+    if (peak == 0.0) return;
+    const double scale = zpa / peak;
+    for (int i = 0; i < nt; ++i) sample[i] *= scale;
+    for (int j = 0; j < count; ++j) amplitude[j] *= scale;
+}
+
+std::int64_t activeSampleCount(const WaveletTable& table, int k, const FrequencyGrid& grid, double timeStep,
+                               int sampleCount) {
+    const int nt = sampleCount > 0 ? sampleCount : 0;
+    const bool exact = windowsAreExact(timeStep, nt);
+    std::int64_t total = 0;
+    for (int j = 0; j < grid.count; ++j) {
+        const double delay = table.delay[k][j];
+        const double length = windowLength(table.nhs[k][j], grid.frequency[j]);
+        if (exact) {
+            int begin = 0, end = 0;
+            findWindow(delay, length, timeStep, nt, begin, end);
+            total += end - begin;
+            continue;
+        }
+        for (int i = 0; i < nt; ++i) {
+            const double t = sampleTime(i, timeStep);
+            if (delay <= t && t - delay <= length) ++total;
+        }
+    }
+    return total;
+}
