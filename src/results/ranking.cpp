@@ -2,6 +2,11 @@
 
 #include <climits>
 #include <cmath>
+#include <utility>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 #include "run/number_format.h"
 
@@ -57,13 +62,105 @@ void exchangeSortMeasure(double* values, std::int32_t* order, int n, double zpa,
     }
 }
 
+namespace {
+
+// The exchange procedure only ever swaps a later entry whose key is strictly
+// below the one at the current position, so each pass is a chain of such
+// finds; the scan between them is what costs, and it compares many keys at
+// once below. The comparisons are the scalar "<" (false with a NaN).
+using FindSmaller = int (*)(const double* key, int from, int n, double champion);
+
+// First position from `from` on whose key is strictly below `champion`, or n.
+int findSmallerPlain(const double* key, int from, int n, double champion) {
+    for (int j = from; j < n; ++j) {
+        if (key[j] < champion) return j;
+    }
+    return n;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+int findSmallerSse2(const double* key, int from, int n, double champion) {
+    const __m128d c = _mm_set1_pd(champion);
+    int j = from;
+    for (; j + 8 <= n; j += 8) {
+        const int m0 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j), c));
+        const int m1 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j + 2), c));
+        const int m2 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j + 4), c));
+        const int m3 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j + 6), c));
+        const int mask = m0 | (m1 << 2) | (m2 << 4) | (m3 << 6);
+        if (mask != 0) return j + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+    return findSmallerPlain(key, j, n, champion);
+}
+
+__attribute__((target("avx2"))) int findSmallerAvx2(const double* key, int from, int n, double champion) {
+    const __m256d c = _mm256_set1_pd(champion);
+    int j = from;
+    for (; j + 16 <= n; j += 16) {
+        const int m0 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j), c, _CMP_LT_OQ));
+        const int m1 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j + 4), c, _CMP_LT_OQ));
+        const int m2 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j + 8), c, _CMP_LT_OQ));
+        const int m3 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j + 12), c, _CMP_LT_OQ));
+        const int mask = m0 | (m1 << 4) | (m2 << 8) | (m3 << 12);
+        if (mask != 0) return j + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+    return findSmallerPlain(key, j, n, champion);
+}
+
+__attribute__((target("avx512f"))) int findSmallerAvx512(const double* key, int from, int n, double champion) {
+    const __m512d c = _mm512_set1_pd(champion);
+    int j = from;
+    for (; j + 32 <= n; j += 32) {
+        const unsigned m0 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j), c, _CMP_LT_OQ);
+        const unsigned m1 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j + 8), c, _CMP_LT_OQ);
+        const unsigned m2 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j + 16), c, _CMP_LT_OQ);
+        const unsigned m3 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j + 24), c, _CMP_LT_OQ);
+        const unsigned mask = m0 | (m1 << 8) | (m2 << 16) | (m3 << 24);
+        if (mask != 0) return j + __builtin_ctz(mask);
+    }
+    return findSmallerPlain(key, j, n, champion);
+}
+
+FindSmaller chooseFindSmaller() {
+    if (__builtin_cpu_supports("avx512f")) return findSmallerAvx512;
+    if (__builtin_cpu_supports("avx2")) return findSmallerAvx2;
+    return findSmallerSse2;
+}
+#else
+FindSmaller chooseFindSmaller() { return findSmallerPlain; }
+#endif
+
+// The exchange procedure on a key list; `values` (which may be the keys
+// themselves) and `order` are swapped along with the keys.
+void exchangeSortByKey(double* key, double* values, std::int32_t* order, int n, FindSmaller findSmaller) {
+    for (int i = 0; i + 1 < n; ++i) {
+        for (int j = findSmaller(key, i + 1, n, key[i]); j < n; j = findSmaller(key, j + 1, n, key[i])) {
+            std::swap(key[i], key[j]);
+            if (values != key) std::swap(values[i], values[j]);
+            std::swap(order[i], order[j]);
+        }
+    }
+}
+
+}  // namespace
+
 void sortMeasures(TrialRanking& ranking, int n, double zpa) {
+    static const FindSmaller findSmaller = chooseFindSmaller();
+    // The accel key is each value's distance from the ZPA; it travels with
+    // its value, so it is computed once per entry instead of per comparison.
+    double distance[maxTrials];
     for (int m = 0; m < measureCount; ++m) {
         for (int k = 0; k < n; ++k) {
             ranking.order[m][k] = k;
             ranking.rank[m][k] = 0;
         }
-        exchangeSortMeasure(ranking.working[m], ranking.order[m], n, zpa, m == accelMeasure);
+        double* values = ranking.working[m];
+        if (m == accelMeasure) {
+            for (int k = 0; k < n; ++k) distance[k] = std::fabs(values[k] - zpa);
+            exchangeSortByKey(distance, values, ranking.order[m], n, findSmaller);
+        } else {
+            exchangeSortByKey(values, values, ranking.order[m], n, findSmaller);
+        }
         for (int k = 0; k < n; ++k) ranking.rank[m][ranking.order[m][k]] = k;
     }
 }
