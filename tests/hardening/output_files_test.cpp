@@ -1,0 +1,143 @@
+// A file that cannot be written is named on the console and ends the run with
+// status 1; result files already in place stay whole, and no temporary is left.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "hardening/guarded_run.h"
+#include "run_program.h"
+
+namespace {
+
+const char* const resultFiles[] = {"rank_d.out", "rank.out", "wavelet.out", "accel.out",
+                                   "velox.out",  "disp.out", "srs.out"};
+const std::string exitPrompt = "\n\n Press any key to exit.\n";
+const std::string answers = "s.srs 3 1 2 10 0.2 4 3 1\n";
+
+std::string cannotWrite(const std::string& name) { return "\n\n Error: cannot write " + name + " \n\n"; }
+
+class OutputFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = makeTempDir();
+        writeFile(path("s.srs"), "10 1\n100 10\n");
+    }
+    void TearDown() override { removeTree(dir); }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+
+    // The run ends right after the error with the exit prompt and status 1.
+    void expectRefused(const GuardedRun& run, const std::string& name) {
+        EXPECT_EQ(run.exitStatus, 1) << name;
+        EXPECT_EQ(run.errors, "") << name;
+        const std::string ending = cannotWrite(name) + exitPrompt;
+        ASSERT_GE(run.console.size(), ending.size()) << name;
+        EXPECT_EQ(run.console.substr(run.console.size() - ending.size()), ending) << name;
+        EXPECT_EQ(run.console.find("Output files for Optimum Case"), std::string::npos) << name;
+        EXPECT_EQ(leftoverTemporaries(dir), std::vector<std::string>{}) << name;
+    }
+    std::string dir;
+};
+
+}  // namespace
+
+TEST_F(OutputFiles, ReadOnlyWorkingDirectory) {
+    // Root writes into a read-only folder, so as root the program runs as
+    // "nobody"; TrialsOutThatIsAFolderOrOnAFullDisk covers the same refusal.
+    GuardOptions options;
+    options.asNobody = geteuid() == 0;
+    chmod(dir.c_str(), 0555);
+    const GuardedRun run = runGuarded(dir, answers, 120, options);
+    chmod(dir.c_str(), 0755);
+    if (options.asNobody && run.exitStatus == 127) GTEST_SKIP() << "the program cannot be run as nobody here";
+    expectRefused(run, "trials.out");
+}
+
+TEST_F(OutputFiles, TrialsOutThatIsAFolderOrOnAFullDisk) {
+    std::filesystem::create_directory(path("trials.out"));
+    GuardedRun run = runGuarded(dir, answers, 120);
+    expectRefused(run, "trials.out");
+    EXPECT_EQ(run.console.find(" Trial     Accel"), std::string::npos);
+    std::filesystem::remove(path("trials.out"));
+
+    // /dev/full takes the open but refuses the header's bytes.
+    std::filesystem::create_symlink("/dev/full", path("trials.out"));
+    run = runGuarded(dir, answers, 120);
+    expectRefused(run, "trials.out");
+}
+
+TEST_F(OutputFiles, ResultFileThatCannotReplaceTheOldOne) {
+    // srs.out is a folder with something in it, so the finished temporary
+    // cannot be renamed over it.
+    std::filesystem::create_directory(path("srs.out"));
+    writeFile(path("srs.out/keep"), "x");
+    const GuardedRun run = runGuarded(dir, answers, 120);
+    expectRefused(run, "srs.out");
+    EXPECT_EQ(readFile(path("srs.out/keep")), "x");
+    // Everything before it was written whole.
+    EXPECT_EQ(splitLines(readFile(path("accel.out"))).size(), 1000u);
+    EXPECT_EQ(splitLines(readFile(path("disp.out"))).size(), 1001u);
+}
+
+TEST_F(OutputFiles, PreviousFilesStayWholeWhenTheNewOnesFail) {
+    ASSERT_EQ(runGuarded(dir, answers, 120).exitStatus, 0);
+    std::vector<std::string> previous;
+    for (const char* name : resultFiles) previous.push_back(readFile(path(name)));
+
+    // A different ZPA changes every file; accel.out's temporary is on a full
+    // disk, so the run stops there.
+    const std::string other = "s.srs 2 1 2 10 0.2 4 3 1\n";
+    const GuardedRun run = runGuarded(dir, other, 120, GuardOptions{{"accel.out"}});
+    expectRefused(run, "accel.out");
+    for (std::size_t f = 0; f < previous.size(); ++f) {
+        const std::string name = resultFiles[f];
+        const bool rewritten = name == "rank_d.out" || name == "rank.out" || name == "wavelet.out";
+        if (rewritten) {
+            EXPECT_NE(readFile(path(name)), previous[f]) << name;
+        } else {
+            EXPECT_EQ(readFile(path(name)), previous[f]) << name;
+        }
+    }
+
+    // Each later file fails the same way and leaves its predecessor in place.
+    for (const char* name : {"rank_d.out", "velox.out", "disp.out", "srs.out"}) {
+        const GuardedRun failed = runGuarded(dir, answers, 120, GuardOptions{{name}});
+        expectRefused(failed, name);
+        EXPECT_EQ(readFile(path("srs.out")), previous[6]) << name;
+    }
+}
+
+TEST_F(OutputFiles, RunStoppedMidwayLeavesOnlyWholeFiles) {
+    // About 8000 trials of 720 samples: several seconds, stopped after two.
+    const GuardedRun run = runGuarded(dir, "s.srs 3 1 2 10 0.6 8000 3 1\n", 2);
+    ASSERT_TRUE(run.timedOut) << "the run ended before it could be stopped";
+
+    // trials.out holds every finished trial, each row whole.
+    const std::string trials = readFile(path("trials.out"));
+    ASSERT_FALSE(trials.empty());
+    EXPECT_EQ(trials.back(), '\n');
+    const std::vector<std::string> lines = splitLines(trials);
+    for (std::size_t row = 4; row < lines.size(); ++row) {
+        std::string number = std::to_string(row - 4);
+        number.insert(number.begin(), ' ');
+        number.push_back(' ');
+        EXPECT_EQ(lines[row].rfind(number, 0), 0u) << lines[row];
+        EXPECT_TRUE(lines[row].size() > 70 && lines[row].size() < 90) << lines[row];
+    }
+
+    // Result files from an intermediate output, if one ran, are complete.
+    if (fileExists(path("accel.out"))) {
+        const std::size_t ranked = splitLines(readFile(path("rank.out"))).size();
+        EXPECT_EQ(ranked % 1000, 999u);
+        EXPECT_EQ(splitLines(readFile(path("wavelet.out"))).size(), 2u + 10u);
+        const std::size_t samples = static_cast<std::size_t>(0.6 / (1.0 / 5000.0));
+        EXPECT_EQ(splitLines(readFile(path("accel.out"))).size(), samples);
+        EXPECT_EQ(splitLines(readFile(path("velox.out"))).size(), samples + 1);
+        EXPECT_EQ(splitLines(readFile(path("disp.out"))).size(), samples + 1);
+        EXPECT_EQ(splitLines(readFile(path("srs.out"))).size(), 10u);
+    }
+}

@@ -1,0 +1,196 @@
+// The specification reader takes whatever the named file holds, and a run on a
+// specification that breaks the file's contract still ends at the exit prompt.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "hardening/guarded_run.h"
+#include "run_program.h"
+#include "spec/spec_table.h"
+
+namespace {
+
+const std::string exitPrompt = "\n\n Press any key to exit.\n";
+const std::string noPoints = "\n\n Error: no specification points read.\n\n";
+
+class SpecFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = makeTempDir();
+        console = std::fopen("/dev/null", "w");
+    }
+    void TearDown() override {
+        std::fclose(console);
+        removeTree(dir);
+    }
+    SpecReadStatus read(const std::string& name, const std::string& text) {
+        writeFile(dir + "/" + name, text);
+        return readSpecFile((dir + "/" + name).c_str(), spec, console);
+    }
+    void expectPairs(const std::vector<std::pair<double, double>>& pairs) {
+        ASSERT_EQ(spec.count, static_cast<int>(pairs.size()));
+        for (std::size_t i = 0; i < pairs.size(); ++i) {
+            EXPECT_EQ(spec.frequency[i], pairs[i].first) << i;
+            EXPECT_EQ(spec.level[i], pairs[i].second) << i;
+        }
+    }
+    std::string dir;
+    std::FILE* console = nullptr;
+    SpecTable spec;
+};
+
+// A run of a few trials on `specText`, which must end at the exit prompt with
+// a status of its own, without a sanitizer report, within the time allowed.
+GuardedRun expectCleanEnd(const std::string& dir, const std::string& specText, const std::string& answers) {
+    writeFile(dir + "/odd.srs", specText);
+    const GuardedRun run = runGuarded(dir, "odd.srs " + answers, 120);
+    EXPECT_FALSE(run.timedOut) << specText;
+    EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 1) << specText << " status " << run.exitStatus;
+    EXPECT_EQ(run.errors, "") << specText;
+    EXPECT_GE(run.console.size(), exitPrompt.size());
+    EXPECT_EQ(run.console.substr(run.console.size() - std::min(run.console.size(), exitPrompt.size())), exitPrompt)
+        << specText;
+    return run;
+}
+
+}  // namespace
+
+TEST_F(SpecFile, LineEndingsAndBlanksDoNotMatter) {
+    for (const char* text : {"10\t1\r\n2000\t100\r\n", "10 1\r2000 100\r", "\t10\n\n1 \t 2000\r\n\r\n100", "10 1 2000 100"}) {
+        EXPECT_EQ(read("s.srs", text), SpecReadStatus::ok) << text;
+        expectPairs({{10, 1}, {2000, 100}});
+    }
+}
+
+TEST_F(SpecFile, NonFiniteTokensAreReadAsTheyStand) {
+    ASSERT_EQ(read("s.srs", "nan 1\ninf 2\n-inf 3\n1e999 4\nINFINITY nan\n"), SpecReadStatus::ok);
+    ASSERT_EQ(spec.count, 5);
+    EXPECT_TRUE(std::isnan(spec.frequency[0]));
+    EXPECT_EQ(spec.frequency[1], INFINITY);
+    EXPECT_EQ(spec.frequency[2], -INFINITY);
+    EXPECT_EQ(spec.frequency[3], INFINITY);
+    EXPECT_TRUE(std::isnan(spec.level[4]));
+}
+
+TEST_F(SpecFile, TwoHundredPairsAreReadAndOneMoreIsRefused) {
+    std::string text;
+    for (int i = 1; i <= 200; ++i) text += std::to_string(i * 10) + " " + std::to_string(i) + "\n";
+    ASSERT_EQ(read("s.srs", text), SpecReadStatus::ok);
+    EXPECT_EQ(spec.count, 200);
+    EXPECT_EQ(spec.frequency[199], 2000.0);
+    EXPECT_EQ(read("s.srs", text + "2010"), SpecReadStatus::tooManyPoints);
+    EXPECT_EQ(read("s.srs", text + "x"), SpecReadStatus::ok);
+}
+
+TEST_F(SpecFile, LinesOfMegabytes) {
+    const std::size_t megabytes = 4 << 20;
+    // Blanks between the pairs.
+    EXPECT_EQ(read("s.srs", "10 1" + std::string(megabytes, ' ') + "\t2000 100\n"), SpecReadStatus::ok);
+    expectPairs({{10, 1}, {2000, 100}});
+    // A number of four million digits overflows to infinity.
+    EXPECT_EQ(read("s.srs", "10 1\n" + std::string(megabytes, '7') + " 5\n"), SpecReadStatus::ok);
+    expectPairs({{10, 1}, {INFINITY, 5}});
+    // A word of megabytes ends the reading.
+    EXPECT_EQ(read("s.srs", std::string(megabytes, 'x') + "\n10 1\n"), SpecReadStatus::noPoints);
+}
+
+TEST_F(SpecFile, BinaryGarbageEndsTheReadingWherever) {
+    std::uint32_t state = 7;
+    for (int file = 0; file < 20; ++file) {
+        std::string bytes(65536, '\0');
+        for (char& byte : bytes) {
+            state = state * 1664525u + 1013904223u;
+            byte = static_cast<char>(state >> 24);
+        }
+        const SpecReadStatus status = read("g.bin", bytes);
+        EXPECT_TRUE(status == SpecReadStatus::ok || status == SpecReadStatus::noPoints);
+        EXPECT_LE(spec.count, maxSpecPoints);
+    }
+    // Digits among the garbage are read until the first byte that is not a number.
+    const char mixed[] = "10 1 2000 100\x01\xff\x00 5 5";
+    EXPECT_EQ(read("g.bin", std::string(mixed, sizeof mixed - 1)), SpecReadStatus::ok);
+    expectPairs({{10, 1}, {2000, 100}});
+}
+
+TEST_F(SpecFile, DirectoriesAndDevicesGiveNoPoints) {
+    std::filesystem::create_directory(dir + "/folder");
+    for (const std::string& name : {dir + "/folder", std::string("/dev/null"), std::string("/dev/zero")}) {
+        const SpecReadStatus status = readSpecFile(name.c_str(), spec, console);
+        EXPECT_TRUE(status == SpecReadStatus::noPoints || status == SpecReadStatus::openFailed) << name;
+        EXPECT_EQ(spec.count, 0) << name;
+    }
+    // The same names typed at the prompt end the run at the exit prompt.
+    for (const char* name : {"folder", "/dev/null", "/dev/zero", "."}) {
+        const GuardedRun run = runGuarded(dir, std::string(name) + " 2 1 1 0.05 0.2 1 1 1\n", 60);
+        EXPECT_EQ(run.exitStatus, 1) << name;
+        EXPECT_FALSE(run.timedOut) << name;
+        const std::string ending = std::string(" File: ") + name + " opened. \n" + noPoints + exitPrompt;
+        EXPECT_EQ(run.console.substr(run.console.size() - std::min(run.console.size(), ending.size())), ending)
+            << name;
+    }
+}
+
+TEST_F(SpecFile, ZeroLevelsAreReportedBeforeTheRowsOfEveryPass) {
+    // A lone final number has level 0: below the first point the log-log line
+    // falls to 0, so grid points 1 to 9 (12.6 to 79.4 Hz) have level 0.
+    const GuardedRun run = expectCleanEnd(dir, "10 1\n100", "3 1 1 0.05 0.2 3 1 1\n");
+    EXPECT_EQ(run.exitStatus, 0);
+    const std::string firstPoint = "\n spec error. 1 0.000000e+000 \n";
+    EXPECT_NE(run.console.find(firstPoint), std::string::npos);
+    EXPECT_EQ(run.console.find("\n spec error. 0 "), std::string::npos);
+
+    // Between one row and the next: nine lines for each pass of the trial.
+    int reports = 0;
+    int rows = 0;
+    const std::size_t tableStart = run.console.find(" Trial     Accel");
+    ASSERT_NE(tableStart, std::string::npos);
+    for (const std::string& line : splitLines(run.console.substr(tableStart))) {
+        std::string rowStart = std::to_string(rows);
+        rowStart.insert(rowStart.begin(), ' ');
+        rowStart.push_back(' ');
+        if (line.rfind(" spec error. ", 0) == 0) {
+            ++reports;
+        } else if (line.rfind(rowStart, 0) == 0) {
+            const int passes = std::stoi(line.substr(line.rfind(' ') + 1));
+            EXPECT_EQ(reports, 9 * passes) << line;
+            reports = 0;
+            ++rows;
+        }
+    }
+    EXPECT_EQ(rows, 3);
+    EXPECT_EQ(reports, 0);  // the results step does not judge the spectrum
+    EXPECT_NE(run.console.find("\n\n Output files for Optimum Case: \n"), std::string::npos);
+}
+
+TEST_F(SpecFile, MeaninglessFrequenciesAndLevelsEndCleanly) {
+    struct Case {
+        const char* spec;
+        const char* answers;
+    };
+    // Trials: 30, enough for every strategy to be drawn.
+    const Case cases[] = {
+        {"2000 100\n10 1\n", "2 1 1 0.05 0.2 30 1 1\n"},         // descending: a one-point grid
+        {"10 1\n2000 100\n500 5\n", "2 1 1 0.05 0.2 30 1 1\n"},  // last point below the others
+        {"0 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},            // zero frequency: duration too short
+        {"-10 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},          // 200 negative grid points
+        {"-1 1\n5 1\n", "1 1 1 0.05 -1.4 30 1 1\n"},             // negative duration: counts shrink to 1
+        {"-1e-6 1\n-10 1\n", "1 1 1 0.05 -1 30 1 1\n"},          // run-on of 144 million samples
+        {"-1 1\n-1.05 1\n", "1 1 1 0.05 -1 30 1 1\n"},           // negative time step, 200 points
+        {"nan 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"inf 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"10 1\ninf 10\n", "2 1 1 0.05 0.2 30 1 1\n"},           // time step 0: too many samples
+        {"10 1\n-inf 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"10 1\nnan 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"10 nan\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"10 inf\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"10 -1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"10 0\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
+        {"10 1e308\n100 1e-308\n", "1e308 1 1 0.05 0.2 30 1 1\n"},
+    };
+    for (const Case& c : cases) expectCleanEnd(dir, c.spec, c.answers);
+}
