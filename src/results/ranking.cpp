@@ -2,7 +2,7 @@
 
 #include <climits>
 #include <cmath>
-#include <utility>
+#include <algorithm>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -64,90 +64,166 @@ void exchangeSortMeasure(double* values, std::int32_t* order, int n, double zpa,
 
 namespace {
 
-// The exchange procedure only ever swaps a later entry whose key is strictly
-// below the one at the current position, so each pass is a chain of such
-// finds; the scan between them is what costs, and it compares many keys at
-// once below. The comparisons are the scalar "<" (false with a NaN).
-using FindSmaller = int (*)(const double* key, int from, int n, double champion);
+// The sort works on entries packing a key code and a trial number,
+// (code << 16) | trial, with codes numbering the distinct keys in ascending
+// order: equal keys get equal codes, so "key j < key i" is "entry j < entry
+// i with its trial bits cleared", and the procedure can run branch-free.
+constexpr std::uint32_t trialBits = 0xFFFFu;
 
-// First position from `from` on whose key is strictly below `champion`, or n.
-int findSmallerPlain(const double* key, int from, int n, double champion) {
-    for (int j = from; j < n; ++j) {
-        if (key[j] < champion) return j;
-    }
-    return n;
+// One comparison of the procedure: the later entry takes the current one's
+// place when its key is strictly smaller.
+inline void exchangeStep(std::uint32_t& current, std::uint32_t& later) {
+    const std::uint32_t candidate = later;
+    // All ones when the later key is smaller; arithmetic, not a branch, as
+    // the outcome is unpredictable.
+    const std::uint32_t swapMask = 0u - static_cast<std::uint32_t>(candidate < (current & ~trialBits));
+    const std::uint32_t difference = (candidate ^ current) & swapMask;
+    later = candidate ^ difference;
+    current = current ^ difference;
 }
+
+// Pass i compares position i with i+1, i+2, .. in turn; pass i+1 may compare
+// position j as soon as pass i is done with it. So `handCount` passes run in
+// a staggered wave, one position apart: at step s pass i0+k works on position
+// s + i0 + 1 - k and holds its own position's entry in a register. Every
+// comparison is the procedure's own, on the entry it would see.
+constexpr int handCount = 8;
+
+void exchangeWave(std::uint32_t* entry, int n, int i0) {
+    std::uint32_t hand[handCount] = {};
+    const int last = n - 1;
+    const auto checkedStep = [&](int s) {
+        for (int k = 0; k < handCount; ++k) {
+            if (s < 2 * k) break;
+            if (s == 2 * k) hand[k] = entry[i0 + k];
+            const int j = s + i0 + 1 - k;
+            if (j <= last) exchangeStep(hand[k], entry[j]);
+        }
+    };
+    const int firstFull = 2 * handCount - 1;  // every pass started
+    const int lastFull = last - i0 - 1;       // the leading pass still inside the list
+    int s = 0;
+    for (; s < firstFull; ++s) checkedStep(s);
+    for (; s <= lastFull; ++s) {
+        std::uint32_t* at = entry + s + i0 + 1;
+        for (int k = 0; k < handCount; ++k) exchangeStep(hand[k], at[-k]);
+    }
+    for (; s <= lastFull + handCount - 1; ++s) checkedStep(s);
+    for (int k = 0; k < handCount; ++k) entry[i0 + k] = hand[k];
+}
+
+// Sentinel entries after the list: a key above every code, so no pass ever
+// takes one, and room for the vector wave to read and write past the end.
+constexpr int entryPadding = 64;
+constexpr std::uint32_t sentinelEntry = 0x7FFFFFFFu;
 
 #if defined(__x86_64__) || defined(__i386__)
-int findSmallerSse2(const double* key, int from, int n, double champion) {
-    const __m128d c = _mm_set1_pd(champion);
-    int j = from;
-    for (; j + 8 <= n; j += 8) {
-        const int m0 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j), c));
-        const int m1 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j + 2), c));
-        const int m2 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j + 4), c));
-        const int m3 = _mm_movemask_pd(_mm_cmplt_pd(_mm_loadu_pd(key + j + 6), c));
-        const int mask = m0 | (m1 << 2) | (m2 << 4) | (m3 << 6);
-        if (mask != 0) return j + __builtin_ctz(static_cast<unsigned>(mask));
+// The same wave with sixteen passes in the lanes of one vector. The entries
+// in flight move up one lane per step, so lane k meets each position one step
+// after lane k-1 has left it; a new position enters lane 0 and lane 15 hands
+// its position on as final for this wave. A lane whose pass has not started
+// holds 0, which nothing is below, and takes its own position's entry as it
+// passes (lane k at step 2k-1). Codes stay below 2^15, so the signed compare
+// orders the entries as unsigned ones.
+// GCC 12 reports the intrinsics' own don't-care operands as uninitialised.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+__attribute__((target("avx512f"))) void exchangeWaveAvx512(std::uint32_t* entry, int n, int i0) {
+    const __m512i reverse = _mm512_set_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i codeMask = _mm512_set1_epi32(static_cast<int>(~trialBits));
+    __m512i hand = _mm512_mask_set1_epi32(_mm512_setzero_si512(), 1, static_cast<int>(entry[i0]));
+    __m512i inFlight = _mm512_set1_epi32(static_cast<int>(sentinelEntry));
+    __m512i leaving = inFlight;
+    const int last = n - 1;
+    // Step s takes position s + i0 + 1 into lane 0 and hands position
+    // s + i0 - 14 out of lane 15; chunk c covers steps 16c .. 16c+15.
+    const int chunks = (last - i0 - 1) / 16 + 2;
+    for (int c = 0; c < chunks; ++c) {
+        const int firstStep = 16 * c;
+        __m512i incoming = _mm512_permutexvar_epi32(
+            reverse, _mm512_loadu_si512(static_cast<const void*>(entry + firstStep + i0 + 1)));
+        for (int t = 0; t < 16; ++t) {
+            inFlight = _mm512_alignr_epi32(inFlight, incoming, 15);
+            incoming = _mm512_alignr_epi32(incoming, incoming, 15);
+            const int s = firstStep + t;
+            if (s < 31 && (s & 1) == 1) {
+                hand = _mm512_mask_mov_epi32(hand, static_cast<__mmask16>(1u << ((s + 1) / 2)), inFlight);
+            }
+            const __mmask16 smaller = _mm512_cmplt_epi32_mask(inFlight, _mm512_and_si512(hand, codeMask));
+            const __m512i previousHand = hand;
+            hand = _mm512_mask_mov_epi32(hand, smaller, inFlight);
+            inFlight = _mm512_mask_mov_epi32(inFlight, smaller, previousHand);
+            leaving = _mm512_alignr_epi32(leaving, inFlight, 15);
+        }
+        // leaving lane 0 holds the latest position: reverse to store in order.
+        const int firstPosition = firstStep + i0 - 14;
+        const __m512i ordered = _mm512_permutexvar_epi32(reverse, leaving);
+        if (c == 0) {
+            // The first chunk's early lanes carried no position of this wave.
+            _mm512_mask_storeu_epi32(static_cast<void*>(entry + firstPosition), static_cast<__mmask16>(0xC000u),
+                                     ordered);
+        } else {
+            _mm512_storeu_si512(static_cast<void*>(entry + firstPosition), ordered);
+        }
     }
-    return findSmallerPlain(key, j, n, champion);
+    _mm512_storeu_si512(static_cast<void*>(entry + i0), hand);
 }
+#pragma GCC diagnostic pop
 
-__attribute__((target("avx2"))) int findSmallerAvx2(const double* key, int from, int n, double champion) {
-    const __m256d c = _mm256_set1_pd(champion);
-    int j = from;
-    for (; j + 16 <= n; j += 16) {
-        const int m0 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j), c, _CMP_LT_OQ));
-        const int m1 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j + 4), c, _CMP_LT_OQ));
-        const int m2 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j + 8), c, _CMP_LT_OQ));
-        const int m3 = _mm256_movemask_pd(_mm256_cmp_pd(_mm256_loadu_pd(key + j + 12), c, _CMP_LT_OQ));
-        const int mask = m0 | (m1 << 4) | (m2 << 8) | (m3 << 12);
-        if (mask != 0) return j + __builtin_ctz(static_cast<unsigned>(mask));
-    }
-    return findSmallerPlain(key, j, n, champion);
-}
-
-__attribute__((target("avx512f"))) int findSmallerAvx512(const double* key, int from, int n, double champion) {
-    const __m512d c = _mm512_set1_pd(champion);
-    int j = from;
-    for (; j + 32 <= n; j += 32) {
-        const unsigned m0 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j), c, _CMP_LT_OQ);
-        const unsigned m1 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j + 8), c, _CMP_LT_OQ);
-        const unsigned m2 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j + 16), c, _CMP_LT_OQ);
-        const unsigned m3 = _mm512_cmp_pd_mask(_mm512_loadu_pd(key + j + 24), c, _CMP_LT_OQ);
-        const unsigned mask = m0 | (m1 << 8) | (m2 << 16) | (m3 << 24);
-        if (mask != 0) return j + __builtin_ctz(mask);
-    }
-    return findSmallerPlain(key, j, n, champion);
-}
-
-FindSmaller chooseFindSmaller() {
-    if (__builtin_cpu_supports("avx512f")) return findSmallerAvx512;
-    if (__builtin_cpu_supports("avx2")) return findSmallerAvx2;
-    return findSmallerSse2;
-}
-#else
-FindSmaller chooseFindSmaller() { return findSmallerPlain; }
+constexpr int vectorHandCount = 16;
 #endif
 
-// The exchange procedure on a key list; `values` (which may be the keys
-// themselves) and `order` are swapped along with the keys.
-void exchangeSortByKey(double* key, double* values, std::int32_t* order, int n, FindSmaller findSmaller) {
-    for (int i = 0; i + 1 < n; ++i) {
-        for (int j = findSmaller(key, i + 1, n, key[i]); j < n; j = findSmaller(key, j + 1, n, key[i])) {
-            std::swap(key[i], key[j]);
-            if (values != key) std::swap(values[i], values[j]);
-            std::swap(order[i], order[j]);
+void exchangeSortPacked(std::uint32_t* entry, int n) {
+    for (int p = n; p < n + entryPadding; ++p) entry[p] = sentinelEntry;
+    int i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool vectorWave = __builtin_cpu_supports("avx512f");
+    if (vectorWave) {
+        for (; i + vectorHandCount < n; i += vectorHandCount) exchangeWaveAvx512(entry, n, i);
+    }
+#endif
+    for (; i + handCount < n; i += handCount) exchangeWave(entry, n, i);
+    for (; i + 1 < n; ++i) {
+        for (int j = i + 1; j < n; ++j) exchangeStep(entry[i], entry[j]);
+    }
+}
+
+// Sorts one measure's first n keys, carrying values and trial numbers. Keys
+// that include a NaN compare unordered, which codes cannot express; such a
+// list takes the reference procedure.
+void sortMeasure(const double* key, double* values, std::int32_t* order, int n, double zpa, bool distanceFromZpa) {
+    for (int k = 0; k < n; ++k) {
+        if (std::isnan(key[k])) {
+            exchangeSortMeasure(values, order, n, zpa, distanceFromZpa);
+            return;
         }
+    }
+    // Codes: trial numbers by ascending key, then one code per distinct key.
+    std::int32_t byKey[maxTrials];
+    for (int k = 0; k < n; ++k) byKey[k] = k;
+    std::sort(byKey, byKey + n, [&](std::int32_t a, std::int32_t b) { return key[a] < key[b]; });
+    std::uint32_t entry[maxTrials + entryPadding];
+    std::uint32_t code = 0;
+    for (int r = 0; r < n; ++r) {
+        if (r > 0 && key[byKey[r - 1]] < key[byKey[r]]) ++code;
+        entry[byKey[r]] = (code << 16) | static_cast<std::uint32_t>(byKey[r]);
+    }
+    exchangeSortPacked(entry, n);
+
+    double original[maxTrials];
+    for (int k = 0; k < n; ++k) original[k] = values[k];
+    for (int k = 0; k < n; ++k) {
+        const std::int32_t trial = static_cast<std::int32_t>(entry[k] & trialBits);
+        order[k] = trial;
+        values[k] = original[trial];
     }
 }
 
 }  // namespace
 
 void sortMeasures(TrialRanking& ranking, int n, double zpa) {
-    static const FindSmaller findSmaller = chooseFindSmaller();
-    // The accel key is each value's distance from the ZPA; it travels with
-    // its value, so it is computed once per entry instead of per comparison.
+    // The accel key is each value's distance from the ZPA, computed as the
+    // comparison computes it.
     double distance[maxTrials];
     for (int m = 0; m < measureCount; ++m) {
         for (int k = 0; k < n; ++k) {
@@ -155,12 +231,11 @@ void sortMeasures(TrialRanking& ranking, int n, double zpa) {
             ranking.rank[m][k] = 0;
         }
         double* values = ranking.working[m];
-        if (m == accelMeasure) {
+        const bool distanceFromZpa = m == accelMeasure;
+        if (distanceFromZpa) {
             for (int k = 0; k < n; ++k) distance[k] = std::fabs(values[k] - zpa);
-            exchangeSortByKey(distance, values, ranking.order[m], n, findSmaller);
-        } else {
-            exchangeSortByKey(values, values, ranking.order[m], n, findSmaller);
         }
+        sortMeasure(distanceFromZpa ? distance : values, values, ranking.order[m], n, zpa, distanceFromZpa);
         for (int k = 0; k < n; ++k) ranking.rank[m][ranking.order[m][k]] = k;
     }
 }

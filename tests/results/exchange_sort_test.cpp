@@ -51,7 +51,7 @@ TEST(ExchangeSort, FastSortLeavesTheExchangeProceduresOrderOnTieRichLists) {
     // Few distinct values, so most entries tie; values on both sides of the
     // ZPA at equal distance tie on the accel key too.
     const std::vector<double> fewValues = {250.0, 250.0, 249.5, 250.5, 0.0, 1.0, 3.0, 3.0, 7.25, 500.0};
-    const int sizes[] = {1, 2, 3, 7, 8, 9, 31, 32, 33, 100, 1000, 3000};
+    const int sizes[] = {1, 2, 3, 7, 8, 9, 15, 16, 17, 18, 31, 32, 33, 47, 100, 1000, 3000};
     for (int n : sizes) {
         expectSameAsExchangeProcedure(engine, fewValues, n, zpa);
         if (HasFatalFailure()) return;
