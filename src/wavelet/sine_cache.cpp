@@ -1,6 +1,7 @@
 #include "wavelet/sine_cache.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -51,7 +52,54 @@ inline void accumulatePlain(double* sample, const double* envelope, const double
     for (int i = 0; i < n; ++i) sample[i] += (amplitude * envelope[i]) * carrier[i];
 }
 
+// The largest magnitude among the samples that are numbers, 0 if none is
+// above zero: a lane-wise "a > m ? a : m", which never picks a NaN. The
+// result does not depend on the order the samples are visited in, since all
+// magnitudes are non-negative.
+typedef double Vec8 __attribute__((vector_size(64)));
+typedef long long Bits8 __attribute__((vector_size(64)));
+
+[[gnu::always_inline]] inline double largestMagnitudePlain(const double* sample, int n) {
+    constexpr long long magnitudeBits = 0x7FFFFFFFFFFFFFFFLL;
+    Vec8 largest = {};
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        Vec8 x;
+        std::memcpy(&x, sample + i, sizeof x);
+        const Vec8 magnitude = reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(x) & magnitudeBits);
+        largest = magnitude > largest ? magnitude : largest;
+    }
+    double result = 0.0;
+    for (int l = 0; l < 8; ++l) {
+        if (largest[l] > result) result = largest[l];
+    }
+    for (; i < n; ++i) {
+        const double magnitude = std::fabs(sample[i]);
+        if (magnitude > result) result = magnitude;
+    }
+    return result;
+}
+
 #if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx512f"))) double largestMagnitudeAvx512(const double* sample, int n) {
+    return largestMagnitudePlain(sample, n);
+}
+
+__attribute__((target("avx2"))) double largestMagnitudeAvx2(const double* sample, int n) {
+    return largestMagnitudePlain(sample, n);
+}
+
+double largestMagnitudeBaseline(const double* sample, int n) { return largestMagnitudePlain(sample, n); }
+
+using LargestMagnitude = double (*)(const double*, int);
+
+double largestMagnitude(const double* sample, int n) {
+    static const LargestMagnitude chosen = __builtin_cpu_supports("avx512f") ? largestMagnitudeAvx512
+                                           : __builtin_cpu_supports("avx2")  ? largestMagnitudeAvx2
+                                                                             : largestMagnitudeBaseline;
+    return chosen(sample, n);
+}
+
 __attribute__((target("avx2"))) void accumulateAvx2(double* sample, const double* envelope, const double* carrier,
                                                     double amplitude, int n) {
     accumulatePlain(sample, envelope, carrier, amplitude, n);
@@ -78,6 +126,8 @@ void accumulate(double* sample, const double* envelope, const double* carrier, d
 void accumulate(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
     accumulatePlain(sample, envelope, carrier, amplitude, n);
 }
+
+double largestMagnitude(const double* sample, int n) { return largestMagnitudePlain(sample, n); }
 #endif
 
 }  // namespace
@@ -162,12 +212,14 @@ void synthesizeTrialCached(const SineCache& cache, WaveletTable& table, int k, c
         }
     }
 
-    double peak = 0.0;
-    for (int i = 0; i < nt; ++i) {
-        if (std::fabs(sample[i]) > std::fabs(peak)) peak = sample[i];
-    }
-    // A history with no non-zero sample has nothing to scale.
-    if (peak == 0.0) return;
+    // The peak is the earliest sample of the largest magnitude, as keeping a
+    // sample only when its magnitude is strictly greater finds it. A history
+    // with no non-zero sample has nothing to scale.
+    const double largest = largestMagnitude(sample, nt);
+    if (largest == 0.0) return;
+    int at = 0;
+    while (!(std::fabs(sample[at]) == largest)) ++at;
+    const double peak = sample[at];
     const double scale = zpa / peak;
     for (int i = 0; i < nt; ++i) sample[i] *= scale;
     for (int j = 0; j < count; ++j) amplitude[j] *= scale;

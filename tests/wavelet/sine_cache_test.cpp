@@ -184,3 +184,31 @@ TEST(SineCache, DegenerateTimeStepsFallBackToTheSumsTest) {
         if (HasFatalFailure()) return;
     }
 }
+
+TEST(SineCache, EarlierOfTwoEqualMagnitudePeaksSetsTheScale) {
+    // Two copies of one wavelet half a second apart with opposite amplitudes:
+    // on a dyadic time step their samples are exact negatives of each other,
+    // so the history's largest magnitude comes twice with opposite signs.
+    for (double firstAmplitude : {1.0, -1.0}) {
+        CachedCase c;
+        c.grid.count = 2;
+        c.timeStep = 1.0 / 1024.0;
+        c.sampleCount = 1024;
+        c.zpa = 10.0;
+        for (int j = 0; j < 2; ++j) {
+            c.grid.frequency[j] = 10.0;
+            c.plainTable->nhs[0][j] = 3;
+            c.plainTable->delay[0][j] = 0.5 * j;
+            c.plainTable->amplitude[0][j] = j == 0 ? firstAmplitude : -firstAmplitude;
+        }
+        c.copyRow(0);
+        SineCache cache;
+        prepareSineCache(cache, *c.cachedTable, 0, c.grid, c.timeStep, c.sampleCount);
+        c.expectSamePass(cache, 0, "tied peaks");
+        // A three-half-cycle wavelet's extreme is -A, mid-window. The earlier
+        // one's becomes +zpa, so its amplitude ends negative whatever its sign
+        // was; had the later extreme set the scale, the signs would be swapped.
+        EXPECT_LT(c.cachedTable->amplitude[0][0], 0.0) << firstAmplitude;
+        EXPECT_GT(c.cachedTable->amplitude[0][1], 0.0) << firstAmplitude;
+    }
+}
