@@ -18,6 +18,12 @@ namespace {
 
 std::FILE* console = nullptr;
 RunState* state = nullptr;
+std::string workDir;
+
+void removeWorkDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(workDir, ignored);
+}
 
 void writeSpec(const char* name, const char* text) {
     std::FILE* file = std::fopen(name, "wb");
@@ -29,8 +35,9 @@ void writeSpec(const char* name, const char* text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::string dir = (std::filesystem::temp_directory_path() / "kolvane-dialogue-fuzz-XXXXXX").string();
-    if (mkdtemp(dir.data()) == nullptr || chdir(dir.c_str()) != 0) std::abort();
+    workDir = (std::filesystem::temp_directory_path() / "kolvane-dialogue-fuzz-XXXXXX").string();
+    if (mkdtemp(workDir.data()) == nullptr || chdir(workDir.c_str()) != 0) std::abort();
+    std::atexit(removeWorkDir);
     writeSpec("s", "10 1\n2000 100\n");
     writeSpec("one", "10 1");
     writeSpec("neg", "-1 1\n5 1\n");
