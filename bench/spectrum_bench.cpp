@@ -1,0 +1,87 @@
+// Response spectrum: the filter-bank kernels against the plain sample-major
+// loop, in time per filter step (one sample at one grid point).
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "bench_setup.h"
+#include "srs/spectrum_kernel.h"
+
+namespace {
+
+constexpr int benchSamples = 6000;  // 0.05 s at 120000 samples per second
+constexpr int benchRunOn = 1440;    // 1.2 periods of 100 Hz
+
+// The recurrence straight from its definition, sample by sample over all
+// grid points.
+void plainFilterPeaks(const double* x, int n, int runOn, const SrsFilterBank& bank, int count, double* positive,
+                      double* negative) {
+    double y1[maxGridPoints] = {}, y2[maxGridPoints] = {};
+    for (int j = 0; j < count; ++j) positive[j] = negative[j] = 0.0;
+    double previousInput = 0.0;
+    for (int i = 0; i < n + runOn; ++i) {
+        const double input = i < n ? x[i] : 0.0;
+        for (int j = 0; j < count; ++j) {
+            const double y = ((bank.a1[j] * y1[j] + bank.a2[j] * y2[j]) + bank.b0[j] * input) +
+                             bank.b1[j] * previousInput;
+            if (y > positive[j]) positive[j] = y;
+            if (y < negative[j]) negative[j] = y;
+            y2[j] = y1[j];
+            y1[j] = y;
+        }
+        previousInput = input;
+    }
+}
+
+void reportPerStep(benchmark::State& state, int count) {
+    const double steps = static_cast<double>(benchSamples + benchRunOn) * count;
+    state.counters["per_step"] =
+        benchmark::Counter(steps, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void spectrumPlain(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    FrequencyGrid grid;
+    SrsFilterBank bank;
+    makeBenchGrid(count, grid, bank);
+    const std::vector<double> history = makeBenchHistory(benchSamples);
+    double positive[maxGridPoints], negative[maxGridPoints];
+    for (auto _ : state) {
+        plainFilterPeaks(history.data(), benchSamples, benchRunOn, bank, count, positive, negative);
+        benchmark::DoNotOptimize(positive);
+        benchmark::DoNotOptimize(negative);
+    }
+    reportPerStep(state, count);
+}
+
+void spectrumKernel(benchmark::State& state, FilterKernel kernel) {
+    if (!filterKernelSupported(kernel)) {
+        state.SkipWithError("kernel not supported on this processor");
+        return;
+    }
+    const int count = static_cast<int>(state.range(0));
+    FrequencyGrid grid;
+    SrsFilterBank bank;
+    makeBenchGrid(count, grid, bank);
+    const std::vector<double> history = makeBenchHistory(benchSamples);
+    double positive[maxGridPoints], negative[maxGridPoints];
+    for (auto _ : state) {
+        filterPeaks(kernel, history.data(), benchSamples, benchRunOn, bank, count, positive, negative);
+        benchmark::DoNotOptimize(positive);
+        benchmark::DoNotOptimize(negative);
+    }
+    reportPerStep(state, count);
+}
+
+void spectrumFast(benchmark::State& state) { spectrumKernel(state, fastestFilterKernel()); }
+void spectrumSse2(benchmark::State& state) { spectrumKernel(state, FilterKernel::sse2); }
+void spectrumAvx2(benchmark::State& state) { spectrumKernel(state, FilterKernel::avx2); }
+void spectrumAvx512(benchmark::State& state) { spectrumKernel(state, FilterKernel::avx512); }
+
+}  // namespace
+
+BENCHMARK(spectrumPlain)->Arg(10)->Arg(40)->Arg(200);
+BENCHMARK(spectrumFast)->Arg(10)->Arg(40)->Arg(200);
+BENCHMARK(spectrumSse2)->Arg(40);
+BENCHMARK(spectrumAvx2)->Arg(40);
+BENCHMARK(spectrumAvx512)->Arg(10)->Arg(40)->Arg(200);
