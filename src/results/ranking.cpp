@@ -126,8 +126,10 @@ constexpr std::uint32_t sentinelEntry = 0x7FFFFFFFu;
 // passes (lane k at step 2k-1). Codes stay below 2^15, so the signed compare
 // orders the entries as unsigned ones.
 // GCC 12 reports the intrinsics' own don't-care operands as uninitialised.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 __attribute__((target("avx512f"))) void exchangeWaveAvx512(std::uint32_t* entry, int n, int i0) {
     const __m512i reverse = _mm512_set_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m512i codeMask = _mm512_set1_epi32(static_cast<int>(~trialBits));
@@ -168,7 +170,9 @@ __attribute__((target("avx512f"))) void exchangeWaveAvx512(std::uint32_t* entry,
     }
     _mm512_storeu_si512(static_cast<void*>(entry + i0), hand);
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 constexpr int vectorHandCount = 16;
 #endif
