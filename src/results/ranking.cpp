@@ -206,7 +206,10 @@ void sortMeasure(const double* key, double* values, std::int32_t* order, int n, 
     std::int32_t byKey[maxTrials];
     for (int k = 0; k < n; ++k) byKey[k] = k;
     std::sort(byKey, byKey + n, [&](std::int32_t a, std::int32_t b) { return key[a] < key[b]; });
-    std::uint32_t entry[maxTrials + entryPadding];
+    // The vector wave's first stores start 14 entries before its first pass.
+    constexpr int leadingRoom = 16;
+    std::uint32_t entryStore[leadingRoom + maxTrials + entryPadding];
+    std::uint32_t* const entry = entryStore + leadingRoom;
     std::uint32_t code = 0;
     for (int r = 0; r < n; ++r) {
         if (r > 0 && key[byKey[r - 1]] < key[byKey[r]]) ++code;
