@@ -22,9 +22,9 @@ namespace {
 // The plain build keeps the sample-major loop, as the baseline the faster
 // kernels are measured against.
 #ifdef KOLVANE_PLAIN_KERNELS
-FilterKernel runKernel() { return FilterKernel::plain; }
+FilterKernel runKernel(int) { return FilterKernel::plain; }
 #else
-FilterKernel runKernel() { return fastestFilterKernel(); }
+FilterKernel runKernel(int count) { return fastestFilterKernel(count); }
 #endif
 
 }  // namespace
@@ -36,7 +36,7 @@ void computeResponseSpectrum(const double* history, int sampleCount, const Frequ
     // Free response after the excitation ends; the first step still sees the
     // last history sample as its previous input.
     const int runOn = runOnSampleCount(grid, timeStep);
-    filterPeaks(runKernel(), history, sampleCount, runOn, bank, count, spectrum.positivePeak,
+    filterPeaks(runKernel(count), history, sampleCount, runOn, bank, count, spectrum.positivePeak,
                 spectrum.negativePeak);
     for (int j = 0; j < count; ++j) spectrum.negativePeak[j] = std::fabs(spectrum.negativePeak[j]);
 }

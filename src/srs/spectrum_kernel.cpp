@@ -205,11 +205,12 @@ bool filterKernelSupported(FilterKernel kernel) {
     }
 }
 
-FilterKernel fastestFilterKernel() {
-    static const FilterKernel fastest = filterKernelSupported(FilterKernel::avx512) ? FilterKernel::avx512
-                                        : filterKernelSupported(FilterKernel::avx2) ? FilterKernel::avx2
-                                                                                    : FilterKernel::sse2;
-    return fastest;
+FilterKernel fastestFilterKernel(int count) {
+    static const bool avx512 = filterKernelSupported(FilterKernel::avx512);
+    static const bool avx2 = filterKernelSupported(FilterKernel::avx2);
+    if (avx512 && (count > 12 || !avx2)) return FilterKernel::avx512;
+    if (avx2) return FilterKernel::avx2;
+    return FilterKernel::sse2;
 }
 
 void filterPeaks(FilterKernel kernel, const double* history, int sampleCount, int runOn, const SrsFilterBank& bank,

@@ -16,8 +16,10 @@ enum class FilterKernel { plain, sse2, avx2, avx512 };
 
 bool filterKernelSupported(FilterKernel kernel);
 
-// The fastest kernel this processor runs.
-FilterKernel fastestFilterKernel();
+// The fastest kernel this processor runs for `count` grid points. With few
+// points each sample waits on the recurrence's latency, which is shorter in
+// 256-bit registers, so up to three such vectors beat one or two wider ones.
+FilterKernel fastestFilterKernel(int count);
 
 // Runs grid points 0 .. count-1 over history[0 .. sampleCount-1] and then
 // runOn zero samples, the first of which still sees the last history sample

@@ -186,28 +186,35 @@ void synthesizeTrialCached(const SineCache& cache, WaveletTable& table, int k, c
     double* sample = history.sample;
 
     // Every sample is 0.0 plus its active wavelets' values in ascending grid
-    // order, as in the sum; adding wavelet by wavelet keeps that order.
-    for (int i = 0; i < nt; ++i) sample[i] = 0.0;
-    for (int j = 0; j < count; ++j) {
-        const int begin = cache.windowBegin[j];
-        const int end = cache.windowEnd[j];
-        if (begin >= end) continue;
-        if (cache.offset[j] >= 0) {
-            accumulate(sample + begin, cache.envelope.get() + cache.offset[j], cache.carrier.get() + cache.offset[j],
-                       amplitude[j], end - begin);
-            continue;
-        }
-        // Past the budget: the same sines, evaluated in the pass.
-        const double frequency = grid.frequency[j];
-        const double omega = angularFrequency(frequency);
-        const double halfSines = static_cast<double>(table.nhs[k][j]);
-        const double length = windowLength(table.nhs[k][j], frequency);
-        for (int i = begin; i < end; ++i) {
-            const double t = sampleTime(i, dt);
-            const double tau = t - delay[j];
-            if (cache.exactWindows || (delay[j] <= t && tau <= length)) {
-                const double omegaTau = omega * tau;
-                sample[i] += (amplitude[j] * std::sin(omegaTau / halfSines)) * std::sin(omegaTau);
+    // order, as in the sum; adding wavelet by wavelet keeps that order. The
+    // history is built a block at a time so that the block stays in the
+    // nearest cache while every wavelet adds to it.
+    constexpr int blockSamples = 2048;
+    for (int blockBegin = 0; blockBegin < nt; blockBegin += blockSamples) {
+        const int blockEnd = nt - blockBegin < blockSamples ? nt : blockBegin + blockSamples;
+        for (int i = blockBegin; i < blockEnd; ++i) sample[i] = 0.0;
+        for (int j = 0; j < count; ++j) {
+            const int begin = cache.windowBegin[j] > blockBegin ? cache.windowBegin[j] : blockBegin;
+            const int end = cache.windowEnd[j] < blockEnd ? cache.windowEnd[j] : blockEnd;
+            if (begin >= end) continue;
+            if (cache.offset[j] >= 0) {
+                const std::int64_t at = cache.offset[j] + (begin - cache.windowBegin[j]);
+                accumulate(sample + begin, cache.envelope.get() + at, cache.carrier.get() + at, amplitude[j],
+                           end - begin);
+                continue;
+            }
+            // Past the budget: the same sines, evaluated in the pass.
+            const double frequency = grid.frequency[j];
+            const double omega = angularFrequency(frequency);
+            const double halfSines = static_cast<double>(table.nhs[k][j]);
+            const double length = windowLength(table.nhs[k][j], frequency);
+            for (int i = begin; i < end; ++i) {
+                const double t = sampleTime(i, dt);
+                const double tau = t - delay[j];
+                if (cache.exactWindows || (delay[j] <= t && tau <= length)) {
+                    const double omegaTau = omega * tau;
+                    sample[i] += (amplitude[j] * std::sin(omegaTau / halfSines)) * std::sin(omegaTau);
+                }
             }
         }
     }

@@ -125,7 +125,7 @@ TEST(SpectrumKernel, RunOnStartsFromTheLastSampleAsPreviousInput) {
     SrsFilterBank bank;
     bank.b1[0] = 2.0;
     const std::vector<double> history = {0.0, 0.0, -3.0};
-    for (FilterKernel kernel : {FilterKernel::plain, fastestFilterKernel()}) {
+    for (FilterKernel kernel : {FilterKernel::plain, fastestFilterKernel(1)}) {
         Peaks peaks;
         filterPeaks(kernel, history.data(), 3, 1, bank, 1, peaks.positive, peaks.negative);
         EXPECT_EQ(peaks.positive[0], 0.0) << kernelName(kernel);
