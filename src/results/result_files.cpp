@@ -60,19 +60,26 @@ double outputSampleRate(double runRate) {
     return runRate;
 }
 
-bool writeAccelFile(RunState& state, std::FILE* console) {
-    OutputFile file;
-    if (!openOrReport(file, "accel.out", console)) return false;
-    RunParameters& p = state.parameters;
-    const double rate = outputSampleRate(1.0 / p.timeStep);
-    p.timeStep = 1.0 / rate;
-    double count = p.duration / p.timeStep;
+OutputSampling outputSampling(const RunParameters& parameters) {
+    OutputSampling sampling;
+    sampling.timeStep = 1.0 / outputSampleRate(1.0 / parameters.timeStep);
+    double count = parameters.duration / sampling.timeStep;
     // The stores hold five times the run's own limit, which no output rate
     // exceeds; the bounds only guard the store against a degenerate
     // specification (a time step that is negative or not a number).
     if (!(count >= 0.0)) count = 0.0;
     if (count > static_cast<double>(sampleCapacity - 1)) count = static_cast<double>(sampleCapacity - 1);
-    p.sampleCount = static_cast<int>(count);
+    sampling.sampleCount = static_cast<int>(count);
+    return sampling;
+}
+
+bool writeAccelFile(RunState& state, std::FILE* console) {
+    OutputFile file;
+    if (!openOrReport(file, "accel.out", console)) return false;
+    RunParameters& p = state.parameters;
+    const OutputSampling sampling = outputSampling(p);
+    p.timeStep = sampling.timeStep;
+    p.sampleCount = sampling.sampleCount;
 
     const std::string lineFormat = std::string(timeFormat(p.timeStep)) + " \t %12.4f \n";
     const int optimum = state.ranking.optimumCase;

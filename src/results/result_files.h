@@ -9,6 +9,14 @@
 // and above 10000.
 double outputSampleRate(double runRate);
 
+// The time step and sample count of the output sample rate, which the results
+// step makes the run's own.
+struct OutputSampling {
+    double timeStep = 0.0;
+    int sampleCount = 0;
+};
+OutputSampling outputSampling(const RunParameters& parameters);
+
 // The results step for trials 0 .. n-1: ranks them, announces the optimum,
 // rebuilds it at the output sample rate (which becomes the run's timeStep and
 // sampleCount, with the filter bank recomputed) and writes the seven result

@@ -1,11 +1,10 @@
 #include "run/parallel_trials.h"
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "results/result_files.h"
 #include "run/trial_loop.h"
 
 namespace {
@@ -14,8 +13,26 @@ struct TrialSlot {
     int strategy = 0;
     TrialResult result;
     std::string diagnostics;
-    bool done = false;
+    std::atomic<bool> done{false};
 };
+
+// The sampling and filter bank the batch's trials run with: those the
+// preceding results step, if any, leaves for the rest of the run.
+struct BatchSettings {
+    RunParameters parameters;
+    SrsFilterBank bank;
+};
+
+BatchSettings settingsFor(const RunState& state, const TrialBatch& batch) {
+    BatchSettings settings{state.parameters, state.bank};
+    if (batch.checkpointTrials >= 0) {
+        const OutputSampling sampling = outputSampling(state.parameters);
+        settings.parameters.timeStep = sampling.timeStep;
+        settings.parameters.sampleCount = sampling.sampleCount;
+        settings.bank = computeFilterBank(state.grid, state.parameters.dampingRatio, sampling.timeStep);
+    }
+    return settings;
+}
 
 // Console and file rows differ only in the blanks before the strategy number.
 bool emitTrial(RunState& state, int t, const TrialSlot& slot, std::FILE* console, std::FILE* trialsFile) {
@@ -37,6 +54,21 @@ bool emitTrial(RunState& state, int t, const TrialSlot& slot, std::FILE* console
     return true;
 }
 
+// One thread runs the checkpoint first and the trials after it with the
+// sampling and bank it left in the run state: the reference the concurrent
+// run must match.
+bool runOneThread(RunState& state, const TrialBatch& batch, std::vector<TrialSlot>& slots, std::FILE* console,
+                  std::FILE* trialsFile) {
+    if (batch.checkpointTrials >= 0 && !runCheckpoint(state, batch.checkpointTrials, console)) return false;
+    for (int t = batch.first; t <= batch.last; ++t) {
+        TrialSlot& slot = slots[static_cast<std::size_t>(t - batch.first)];
+        slot.result = evaluateTrial(state.wavelets, t, state.grid, state.bank, state.parameters, state.workspace,
+                                    slot.diagnostics);
+        if (!emitTrial(state, t, slot, console, trialsFile)) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 TrialPool::TrialPool(int threads) : threadCount(threads < 1 ? 1 : threads) {
@@ -46,55 +78,69 @@ TrialPool::TrialPool(int threads) : threadCount(threads < 1 ? 1 : threads) {
     }
 }
 
-bool runTrialBatch(RunState& state, TrialPool& pool, int first, int last, std::FILE* console,
+bool runTrialBatch(RunState& state, TrialPool& pool, const TrialBatch& batch, std::FILE* console,
                    std::FILE* trialsFile) {
-    const int count = last - first + 1;
-    std::vector<TrialSlot> slots(static_cast<std::size_t>(count));
+    const int first = batch.first;
+    const int last = batch.last;
+    std::vector<TrialSlot> slots(static_cast<std::size_t>(last - first + 1));
     // A row depends only on the random source, never on earlier trials' results.
     for (int t = first; t <= last; ++t) slots[static_cast<std::size_t>(t - first)].strategy = drawTrial(state, t);
+    if (pool.threadCount == 1) return runOneThread(state, batch, slots, console, trialsFile);
 
-    if (pool.threadCount == 1) {
-        for (int t = first; t <= last; ++t) {
-            TrialSlot& slot = slots[static_cast<std::size_t>(t - first)];
-            slot.result = evaluateTrial(state.wavelets, t, state.grid, state.bank, state.parameters,
-                                        state.workspace, slot.diagnostics);
-            if (!emitTrial(state, t, slot, console, trialsFile)) return false;
-        }
-        return true;
-    }
-
+    const BatchSettings settings = settingsFor(state, batch);
     std::atomic<int> nextTrial{first};
-    std::atomic<bool> abandoned{false};
-    std::mutex mutex;
-    std::condition_variable trialDone;
+    std::atomic<int> nextRow{first};
+    std::atomic<bool> emitting{false};
+    std::atomic<bool> rowsAllowed{batch.checkpointTrials < 0};
+    std::atomic<bool> failed{false};
+
+    // Whichever thread finishes a trial emits every row that is now ready.
+    // After letting go it looks once more, in case a trial finished while it
+    // held the turn and that trial's thread found the turn taken.
+    auto emitReadyRows = [&] {
+        for (;;) {
+            if (!rowsAllowed.load() || failed.load()) return;
+            bool expected = false;
+            if (!emitting.compare_exchange_strong(expected, true)) return;
+            int row = nextRow.load();
+            while (row <= last && slots[static_cast<std::size_t>(row - first)].done.load()) {
+                TrialSlot& slot = slots[static_cast<std::size_t>(row - first)];
+                if (!emitTrial(state, row, slot, console, trialsFile)) {
+                    failed.store(true);
+                    break;
+                }
+                std::string().swap(slot.diagnostics);
+                nextRow.store(++row);
+            }
+            emitting.store(false);
+            row = nextRow.load();
+            if (failed.load() || row > last || !slots[static_cast<std::size_t>(row - first)].done.load()) return;
+        }
+    };
     auto work = [&](TrialWorkspace& workspace) {
         for (;;) {
             const int t = nextTrial.fetch_add(1);
-            if (t > last || abandoned.load()) return;
+            if (t > last || failed.load()) return;
             TrialSlot& slot = slots[static_cast<std::size_t>(t - first)];
-            slot.result = evaluateTrial(state.wavelets, t, state.grid, state.bank, state.parameters, workspace,
+            slot.result = evaluateTrial(state.wavelets, t, state.grid, settings.bank, settings.parameters, workspace,
                                         slot.diagnostics);
-            {
-                const std::lock_guard<std::mutex> lock(mutex);
-                slot.done = true;
-            }
-            trialDone.notify_all();
+            slot.done.store(true);
+            emitReadyRows();
         }
     };
-    std::vector<std::thread> workers;
-    for (int w = 0; w < pool.threadCount; ++w) workers.emplace_back(work, std::ref(*pool.workspaces[w]));
 
-    bool ok = true;
-    for (int t = first; t <= last && ok; ++t) {
-        TrialSlot& slot = slots[static_cast<std::size_t>(t - first)];
-        {
-            std::unique_lock<std::mutex> lock(mutex);
-            trialDone.wait(lock, [&] { return slot.done; });
-        }
-        ok = emitTrial(state, t, slot, console, trialsFile);
-        std::string().swap(slot.diagnostics);
+    std::vector<std::thread> helpers;
+    for (int w = 1; w < pool.threadCount; ++w) helpers.emplace_back(work, std::ref(*pool.workspaces[w]));
+    // The checkpoint's results step reads only earlier trials' rows and the run
+    // state, and the sampling it leaves is already in the batch's settings, so
+    // it runs here while the batch's trials are evaluated; their rows wait.
+    if (batch.checkpointTrials >= 0) {
+        if (!runCheckpoint(state, batch.checkpointTrials, console)) failed.store(true);
+        rowsAllowed.store(true);
+        emitReadyRows();
     }
-    if (!ok) abandoned.store(true);
-    for (std::thread& worker : workers) worker.join();
-    return ok;
+    work(*pool.workspaces[0]);
+    for (std::thread& helper : helpers) helper.join();
+    emitReadyRows();
+    return !failed.load() && nextRow.load() == last + 1;
 }

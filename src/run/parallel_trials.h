@@ -13,10 +13,20 @@ struct TrialPool {
     std::vector<std::unique_ptr<TrialWorkspace>> workspaces;
 };
 
-// Runs trials first .. last: draws every row in trial order from the run's
-// random source, evaluates the trials concurrently, and emits each trial's
-// diagnostics, console row, trials.out row and summary in trial order as soon
-// as it and every earlier trial are done. False after a trials.out write
-// failure, which is reported on the console.
-bool runTrialBatch(RunState& state, TrialPool& pool, int first, int last, std::FILE* console,
+// Trials first .. last, run between two checkpoints. When an intermediate
+// output precedes them, checkpointTrials is the number of trials it ranks
+// (else -1); its results step comes before the batch's first row.
+struct TrialBatch {
+    int first;
+    int last;
+    int checkpointTrials;
+};
+
+// Draws every row of the batch in trial order from the run's random source,
+// evaluates the trials concurrently at the sampling the checkpoint leaves
+// (the checkpoint itself runs meanwhile on the calling thread), and emits each
+// trial's diagnostics, console row, trials.out row and summary in trial order
+// as soon as it and every earlier trial are done. False after an error, which
+// is reported on the console.
+bool runTrialBatch(RunState& state, TrialPool& pool, const TrialBatch& batch, std::FILE* console,
                    std::FILE* trialsFile);

@@ -138,6 +138,12 @@ TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& gr
     return result;
 }
 
+bool runCheckpoint(RunState& state, int n, std::FILE* console) {
+    copySummariesToRanking(state);
+    std::fputs("\n\n intermediate output \n", console);
+    return writeResults(state, n, console);
+}
+
 bool runTrials(RunState& state, std::FILE* console, int threadCount) {
     RunParameters& p = state.parameters;
     state.bank = computeFilterBank(state.grid, p.dampingRatio, p.timeStep);
@@ -167,14 +173,13 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
     }
 
     TrialPool pool(threadCount);
+    int checkpointTrials = -1;
     for (int first = 0; first < p.trialCount;) {
         const int last = lastTrialOfBatch(first, p.trialCount);
-        if (!runTrialBatch(state, pool, first, last, console, trialsFile)) return false;
-        if (last < p.trialCount - 1) {
-            copySummariesToRanking(state);
-            std::fputs("\n\n intermediate output \n", console);
-            if (!writeResults(state, last, console)) return false;
-        }
+        if (!runTrialBatch(state, pool, TrialBatch{first, last, checkpointTrials}, console, trialsFile)) return false;
+        // An intermediate output ranks the trials before the last one; it is
+        // reported before the next batch's first row.
+        checkpointTrials = last < p.trialCount - 1 ? last : -1;
         first = last + 1;
     }
 

@@ -21,6 +21,10 @@ struct TrialResult {
 TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
                           const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics);
 
+// An intermediate output: the summaries copied for ranking, the notice and
+// the results step for trials 0 .. n-1. False after a write error.
+bool runCheckpoint(RunState& state, int n, std::FILE* console);
+
 // The trial run: filter bank, trials.out, the checks, every trial with its
 // rows, the intermediate and final results steps and the closing list.
 // `threadCount` trials are evaluated at once; the output is the same for any

@@ -80,6 +80,30 @@ TEST_F(TrialRun, RepeatedRunsAndEveryThreadCountGiveIdenticalOutput) {
     EXPECT_EQ(again.console, reference);
 }
 
+TEST_F(TrialRun, CheckpointsGiveIdenticalOutputOnEveryThreadCount) {
+    // The intermediate output after trial 999 overlaps the next trials'
+    // evaluation when several threads run; its lines still come between rows
+    // 999 and 1000, and the trials after it run at the new sampling.
+    writeFile(path("two.srs"), "10 1\n20 2\n");
+    const std::string answers = "two.srs 0.6 1 1 0.05 0.3 1008 1 1\n";
+    std::string reference;
+    std::vector<std::string> referenceFiles;
+    for (int threads : {1, 2, 3}) {
+        const ProgramRun run = runInProcess(dir, answers, threads);
+        ASSERT_EQ(run.exitStatus, 0);
+        std::vector<std::string> files;
+        for (const char* name : resultFiles) files.push_back(readFile(path(name)));
+        if (threads == 1) {
+            reference = run.console;
+            referenceFiles = files;
+            continue;
+        }
+        EXPECT_EQ(run.console, reference) << threads << " threads";
+        for (std::size_t f = 0; f < files.size(); ++f)
+            EXPECT_EQ(files[f], referenceFiles[f]) << resultFiles[f] << ", " << threads << " threads";
+    }
+}
+
 TEST_F(TrialRun, FilesHaveTheirLineCountsAndFormats) {
     writeFile(path("spec.srs"), "10 1\n100 10\n");
     // 1/3 octave from 10 to 100 Hz: 10 grid points; 1200 samples per second
