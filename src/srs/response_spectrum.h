@@ -22,8 +22,9 @@ struct SpectrumError {
 // lowest grid frequency, truncated.
 int runOnSampleCount(const FrequencyGrid& grid, double timeStep);
 
-// The SRS of history[0 .. sampleCount-1] followed by the run-on, sample by
-// sample with every grid point taken for each sample.
+// The SRS of history[0 .. sampleCount-1] followed by the run-on. Grid points
+// are independent, so they are swept in blocks over all samples; every point
+// sees exactly the operations of the sample-by-sample recurrence.
 void computeResponseSpectrum(const double* history, int sampleCount, const FrequencyGrid& grid,
                              const SrsFilterBank& bank, double timeStep,
                              ResponseSpectrum& spectrum);
