@@ -17,7 +17,7 @@ deps:
 	@scripts/ensure-deps.sh
 
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DKOLVANE_BENCH=ON -DKOLVANE_REPORT=ON >/dev/null
 	@cmake --build $(BUILD_DIR) -j$(JOBS)
 
 run: build
