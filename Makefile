@@ -36,7 +36,7 @@ test: test-deps test-release test-sanitize
 
 # The report's browser test renders its page in headless Chromium.
 test-deps:
-	@scripts/ensure-deps.sh chromium chromium-driver
+	@scripts/report-browser-deps.sh
 
 test-release: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)

@@ -17,6 +17,29 @@ protected:
     void SetUp() override { dir = makeTempDir(); }
     void TearDown() override { removeTree(dir); }
     std::string path(const std::string& name) const { return dir + "/" + name; }
+
+    // Runs the job in-process with 1, 2 and 3 threads and expects the same
+    // console and files from each; returns the console text.
+    std::string expectSameOutputOnEveryThreadCount(const std::string& answers) {
+        std::string reference;
+        std::vector<std::string> referenceFiles;
+        for (int threads : {1, 2, 3}) {
+            const ProgramRun run = runInProcess(dir, answers, threads);
+            EXPECT_EQ(run.exitStatus, 0);
+            std::vector<std::string> files;
+            for (const char* name : resultFiles) files.push_back(readFile(path(name)));
+            if (threads == 1) {
+                reference = run.console;
+                referenceFiles = files;
+                continue;
+            }
+            EXPECT_EQ(run.console, reference) << threads << " threads";
+            for (std::size_t f = 0; f < files.size(); ++f)
+                EXPECT_EQ(files[f], referenceFiles[f]) << resultFiles[f] << ", " << threads << " threads";
+        }
+        return reference;
+    }
+
     std::string dir;
 };
 
@@ -60,22 +83,7 @@ TEST_F(TrialRun, MatchesTheGoldenTranscriptByteForByte) {
 TEST_F(TrialRun, RepeatedRunsAndEveryThreadCountGiveIdenticalOutput) {
     writeFile(path("spec.srs"), "20 1\n50 5\n200 5\n");
     const std::string answers = "spec.srs 1.5 2 1 0.05 0.12 11 1 2\n";
-    std::string reference;
-    std::vector<std::string> referenceFiles;
-    for (int threads : {1, 2, 3}) {
-        const ProgramRun run = runInProcess(dir, answers, threads);
-        ASSERT_EQ(run.exitStatus, 0);
-        std::vector<std::string> files;
-        for (const char* name : resultFiles) files.push_back(readFile(path(name)));
-        if (threads == 1) {
-            reference = run.console;
-            referenceFiles = files;
-            continue;
-        }
-        EXPECT_EQ(run.console, reference) << threads << " threads";
-        for (std::size_t f = 0; f < files.size(); ++f)
-            EXPECT_EQ(files[f], referenceFiles[f]) << resultFiles[f] << ", " << threads << " threads";
-    }
+    const std::string reference = expectSameOutputOnEveryThreadCount(answers);
     const ProgramRun again = runKolvane(dir, answers);
     EXPECT_EQ(again.console, reference);
 }
@@ -85,23 +93,7 @@ TEST_F(TrialRun, CheckpointsGiveIdenticalOutputOnEveryThreadCount) {
     // evaluation when several threads run; its lines still come between rows
     // 999 and 1000, and the trials after it run at the new sampling.
     writeFile(path("two.srs"), "10 1\n20 2\n");
-    const std::string answers = "two.srs 0.6 1 1 0.05 0.3 1008 1 1\n";
-    std::string reference;
-    std::vector<std::string> referenceFiles;
-    for (int threads : {1, 2, 3}) {
-        const ProgramRun run = runInProcess(dir, answers, threads);
-        ASSERT_EQ(run.exitStatus, 0);
-        std::vector<std::string> files;
-        for (const char* name : resultFiles) files.push_back(readFile(path(name)));
-        if (threads == 1) {
-            reference = run.console;
-            referenceFiles = files;
-            continue;
-        }
-        EXPECT_EQ(run.console, reference) << threads << " threads";
-        for (std::size_t f = 0; f < files.size(); ++f)
-            EXPECT_EQ(files[f], referenceFiles[f]) << resultFiles[f] << ", " << threads << " threads";
-    }
+    expectSameOutputOnEveryThreadCount("two.srs 0.6 1 1 0.05 0.3 1008 1 1\n");
 }
 
 TEST_F(TrialRun, FilesHaveTheirLineCountsAndFormats) {
