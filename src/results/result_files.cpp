@@ -7,11 +7,6 @@
 
 namespace {
 
-bool reportUnwritable(const char* name, std::FILE* console) {
-    std::fprintf(console, "\n\n Error: cannot write %s \n\n", name);
-    return false;
-}
-
 bool openOrReport(OutputFile& file, const char* name, std::FILE* console) {
     return openOutputFile(file, name) || reportUnwritable(name, console);
 }

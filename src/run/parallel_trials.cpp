@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "results/output_file.h"
 #include "results/result_files.h"
 #include "run/trial_loop.h"
 
@@ -47,8 +48,7 @@ bool emitTrial(RunState& state, int t, const TrialSlot& slot, std::FILE* console
                  static_cast<long>(slot.result.passCount));
     // Flushed row by row, so a run stopped early keeps every finished trial.
     if (std::fflush(trialsFile) != 0 || std::ferror(trialsFile)) {
-        std::fputs("\n\n Error: cannot write trials.out \n\n", console);
-        return false;
+        return reportUnwritable("trials.out", console);
     }
     state.summary[t] = s;
     return true;

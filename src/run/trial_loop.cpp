@@ -1,12 +1,10 @@
 #include "run/trial_loop.h"
 
 #include <cmath>
-#include <cstring>
 #include <memory>
-#include <vector>
 
+#include "results/output_file.h"
 #include "results/result_files.h"
-#include "run/number_format.h"
 #include "run/parallel_trials.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/strategies.h"
@@ -150,8 +148,7 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
 
     std::FILE* trialsFile = std::fopen("trials.out", "wb");
     if (trialsFile == nullptr) {
-        std::fputs("\n\n Error: cannot write trials.out \n\n", console);
-        return false;
+        return reportUnwritable("trials.out", console);
     }
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> trialsCloser(trialsFile, std::fclose);
 
@@ -168,8 +165,7 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
     writeHeader(p.units, trialsFile);
     std::fflush(console);
     if (std::fflush(trialsFile) != 0) {
-        std::fputs("\n\n Error: cannot write trials.out \n\n", console);
-        return false;
+        return reportUnwritable("trials.out", console);
     }
 
     TrialPool pool(threadCount);
