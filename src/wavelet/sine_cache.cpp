@@ -1,7 +1,10 @@
 #include "wavelet/sine_cache.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -45,19 +48,40 @@ void findWindow(double delay, double length, double timeStep, int sampleCount, i
     if (end < begin) end = begin;
 }
 
-// sample[i] += (amplitude * envelope[i]) * carrier[i]: lane by lane the same
-// operations at any vector width.
-inline void accumulatePlain(double* sample, const double* envelope, const double* carrier, double amplitude,
-                            int n) {
-    for (int i = 0; i < n; ++i) sample[i] += (amplitude * envelope[i]) * carrier[i];
-}
-
 // The largest magnitude among the samples that are numbers, 0 if none is
 // above zero: a lane-wise "a > m ? a : m", which never picks a NaN. The
 // result does not depend on the order the samples are visited in, since all
 // magnitudes are non-negative.
+typedef double Vec2 __attribute__((vector_size(16)));
+typedef double Vec4 __attribute__((vector_size(32)));
 typedef double Vec8 __attribute__((vector_size(64)));
 typedef long long Bits8 __attribute__((vector_size(64)));
+
+// sample[i] += (amplitude * envelope[i]) * carrier[i]: lane by lane the same
+// operations at any vector width. The three streams share their offset within
+// a cache line, so after the samples up to the history's next line boundary
+// every vector of all three lies within one line.
+template <typename Vec>
+[[gnu::always_inline]] inline void accumulateLines(double* sample, const double* envelope, const double* carrier,
+                                                   double amplitude, int n) {
+    constexpr int lanes = sizeof(Vec) / sizeof(double);
+    int i = 0;
+    for (; i < n && reinterpret_cast<std::uintptr_t>(sample + i) % sizeof(Vec) != 0; ++i) {
+        sample[i] += (amplitude * envelope[i]) * carrier[i];
+    }
+    Vec a;
+    for (int l = 0; l < lanes; ++l) a[l] = amplitude;
+    for (; i + lanes <= n; i += lanes) {
+        Vec e, c, x;
+        std::memcpy(&e, envelope + i, sizeof e);
+        std::memcpy(&c, carrier + i, sizeof c);
+        std::memcpy(&x, sample + i, sizeof x);
+        x += (a * e) * c;
+        std::memcpy(sample + i, &x, sizeof x);
+    }
+    for (; i < n; ++i) sample[i] += (amplitude * envelope[i]) * carrier[i];
+}
+
 
 [[gnu::always_inline]] inline double largestMagnitudePlain(const double* sample, int n) {
     constexpr long long magnitudeBits = 0x7FFFFFFFFFFFFFFFLL;
@@ -100,14 +124,18 @@ double largestMagnitude(const double* sample, int n) {
     return chosen(sample, n);
 }
 
+void accumulateTwoLanes(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
+    accumulateLines<Vec2>(sample, envelope, carrier, amplitude, n);
+}
+
 __attribute__((target("avx2"))) void accumulateAvx2(double* sample, const double* envelope, const double* carrier,
                                                     double amplitude, int n) {
-    accumulatePlain(sample, envelope, carrier, amplitude, n);
+    accumulateLines<Vec4>(sample, envelope, carrier, amplitude, n);
 }
 
 __attribute__((target("avx512f"))) void accumulateAvx512(double* sample, const double* envelope,
                                                         const double* carrier, double amplitude, int n) {
-    accumulatePlain(sample, envelope, carrier, amplitude, n);
+    accumulateLines<Vec8>(sample, envelope, carrier, amplitude, n);
 }
 
 using Accumulate = void (*)(double*, const double*, const double*, double, int);
@@ -115,7 +143,7 @@ using Accumulate = void (*)(double*, const double*, const double*, double, int);
 Accumulate chooseAccumulate() {
     if (__builtin_cpu_supports("avx512f")) return accumulateAvx512;
     if (__builtin_cpu_supports("avx2")) return accumulateAvx2;
-    return accumulatePlain;
+    return accumulateTwoLanes;
 }
 
 void accumulate(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
@@ -124,18 +152,28 @@ void accumulate(double* sample, const double* envelope, const double* carrier, d
 }
 #else
 void accumulate(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
-    accumulatePlain(sample, envelope, carrier, amplitude, n);
+    accumulateLines<Vec2>(sample, envelope, carrier, amplitude, n);
 }
 
 double largestMagnitude(const double* sample, int n) { return largestMagnitudePlain(sample, n); }
 #endif
 
+AlignedDoubles allocateLines(std::size_t count) {
+    const std::size_t lineBytes = lineSamples * sizeof(double);
+    const std::size_t lines = count / lineSamples + 1;
+    void* store = std::aligned_alloc(lineBytes, lines * lineBytes);
+    if (store == nullptr) throw std::bad_alloc();
+    return AlignedDoubles(static_cast<double*>(store));
+}
+
 }  // namespace
+
+void FreeAligned::operator()(double* p) const { std::free(p); }
 
 SineCache::SineCache(std::size_t budgetBytes)
     : capacity(budgetBytes / (2 * sizeof(double))),
-      envelope(new double[capacity > 0 ? capacity : 1]),
-      carrier(new double[capacity > 0 ? capacity : 1]) {}
+      envelope(allocateLines(capacity)),
+      carrier(allocateLines(capacity)) {}
 
 void prepareSineCache(SineCache& cache, const WaveletTable& table, int k, const FrequencyGrid& grid,
                       double timeStep, int sampleCount) {
@@ -160,8 +198,10 @@ void prepareSineCache(SineCache& cache, const WaveletTable& table, int k, const 
         }
         findWindow(delay, length, timeStep, nt, cache.windowBegin[j], cache.windowEnd[j]);
         const int width = cache.windowEnd[j] - cache.windowBegin[j];
-        if (used + width > static_cast<std::int64_t>(cache.capacity)) continue;
+        const std::int64_t place = used + ((cache.windowBegin[j] - used) % lineSamples + lineSamples) % lineSamples;
+        if (place + width > static_cast<std::int64_t>(cache.capacity)) continue;
 
+        used = place;
         cache.offset[j] = used;
         const double omega = angularFrequency(frequency);
         const double halfSines = static_cast<double>(nhs);

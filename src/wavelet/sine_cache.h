@@ -17,12 +17,25 @@
 // whose windows no longer fit have their sines computed in each pass instead.
 constexpr std::size_t sineCacheBudgetBytes = std::size_t{64} << 20;
 
+// Samples per cache line: the history, and each wavelet's sines in the cache,
+// are laid out in whole lines.
+constexpr int lineSamples = 8;
+
+struct FreeAligned {
+    void operator()(double* p) const;
+};
+using AlignedDoubles = std::unique_ptr<double[], FreeAligned>;
+
 struct SineCache {
     explicit SineCache(std::size_t budgetBytes = sineCacheBudgetBytes);
 
     std::size_t capacity;  // sample pairs the store holds
-    std::unique_ptr<double[]> envelope;
-    std::unique_ptr<double[]> carrier;
+    // Both stores start on a cache line. Wavelet j's sines are placed so that
+    // the sine of sample i sits at the same offset within its cache line as
+    // sample i of the history, so one pass reads all three streams in whole,
+    // aligned vectors.
+    AlignedDoubles envelope;
+    AlignedDoubles carrier;
 
     // The trial the windows and sines below belong to.
     int count = 0;

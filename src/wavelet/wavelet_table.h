@@ -14,7 +14,7 @@ struct WaveletTable {
 };
 
 // Acceleration samples of the history last synthesised. Sized for the longest
-// record a results step can produce.
+// record a results step can produce. The store starts on a cache line.
 struct TimeHistory {
-    double sample[sampleCapacity];
+    alignas(64) double sample[sampleCapacity];
 };
