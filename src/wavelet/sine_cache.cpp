@@ -1,5 +1,7 @@
 #include "wavelet/sine_cache.h"
 
+#include "wavelet/pass_kernels.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -47,116 +49,6 @@ void findWindow(double delay, double length, double timeStep, int sampleCount, i
     end = firstTrue(sampleCount, [&](int i) { return !(sampleTime(i, timeStep) - delay <= length); });
     if (end < begin) end = begin;
 }
-
-// The largest magnitude among the samples that are numbers, 0 if none is
-// above zero: a lane-wise "a > m ? a : m", which never picks a NaN. The
-// result does not depend on the order the samples are visited in, since all
-// magnitudes are non-negative.
-typedef double Vec2 __attribute__((vector_size(16)));
-typedef double Vec4 __attribute__((vector_size(32)));
-typedef double Vec8 __attribute__((vector_size(64)));
-typedef long long Bits8 __attribute__((vector_size(64)));
-
-// sample[i] += (amplitude * envelope[i]) * carrier[i]: lane by lane the same
-// operations at any vector width. The three streams share their offset within
-// a cache line, so after the samples up to the history's next line boundary
-// every vector of all three lies within one line.
-template <typename Vec>
-[[gnu::always_inline]] inline void accumulateLines(double* sample, const double* envelope, const double* carrier,
-                                                   double amplitude, int n) {
-    constexpr int lanes = sizeof(Vec) / sizeof(double);
-    int i = 0;
-    for (; i < n && reinterpret_cast<std::uintptr_t>(sample + i) % sizeof(Vec) != 0; ++i) {
-        sample[i] += (amplitude * envelope[i]) * carrier[i];
-    }
-    Vec a;
-    for (int l = 0; l < lanes; ++l) a[l] = amplitude;
-    for (; i + lanes <= n; i += lanes) {
-        Vec e, c, x;
-        std::memcpy(&e, envelope + i, sizeof e);
-        std::memcpy(&c, carrier + i, sizeof c);
-        std::memcpy(&x, sample + i, sizeof x);
-        x += (a * e) * c;
-        std::memcpy(sample + i, &x, sizeof x);
-    }
-    for (; i < n; ++i) sample[i] += (amplitude * envelope[i]) * carrier[i];
-}
-
-
-[[gnu::always_inline]] inline double largestMagnitudePlain(const double* sample, int n) {
-    constexpr long long magnitudeBits = 0x7FFFFFFFFFFFFFFFLL;
-    Vec8 largest = {};
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        Vec8 x;
-        std::memcpy(&x, sample + i, sizeof x);
-        const Vec8 magnitude = reinterpret_cast<Vec8>(reinterpret_cast<Bits8>(x) & magnitudeBits);
-        largest = magnitude > largest ? magnitude : largest;
-    }
-    double result = 0.0;
-    for (int l = 0; l < 8; ++l) {
-        if (largest[l] > result) result = largest[l];
-    }
-    for (; i < n; ++i) {
-        const double magnitude = std::fabs(sample[i]);
-        if (magnitude > result) result = magnitude;
-    }
-    return result;
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx512f"))) double largestMagnitudeAvx512(const double* sample, int n) {
-    return largestMagnitudePlain(sample, n);
-}
-
-__attribute__((target("avx2"))) double largestMagnitudeAvx2(const double* sample, int n) {
-    return largestMagnitudePlain(sample, n);
-}
-
-double largestMagnitudeBaseline(const double* sample, int n) { return largestMagnitudePlain(sample, n); }
-
-using LargestMagnitude = double (*)(const double*, int);
-
-double largestMagnitude(const double* sample, int n) {
-    static const LargestMagnitude chosen = __builtin_cpu_supports("avx512f") ? largestMagnitudeAvx512
-                                           : __builtin_cpu_supports("avx2")  ? largestMagnitudeAvx2
-                                                                             : largestMagnitudeBaseline;
-    return chosen(sample, n);
-}
-
-void accumulateTwoLanes(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
-    accumulateLines<Vec2>(sample, envelope, carrier, amplitude, n);
-}
-
-__attribute__((target("avx2"))) void accumulateAvx2(double* sample, const double* envelope, const double* carrier,
-                                                    double amplitude, int n) {
-    accumulateLines<Vec4>(sample, envelope, carrier, amplitude, n);
-}
-
-__attribute__((target("avx512f"))) void accumulateAvx512(double* sample, const double* envelope,
-                                                        const double* carrier, double amplitude, int n) {
-    accumulateLines<Vec8>(sample, envelope, carrier, amplitude, n);
-}
-
-using Accumulate = void (*)(double*, const double*, const double*, double, int);
-
-Accumulate chooseAccumulate() {
-    if (__builtin_cpu_supports("avx512f")) return accumulateAvx512;
-    if (__builtin_cpu_supports("avx2")) return accumulateAvx2;
-    return accumulateTwoLanes;
-}
-
-void accumulate(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
-    static const Accumulate chosen = chooseAccumulate();
-    chosen(sample, envelope, carrier, amplitude, n);
-}
-#else
-void accumulate(double* sample, const double* envelope, const double* carrier, double amplitude, int n) {
-    accumulateLines<Vec2>(sample, envelope, carrier, amplitude, n);
-}
-
-double largestMagnitude(const double* sample, int n) { return largestMagnitudePlain(sample, n); }
-#endif
 
 AlignedDoubles allocateLines(std::size_t count) {
     const std::size_t lineBytes = lineSamples * sizeof(double);
@@ -239,7 +131,7 @@ void synthesizeTrialCached(const SineCache& cache, WaveletTable& table, int k, c
             if (begin >= end) continue;
             if (cache.offset[j] >= 0) {
                 const std::int64_t at = cache.offset[j] + (begin - cache.windowBegin[j]);
-                accumulate(sample + begin, cache.envelope.get() + at, cache.carrier.get() + at, amplitude[j],
+                accumulateWavelet(sample + begin, cache.envelope.get() + at, cache.carrier.get() + at, amplitude[j],
                            end - begin);
                 continue;
             }
@@ -262,13 +154,8 @@ void synthesizeTrialCached(const SineCache& cache, WaveletTable& table, int k, c
     // The peak is the earliest sample of the largest magnitude, as keeping a
     // sample only when its magnitude is strictly greater finds it. A history
     // with no non-zero sample has nothing to scale.
-    const double largest = largestMagnitude(sample, nt);
-    if (largest == 0.0) return;
-    int at = 0;
-    while (!(std::fabs(sample[at]) == largest)) ++at;
-    const double peak = sample[at];
-    const double scale = zpa / peak;
-    for (int i = 0; i < nt; ++i) sample[i] *= scale;
+    double scale = 0.0;
+    if (!scaleToPeak(sample, nt, zpa, scale)) return;
     for (int j = 0; j < count; ++j) amplitude[j] *= scale;
 }
 
