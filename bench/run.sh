@@ -7,9 +7,10 @@
 # the plain kernels (-DKOLVANE_PLAIN_KERNELS=ON, default folder build-plain),
 # prints the kernel table, then times the bundled example and a long run of
 # 8000 trials on a 10-point specification with the fast program on every
-# core and the plain program on one thread, checks that both write the same
-# bytes, and prints each run's floor: the sines and filter steps the run could
-# not avoid, at the benchmarked speeds, divided over the cores.
+# core (best of three runs) and the plain program on one thread, checks that
+# both write the same bytes, and prints each run's floor: the sines and filter
+# steps the run could not avoid, timed on the run's own arguments and sizes
+# (best of three), divided over the cores.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -32,12 +33,16 @@ echo
     --benchmark_filter='spectrum(Plain|Fast)|synthesis|sine|trial|sort|rank|skip' >"$work/bench.txt" 2>&1
 grep -v '^\*\*\*WARNING' "$work/bench.txt"
 
-# run NAME SPEC ANSWERS PROGRAM -> wall seconds and peak kilobytes in NAME.time
+# run NAME SPEC ANSWERS PROGRAM [TIMES] -> the shortest wall seconds, with
+# that run's peak kilobytes, in NAME.time
 run() {
-    local name="$1" spec="$2" answers="$3" program="$4"
+    local name="$1" spec="$2" answers="$3" program="$4" times="${5:-1}"
     mkdir -p "$work/$name"
     cp "$spec" "$work/$name/"
-    (cd "$work/$name" && /usr/bin/time -f '%e %M' -o ../"$name.time" "$program" <"$answers" >console.txt)
+    for ((i = 0; i < times; i++)); do
+        (cd "$work/$name" && /usr/bin/time -f '%e %M' -o "../$name.time.$i" "$program" <"$answers" >console.txt)
+    done
+    sort -n "$work/$name".time.* | head -1 >"$work/$name.time"
 }
 
 for case in example long; do
@@ -46,7 +51,7 @@ for case in example long; do
     else
         spec="$root/bench/long_run.srs"; answers="$root/bench/long_run.answers"
     fi
-    run "$case-fast" "$spec" "$answers" "$fast_dir/kolvane_zpa"
+    run "$case-fast" "$spec" "$answers" "$fast_dir/kolvane_zpa" 3
     run "$case-plain" "$spec" "$answers" "$plain_dir/bench/kolvane_zpa_one_thread"
     for file in "$work/$case-fast"/*.out "$work/$case-fast/console.txt"; do
         cmp -s "$file" "$work/$case-plain/$(basename "$file")" ||
@@ -59,13 +64,6 @@ python3 - "$work" "$jobs" <<'PY'
 import json, sys
 work, cores = sys.argv[1], int(sys.argv[2])
 bench = {b["name"]: b for b in json.load(open(f"{work}/bench.json"))["benchmarks"]}
-
-def per_step(points):
-    # The fast spectrum's time per filter step at the benchmarked grid size
-    # nearest to the run's.
-    sizes = [int(name.split("/")[1]) for name in bench if name.startswith("spectrumFast/")]
-    nearest = min(sizes, key=lambda s: abs(s - points))
-    return bench[f"spectrumFast/{nearest}"]["per_step"]
 
 print()
 print(f"{'kernel':44} {'fast':>12} {'plain':>12} {'ratio':>8}")
@@ -87,12 +85,16 @@ print(f"{'run':28} {'fast':>9} {'plain 1t':>9} {'ratio':>7} {'floor':>8} {'fast/
 for case, label in (("example", "example (300 trials)"), ("long", "long run (8000 trials)")):
     fast_s, fast_kb = open(f"{work}/{case}-fast.time").read().split()
     plain_s, _ = open(f"{work}/{case}-plain.time").read().split()
-    points, pairs, steps, trials = map(int, open(f"{work}/{case}.floor").read().split())
-    floor = (pairs * 2 * bench["sine"]["per_sine"] + steps * per_step(points)) / cores
+    fields = open(f"{work}/{case}.floor").read().split()
+    points, pairs, steps, trials = map(int, fields[:4])
+    sine_s, spectrum_s = map(float, fields[4:])
+    floor = (sine_s + spectrum_s) / cores
     fast_s, plain_s = float(fast_s), float(plain_s)
     print(f"{label:28} {fast_s:8.2f}s {plain_s:8.2f}s {plain_s / fast_s:6.1f}x {floor:7.2f}s "
           f"{fast_s / floor:10.2f}x {int(fast_kb) / 1024:8.0f}")
-    print(f"{'':28} floor: {pairs} sine pairs, {steps} filter steps on {points} points, {cores} cores")
+    print(f"{'':28} floor: {pairs} sine pairs in {sine_s:.2f}s ({sine_s / pairs / 2 * 1e9:.2f}ns each), "
+          f"{steps} filter steps on {points} points in {spectrum_s:.2f}s ({spectrum_s / steps * 1e9:.3f}ns each), "
+          f"over {cores} cores")
 print()
 print("Output of the fast and the plain program: byte-identical for both runs.")
 PY
