@@ -3,19 +3,21 @@
 // (history and run-on) and grid point for every spectrum the trial computed.
 // Reads the run's answers on standard input (the specification file must be
 // in the working directory) and the pass counts from the trials.out given,
-// counts that work and then times it on one thread: std::sin on exactly the
+// counts that work and then times it on every core: std::sin on exactly the
 // run's arguments, and the fast spectrum on each trial's first history as
 // many times as the trial computed a spectrum. The timing is repeated and the
-// shortest total kept, as for the runs themselves.
+// shortest kept, as for the runs themselves.
 //
 //   kolvane_run_floor trials.out < answers
 //
-// prints "gridPoints sinePairs filterSteps trials sineSeconds spectrumSeconds".
+// prints "gridPoints sinePairs filterSteps trials cores sineSeconds
+// spectrumSeconds", the seconds being those of the slowest core: the floor.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "results/result_files.h"
@@ -80,6 +82,39 @@ double sinesOfRow(const RunState& state, const FloorTrial& trial) {
     return sink;
 }
 
+// Each trial's work is timed in every repeat while it is at hand; a
+// thread's totals per repeat.
+constexpr int floorRepeats = 3;
+
+struct FloorTiming {
+    double sines[floorRepeats] = {};
+    double spectra[floorRepeats] = {};
+    double sink = 0.0;
+};
+
+// Times the trial's sines and its spectra. The spectra filter the trial's
+// first history, made outside the timing; the filter's speed does not depend
+// on the samples.
+void timeTrial(RunState& state, const WaveletTable& drawn, const FloorTrial& trial, TrialWorkspace& workspace,
+               FloorTiming& timing) {
+    const RunParameters& p = state.parameters;
+    const SrsFilterBank bank = computeFilterBank(state.grid, p.dampingRatio, trial.timeStep);
+    synthesizeTrial(state.wavelets, trial.t, state.grid, trial.timeStep, trial.sampleCount, p.zpa, workspace.history);
+    for (int j = 0; j < state.grid.count; ++j) state.wavelets.amplitude[trial.t][j] = drawn.amplitude[trial.t][j];
+    for (int r = 0; r < floorRepeats; ++r) {
+        const Clock::time_point sineStart = Clock::now();
+        timing.sink += sinesOfRow(state, trial);
+        timing.sines[r] += secondsSince(sineStart);
+        const Clock::time_point spectrumStart = Clock::now();
+        for (int s = 0; s < trial.spectra; ++s) {
+            computeResponseSpectrum(workspace.history.sample, trial.sampleCount, state.grid, bank, trial.timeStep,
+                                    workspace.spectrum);
+        }
+        timing.spectra[r] += secondsSince(spectrumStart);
+        timing.sink += workspace.spectrum.positivePeak[0];
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,48 +159,42 @@ int main(int argc, char** argv) {
         trials.push_back(FloorTrial{t, p.timeStep, p.sampleCount, spectra});
     }
 
-    // Each trial's spectra filter its first history; the filter's speed does
-    // not depend on the samples. The history is made outside the timing, and
-    // each trial's work is timed in every repeat while it is at hand.
-    constexpr int repeats = 3;
+    // The work is timed on every core at once, each thread taking every
+    // cores-th trial, so that whatever the cores share (caches, memory,
+    // clock) slows the floor as it slows the run.
+    const unsigned hardware = std::thread::hardware_concurrency();
+    const int cores = hardware == 0 ? 1 : static_cast<int>(hardware);
     const auto drawn = std::make_unique<WaveletTable>(state->wavelets);
-    double sineSeconds[repeats] = {};
-    double spectrumSeconds[repeats] = {};
-    double sink = 0.0;
-    SrsFilterBank bank = computeFilterBank(state->grid, p.dampingRatio, trials.front().timeStep);
-    double bankStep = trials.front().timeStep;
-    for (const FloorTrial& trial : trials) {
-        if (trial.timeStep != bankStep) {
-            bank = computeFilterBank(state->grid, p.dampingRatio, trial.timeStep);
-            bankStep = trial.timeStep;
-        }
-        synthesizeTrial(state->wavelets, trial.t, state->grid, trial.timeStep, trial.sampleCount, p.zpa,
-                        state->workspace.history);
-        for (int j = 0; j < state->grid.count; ++j) {
-            state->wavelets.amplitude[trial.t][j] = drawn->amplitude[trial.t][j];
-        }
-        for (int r = 0; r < repeats; ++r) {
-            const Clock::time_point sineStart = Clock::now();
-            sink += sinesOfRow(*state, trial);
-            sineSeconds[r] += secondsSince(sineStart);
-            const Clock::time_point spectrumStart = Clock::now();
-            for (int s = 0; s < trial.spectra; ++s) {
-                computeResponseSpectrum(state->workspace.history.sample, trial.sampleCount, state->grid, bank,
-                                        trial.timeStep, state->workspace.spectrum);
+    std::vector<FloorTiming> timings(static_cast<std::size_t>(cores));
+    std::vector<std::thread> threads;
+    for (int w = 0; w < cores; ++w) {
+        threads.emplace_back([&, w] {
+            FloorTiming& timing = timings[static_cast<std::size_t>(w)];
+            const auto workspace = std::make_unique<TrialWorkspace>(0);
+            for (std::size_t k = static_cast<std::size_t>(w); k < trials.size(); k += static_cast<std::size_t>(cores)) {
+                timeTrial(*state, *drawn, trials[k], *workspace, timing);
             }
-            spectrumSeconds[r] += secondsSince(spectrumStart);
-            sink += state->workspace.spectrum.positivePeak[0];
-        }
+        });
     }
-    double sines = sineSeconds[0];
-    double spectra = spectrumSeconds[0];
-    for (int r = 1; r < repeats; ++r) {
-        if (sineSeconds[r] + spectrumSeconds[r] < sines + spectra) {
-            sines = sineSeconds[r];
-            spectra = spectrumSeconds[r];
+    for (std::thread& thread : threads) thread.join();
+
+    // Each thread's shortest repeat; the floor is the slowest thread's.
+    double sines = 0.0;
+    double spectra = 0.0;
+    double sink = 0.0;
+    for (const FloorTiming& timing : timings) {
+        int best = 0;
+        for (int r = 1; r < floorRepeats; ++r) {
+            if (timing.sines[r] + timing.spectra[r] < timing.sines[best] + timing.spectra[best]) best = r;
         }
+        if (timing.sines[best] + timing.spectra[best] > sines + spectra) {
+            sines = timing.sines[best];
+            spectra = timing.spectra[best];
+        }
+        sink += timing.sink;
     }
-    std::printf("%d %lld %lld %d %.6f %.6f\n", state->grid.count, sinePairs, filterSteps, p.trialCount, sines, spectra);
+    std::printf("%d %lld %lld %d %d %.6f %.6f\n", state->grid.count, sinePairs, filterSteps, p.trialCount, cores, sines,
+                spectra);
     // Keeps the timed work from being optimised away.
     if (sink == 1.2345e-300) std::fputs("\n", stderr);
     return 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bench_setup.h"
+#include "srs/pair_kernel.h"
 #include "srs/spectrum_kernel.h"
 
 namespace {
@@ -80,8 +81,28 @@ void spectrumSse2(benchmark::State& state) { spectrumKernel(state, FilterKernel:
 void spectrumAvx2(benchmark::State& state) { spectrumKernel(state, FilterKernel::avx2); }
 void spectrumAvx512(benchmark::State& state) { spectrumKernel(state, FilterKernel::avx512); }
 
+// Two histories swept together, per filter step of either history.
+void spectrumPair(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    FrequencyGrid grid;
+    SrsFilterBank bank;
+    makeBenchGrid(count, grid, bank);
+    const std::vector<double> history = makeBenchHistory(benchSamples);
+    const double* const histories[2] = {history.data(), history.data()};
+    double positive[2][maxGridPoints], negative[2][maxGridPoints];
+    double* const positiveRows[2] = {positive[0], positive[1]};
+    double* const negativeRows[2] = {negative[0], negative[1]};
+    for (auto _ : state) {
+        filterPeaksPair(histories, benchSamples, benchRunOn, bank, count, positiveRows, negativeRows);
+        benchmark::DoNotOptimize(positive);
+        benchmark::DoNotOptimize(negative);
+    }
+    reportPerStep(state, 2 * count);
+}
+
 }  // namespace
 
+BENCHMARK(spectrumPair)->Arg(8)->Arg(10)->Arg(12)->Arg(16)->Arg(20)->Arg(24);
 BENCHMARK(spectrumPlain)->Arg(10)->Arg(40)->Arg(200);
 BENCHMARK(spectrumFast)->Arg(10)->Arg(40)->Arg(200);
 BENCHMARK(spectrumSse2)->Arg(10)->Arg(40);

@@ -7,9 +7,15 @@
 #include "run/run_state.h"
 
 // Working stores for the threads that evaluate trials, allocated once per run.
+// With `pairTrials` every thread keeps two trials going and sweeps their
+// spectra together; it then has two workspaces, whose sine caches share the
+// thread's budget.
 struct TrialPool {
-    explicit TrialPool(int threadCount);
+    TrialPool(int threadCount, bool pairTrials);
     int threadCount;
+    bool pairTrials;
+    // Thread w works in workspaces[w], and when pairing also in
+    // workspaces[threadCount + w].
     std::vector<std::unique_ptr<TrialWorkspace>> workspaces;
 };
 

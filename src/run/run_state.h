@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "results/motion.h"
 #include "results/ranking.h"
 #include "run/constants.h"
@@ -16,6 +18,8 @@
 // sines of its wavelets. The run state holds one; every further worker thread
 // has its own.
 struct TrialWorkspace {
+    explicit TrialWorkspace(std::size_t sineBudgetBytes = sineCacheBudgetBytes) : sines(sineBudgetBytes) {}
+
     TimeHistory history;
     ResponseSpectrum spectrum;
     VelocityHistory velocity;

@@ -99,41 +99,78 @@ int drawTrial(RunState& state, int t) {
     return strategy;
 }
 
-TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
-                          const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics) {
-    const double dt = parameters.timeStep;
-    const int nt = parameters.sampleCount;
+namespace {
+
+void synthesize(TrialInProgress& trial, const TrialContext& context) {
+    const RunParameters& p = context.parameters;
+    TrialWorkspace& workspace = *trial.workspace;
 #ifdef KOLVANE_PLAIN_KERNELS
     // The baseline of the speed comparison: every synthesis evaluates its sines.
-    const auto synthesize = [&] { synthesizeTrial(wavelets, t, grid, dt, nt, parameters.zpa, workspace.history); };
+    synthesizeTrial(context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount, p.zpa, workspace.history);
 #else
-    prepareSineCache(workspace.sines, wavelets, t, grid, dt, nt);
-    const auto synthesize = [&] { synthesizeTrialCached(workspace.sines, wavelets, t, grid, parameters.zpa, workspace.history); };
+    synthesizeTrialCached(workspace.sines, context.wavelets, trial.t, context.grid, p.zpa, workspace.history);
 #endif
-    synthesize();
+}
 
-    TrialResult result;
-    result.passCount = maxPasses;
-    SpectrumError error;
-    double previousTotal = 0.0;
-    for (int p = 0; p < maxPasses; ++p) {
-        computeResponseSpectrum(workspace.history.sample, nt, grid, bank, dt, workspace.spectrum);
-        correctAmplitudes(wavelets, t, grid, workspace.spectrum);
-        synthesize();
-        error = computeSpectrumError(grid, workspace.spectrum, diagnostics);
-        if (p > 6 && error.totalError > previousTotal) {
-            result.passCount = p;
-            break;
-        }
-        previousTotal = error.totalError;
+void finishTrial(TrialInProgress& trial, const TrialContext& context) {
+    const RunParameters& p = context.parameters;
+    TrialWorkspace& workspace = *trial.workspace;
+    const PeakMeasures peaks =
+        measureMotion(workspace.history.sample, p.sampleCount, p.timeStep, p.units, workspace.velocity);
+    TrialSummary& summary = trial.result.summary;
+    summary.peakAccel = std::fabs(peaks.peakAccel);
+    summary.peakVel = std::fabs(peaks.peakVel);
+    summary.peakDisp = std::fabs(peaks.peakDisp);
+    summary.totalError = std::fabs(trial.error.totalError);
+    summary.largestError = std::fabs(trial.error.largestError);
+    trial.finished = true;
+}
+
+}  // namespace
+
+void startTrial(TrialInProgress& trial, const TrialContext& context) {
+    trial.pass = 0;
+    trial.previousTotal = 0.0;
+    trial.error = SpectrumError{};
+    trial.result = TrialResult{};
+    trial.result.passCount = maxPasses;
+    trial.finished = false;
+#ifndef KOLVANE_PLAIN_KERNELS
+    const RunParameters& p = context.parameters;
+    prepareSineCache(trial.workspace->sines, context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount);
+#endif
+    synthesize(trial, context);
+}
+
+// The stop rule: after the seventh pass, the first pass whose total error
+// grew ends the trial.
+void finishPass(TrialInProgress& trial, const TrialContext& context) {
+    correctAmplitudes(context.wavelets, trial.t, context.grid, trial.workspace->spectrum);
+    synthesize(trial, context);
+    trial.error = computeSpectrumError(context.grid, trial.workspace->spectrum, *trial.diagnostics);
+    if (trial.pass > 6 && trial.error.totalError > trial.previousTotal) {
+        trial.result.passCount = trial.pass;
+        finishTrial(trial, context);
+        return;
     }
-    const PeakMeasures peaks = measureMotion(workspace.history.sample, nt, dt, parameters.units, workspace.velocity);
-    result.summary.peakAccel = std::fabs(peaks.peakAccel);
-    result.summary.peakVel = std::fabs(peaks.peakVel);
-    result.summary.peakDisp = std::fabs(peaks.peakDisp);
-    result.summary.totalError = std::fabs(error.totalError);
-    result.summary.largestError = std::fabs(error.largestError);
-    return result;
+    trial.previousTotal = trial.error.totalError;
+    if (++trial.pass == maxPasses) finishTrial(trial, context);
+}
+
+TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
+                          const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics) {
+    const TrialContext context{wavelets, grid, bank, parameters};
+    TrialInProgress trial;
+    trial.t = t;
+    trial.workspace = &workspace;
+    trial.diagnostics = &diagnostics;
+    startTrial(trial, context);
+    while (!trial.finished) {
+        computeResponseSpectrum(workspace.history.sample, parameters.sampleCount, grid, bank, parameters.timeStep,
+                                workspace.spectrum);
+        finishPass(trial, context);
+    }
+    return trial.result;
 }
 
 bool runCheckpoint(RunState& state, int n, std::FILE* console) {
@@ -168,7 +205,7 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
         return reportUnwritable("trials.out", console);
     }
 
-    TrialPool pool(threadCount);
+    TrialPool pool(threadCount, spectrumPairPays(state.grid));
     int checkpointTrials = -1;
     for (int first = 0; first < p.trialCount;) {
         const int last = lastTrialOfBatch(first, p.trialCount);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "run/number_format.h"
+#include "srs/pair_kernel.h"
 #include "srs/spectrum_kernel.h"
 
 int runOnSampleCount(const FrequencyGrid& grid, double timeStep) {
@@ -39,6 +40,30 @@ void computeResponseSpectrum(const double* history, int sampleCount, const Frequ
     filterPeaks(runKernel(count), history, sampleCount, runOn, bank, count, spectrum.positivePeak,
                 spectrum.negativePeak);
     for (int j = 0; j < count; ++j) spectrum.negativePeak[j] = std::fabs(spectrum.negativePeak[j]);
+}
+
+bool spectrumPairPays(const FrequencyGrid& grid) {
+#ifdef KOLVANE_PLAIN_KERNELS
+    (void)grid;
+    return false;
+#else
+    return pairSweepPays(grid.count);
+#endif
+}
+
+void computeResponseSpectrumPair(const double* const history[2], int sampleCount, const FrequencyGrid& grid,
+                                 const SrsFilterBank& bank, double timeStep, ResponseSpectrum* const spectrum[2]) {
+    if (!spectrumPairPays(grid)) {
+        for (int h = 0; h < 2; ++h) computeResponseSpectrum(history[h], sampleCount, grid, bank, timeStep, *spectrum[h]);
+        return;
+    }
+    const int count = grid.count;
+    double* const positive[2] = {spectrum[0]->positivePeak, spectrum[1]->positivePeak};
+    double* const negative[2] = {spectrum[0]->negativePeak, spectrum[1]->negativePeak};
+    filterPeaksPair(history, sampleCount, runOnSampleCount(grid, timeStep), bank, count, positive, negative);
+    for (int h = 0; h < 2; ++h) {
+        for (int j = 0; j < count; ++j) negative[h][j] = std::fabs(negative[h][j]);
+    }
 }
 
 SpectrumError computeSpectrumError(const FrequencyGrid& grid, const ResponseSpectrum& spectrum,

@@ -29,6 +29,15 @@ void computeResponseSpectrum(const double* history, int sampleCount, const Frequ
                              const SrsFilterBank& bank, double timeStep,
                              ResponseSpectrum& spectrum);
 
+// Whether computeResponseSpectrumPair sweeps a pair of histories on this
+// grid faster than two computeResponseSpectrum calls would.
+bool spectrumPairPays(const FrequencyGrid& grid);
+
+// computeResponseSpectrum for two histories of the same length at once:
+// spectrum[h] gets the same bits as history[h] alone would give.
+void computeResponseSpectrumPair(const double* const history[2], int sampleCount, const FrequencyGrid& grid,
+                                 const SrsFilterBank& bank, double timeStep, ResponseSpectrum* const spectrum[2]);
+
 // Compares the spectrum with the grid levels. A level below 1e-20 or NaN is
 // reported as "\n spec error. %ld %12.6e \n", appended to `diagnostics`.
 SpectrumError computeSpectrumError(const FrequencyGrid& grid, const ResponseSpectrum& spectrum,

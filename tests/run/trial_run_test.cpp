@@ -58,7 +58,7 @@ std::vector<std::string> trialRows(const std::string& text) {
     return rows;
 }
 
-std::string lastField(const std::string& row, int fromEnd) {
+std::vector<std::string> fieldsOf(const std::string& row) {
     std::vector<std::string> fields;
     std::size_t start = 0;
     while ((start = row.find_first_not_of(' ', start)) != std::string::npos) {
@@ -66,6 +66,11 @@ std::string lastField(const std::string& row, int fromEnd) {
         fields.push_back(row.substr(start, end - start));
         start = end;
     }
+    return fields;
+}
+
+std::string lastField(const std::string& row, int fromEnd) {
+    const std::vector<std::string> fields = fieldsOf(row);
     return fields[fields.size() - 1 - static_cast<std::size_t>(fromEnd)];
 }
 
@@ -94,6 +99,9 @@ TEST_F(TrialRun, CheckpointsGiveIdenticalOutputOnEveryThreadCount) {
     // 999 and 1000, and the trials after it run at the new sampling.
     writeFile(path("two.srs"), "10 1\n20 2\n");
     expectSameOutputOnEveryThreadCount("two.srs 0.6 1 1 0.05 0.3 1008 1 1\n");
+    // At 1/12 octave the grid has 13 points, few enough that each thread
+    // keeps two trials going and sweeps their spectra together.
+    expectSameOutputOnEveryThreadCount("two.srs 0.6 3 1 0.05 0.3 1008 1 1\n");
 }
 
 TEST_F(TrialRun, FilesHaveTheirLineCountsAndFormats) {
@@ -126,26 +134,30 @@ TEST_F(TrialRun, FilesHaveTheirLineCountsAndFormats) {
 
 TEST_F(TrialRun, RowsStrategiesAndPassCounts) {
     writeFile(path("spec.srs"), "10 1\n100 10\n");
-    const ProgramRun run = runKolvane(dir, "spec.srs 3 1 2 10 0.2 6 1 2\n");
-    ASSERT_EQ(run.exitStatus, 0);
-    const std::vector<std::string> consoleRows = trialRows(run.console);
-    const std::vector<std::string> fileRows = trialRows(readFile(path("trials.out")));
-    ASSERT_EQ(consoleRows.size(), 6u);
-    ASSERT_EQ(fileRows.size(), 6u);
-    for (std::size_t t = 0; t < 6; ++t) {
-        // The two rows differ only by one blank before the strategy number.
-        const std::string& file = fileRows[t];
-        const std::size_t strategyAt = consoleRows[t].rfind("  ", consoleRows[t].rfind("  ") - 1);
-        EXPECT_EQ(consoleRows[t], file.substr(0, strategyAt) + " " + file.substr(strategyAt));
-        const int passes = std::stoi(lastField(consoleRows[t], 0));
-        EXPECT_TRUE(passes == 44 || (passes >= 7 && passes <= 43)) << passes;
+    // The second ZPA makes every figure some 300 digits wide.
+    for (const char* zpa : {"3", "1e300"}) {
+        const ProgramRun run = runKolvane(dir, std::string("spec.srs ") + zpa + " 1 2 10 0.2 6 1 2\n");
+        ASSERT_EQ(run.exitStatus, 0);
+        const std::vector<std::string> consoleRows = trialRows(run.console);
+        const std::vector<std::string> fileRows = trialRows(readFile(path("trials.out")));
+        ASSERT_EQ(consoleRows.size(), 6u) << zpa;
+        ASSERT_EQ(fileRows.size(), 6u) << zpa;
+        for (std::size_t t = 0; t < 6; ++t) {
+            // The two rows differ only by one blank before the strategy number.
+            const std::string& file = fileRows[t];
+            const std::size_t strategyAt = consoleRows[t].rfind("  ", consoleRows[t].rfind("  ") - 1);
+            EXPECT_EQ(consoleRows[t], file.substr(0, strategyAt) + " " + file.substr(strategyAt)) << zpa;
+            ASSERT_EQ(fieldsOf(file).size(), 8u) << file;
+            const int passes = std::stoi(lastField(consoleRows[t], 0));
+            EXPECT_TRUE(passes == 44 || (passes >= 7 && passes <= 43)) << passes;
+        }
+        // skipCount 2: trial 0 draws 6334 / 32767 and so takes strategy 1;
+        // trials 1 and 4 are always strategy 3.
+        EXPECT_EQ(lastField(consoleRows[0], 1), "1");
+        EXPECT_EQ(lastField(consoleRows[1], 1), "3");
+        EXPECT_EQ(lastField(consoleRows[4], 1), "3");
+        EXPECT_EQ(consoleRows[0].substr(0, 3), " 0 ");
     }
-    // skipCount 2: trial 0 draws 6334 / 32767 and so takes strategy 1;
-    // trials 1 and 4 are always strategy 3.
-    EXPECT_EQ(lastField(consoleRows[0], 1), "1");
-    EXPECT_EQ(lastField(consoleRows[1], 1), "3");
-    EXPECT_EQ(lastField(consoleRows[4], 1), "3");
-    EXPECT_EQ(consoleRows[0].substr(0, 3), " 0 ");
 }
 
 TEST_F(TrialRun, IntermediateOutputAfterTrial999RanksTrialsBeforeIt) {

@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "srs/pair_kernel.h"
 #include "srs/response_spectrum.h"
 
 namespace {
@@ -151,5 +152,45 @@ TEST(SpectrumKernel, ResponseSpectrumUsesTheKernelsPeaksWithTheNegativeMagnitude
     for (int j = 0; j < grid.count; ++j) {
         EXPECT_EQ(bitsOf(spectrum.positivePeak[j]), bitsOf(plain.positive[j])) << j;
         EXPECT_EQ(bitsOf(spectrum.negativePeak[j]), bitsOf(std::fabs(plain.negative[j]))) << j;
+    }
+}
+
+TEST(SpectrumKernel, PairedHistoriesGetThePlainLoopsPeaksEach) {
+    // Two different histories packed side by side in the lanes, at every grid
+    // size that pairs and a few that fall back, with special samples in
+    // either history: each must come out as if it had been swept alone.
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double specials[] = {0.0, -0.0, inf, -inf, nan, 1e308, 5e-324};
+    std::mt19937_64 engine(4242);
+    std::uniform_int_distribution<int> pick(0, 6);
+    std::uniform_int_distribution<int> chance(0, 19);
+    std::uniform_int_distribution<int> lengthOf(0, 900);
+    for (int count = 1; count <= 30; ++count) {
+        const SrsFilterBank bank = randomBank(engine, count);
+        const int length = count == 9 ? 0 : lengthOf(engine);
+        const int runOn = count % 4 == 0 ? 0 : 150;
+        std::vector<double> history[2] = {randomHistory(engine, length), randomHistory(engine, length)};
+        for (std::vector<double>& h : history) {
+            for (double& x : h) {
+                if (count % 3 == 0 && chance(engine) == 0) x = specials[pick(engine)];
+            }
+        }
+        Peaks paired[2];
+        const double* const histories[2] = {history[0].data(), history[1].data()};
+        double* const positive[2] = {paired[0].positive, paired[1].positive};
+        double* const negative[2] = {paired[0].negative, paired[1].negative};
+        filterPeaksPair(histories, length, runOn, bank, count, positive, negative);
+        for (int h = 0; h < 2; ++h) {
+            Peaks alone;
+            filterPeaks(FilterKernel::plain, history[h].data(), length, runOn, bank, count, alone.positive,
+                        alone.negative);
+            for (int j = 0; j < count; ++j) {
+                ASSERT_EQ(bitsOf(paired[h].positive[j]), bitsOf(alone.positive[j]))
+                    << "history " << h << ", point " << j << " of " << count;
+                ASSERT_EQ(bitsOf(paired[h].negative[j]), bitsOf(alone.negative[j]))
+                    << "history " << h << ", point " << j << " of " << count;
+            }
+        }
     }
 }
