@@ -30,7 +30,7 @@ echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //
      "$(grep -o -m1 -w 'avx512f' /proc/cpuinfo || echo 'no avx512f')"
 echo
 "$fast_dir/bench/kolvane_bench" --benchmark_out="$work/bench.json" --benchmark_out_format=json \
-    --benchmark_filter='spectrum(Plain|Fast)|synthesis|sine|trial|sort|rank|skip' >"$work/bench.txt" 2>&1
+    --benchmark_filter='spectrum(Plain|Fast|Pair)|synthesis|sine|trial|sort|rank|skip' >"$work/bench.txt" 2>&1
 grep -v '^\*\*\*WARNING' "$work/bench.txt"
 
 # run NAME SPEC ANSWERS PROGRAM [TIMES] -> the shortest wall seconds, with
@@ -72,6 +72,8 @@ def row(label, fast, plain, unit, scale):
 for points in (10, 40, 200):
     row(f"spectrum, per filter step, {points} points", bench[f"spectrumFast/{points}"]["per_step"],
         bench[f"spectrumPlain/{points}"]["per_step"], "ns", 1e9)
+row("spectrum, two histories at once, 10 points", bench["spectrumPair/10"]["per_step"],
+    bench["spectrumPlain/10"]["per_step"], "ns", 1e9)
 row("synthesis pass, per sample x wavelet", bench["synthesisCached"]["per_sample_wavelet"],
     bench["synthesisPlain"]["per_sample_wavelet"], "ns", 1e9)
 row("ranking sort, 5 lists, n = 8000", bench["sortFast"]["real_time"], bench["sortPlain"]["real_time"], "ms", 1)

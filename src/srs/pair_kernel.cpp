@@ -11,8 +11,9 @@
 
 namespace {
 
-// Pairing needs every vector of 8 lanes to hold points of at most two
-// histories' (at least 7 points each) and at most six vectors in registers.
+// Every vector of 8 lanes must hold points of at most two histories, which
+// at least 7 points per history ensures, and all vectors must fit in
+// registers, which at most 24 points per history (six vectors) does.
 constexpr int fewestPairedPoints = 7;
 constexpr int mostPairedPoints = 24;
 constexpr int lanes = 8;
