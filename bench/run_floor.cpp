@@ -8,12 +8,14 @@
 // many times as the trial computed a spectrum. The timing is repeated and the
 // shortest kept, as for the runs themselves.
 //
-//   kolvane_run_floor trials.out < answers
+//   kolvane_run_floor trials.out [cores] < answers
 //
+// (cores: how many to time on at once, by default every one)
 // prints "gridPoints sinePairs filterSteps trials cores sineSeconds
 // spectrumSeconds", the seconds being those of the slowest core: the floor.
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -118,8 +120,8 @@ void timeTrial(RunState& state, const WaveletTable& drawn, const FloorTrial& tri
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s trials.out < answers\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s trials.out [cores] < answers\n", argv[0]);
         return 2;
     }
     const std::vector<int> passes = readPassCounts(argv[1]);
@@ -163,7 +165,11 @@ int main(int argc, char** argv) {
     // cores-th trial, so that whatever the cores share (caches, memory,
     // clock) slows the floor as it slows the run.
     const unsigned hardware = std::thread::hardware_concurrency();
-    const int cores = hardware == 0 ? 1 : static_cast<int>(hardware);
+    const int cores = argc > 2 ? std::atoi(argv[2]) : hardware == 0 ? 1 : static_cast<int>(hardware);
+    if (cores < 1) {
+        std::fprintf(stderr, "the core count must be at least 1\n");
+        return 2;
+    }
     const auto drawn = std::make_unique<WaveletTable>(state->wavelets);
     std::vector<FloorTiming> timings(static_cast<std::size_t>(cores));
     std::vector<std::thread> threads;
