@@ -1,5 +1,6 @@
 #include "run/trial_loop.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -205,7 +206,13 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
         return reportUnwritable("trials.out", console);
     }
 
-    TrialPool pool(threadCount, spectrumPairPays(state.grid));
+    // Two trials per thread share its sine budget, so they are paired only
+    // where each still keeps all its sines, at the run's sampling and at the
+    // finer one the first intermediate output moves to.
+    const int longestRecord = std::max(p.sampleCount, outputSampling(p).sampleCount);
+    const bool pairTrials = spectrumPairPays(state.grid) &&
+                            sineCacheHoldsEveryWindow(sineCacheBudgetBytes / 2, state.grid.count, longestRecord);
+    TrialPool pool(threadCount, pairTrials);
     int checkpointTrials = -1;
     for (int first = 0; first < p.trialCount;) {
         const int last = lastTrialOfBatch(first, p.trialCount);

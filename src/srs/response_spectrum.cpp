@@ -54,7 +54,9 @@ bool spectrumPairPays(const FrequencyGrid& grid) {
 void computeResponseSpectrumPair(const double* const history[2], int sampleCount, const FrequencyGrid& grid,
                                  const SrsFilterBank& bank, double timeStep, ResponseSpectrum* const spectrum[2]) {
     if (!spectrumPairPays(grid)) {
-        for (int h = 0; h < 2; ++h) computeResponseSpectrum(history[h], sampleCount, grid, bank, timeStep, *spectrum[h]);
+        for (int h = 0; h < 2; ++h) {
+            computeResponseSpectrum(history[h], sampleCount, grid, bank, timeStep, *spectrum[h]);
+        }
         return;
     }
     const int count = grid.count;

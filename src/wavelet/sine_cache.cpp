@@ -67,6 +67,13 @@ SineCache::SineCache(std::size_t budgetBytes)
       envelope(allocateLines(capacity)),
       carrier(allocateLines(capacity)) {}
 
+bool sineCacheHoldsEveryWindow(std::size_t budgetBytes, int count, int sampleCount) {
+    // Each window may be placed up to a line's worth of samples further on.
+    const std::int64_t widest = static_cast<std::int64_t>(sampleCount) + lineSamples;
+    const std::int64_t pairs = static_cast<std::int64_t>(count) * widest;
+    return pairs <= static_cast<std::int64_t>(budgetBytes / (2 * sizeof(double)));
+}
+
 void prepareSineCache(SineCache& cache, const WaveletTable& table, int k, const FrequencyGrid& grid,
                       double timeStep, int sampleCount) {
     const int count = grid.count;

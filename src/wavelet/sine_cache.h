@@ -51,6 +51,10 @@ struct SineCache {
     std::int64_t offset[maxGridPoints] = {};
 };
 
+// Whether a cache of `budgetBytes` keeps the sines of `count` wavelets even
+// when every window spans all `sampleCount` samples.
+bool sineCacheHoldsEveryWindow(std::size_t budgetBytes, int count, int sampleCount);
+
 // Finds every wavelet window of row k and fills the store, in ascending grid
 // order, until the budget runs out. Call once per trial, before its first
 // synthesis; the row's delays and half-sine counts must not change after it.

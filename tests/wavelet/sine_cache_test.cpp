@@ -212,3 +212,24 @@ TEST(SineCache, EarlierOfTwoEqualMagnitudePeaksSetsTheScale) {
         EXPECT_GT(c.cachedTable->amplitude[0][1], 0.0) << firstAmplitude;
     }
 }
+
+TEST(SineCache, ABudgetThatHoldsEveryWindowCachesWindowsSpanningTheRecord) {
+    // Ten wavelets that start within the first line and outlast the record:
+    // each window is nearly the whole record, and each starts at its own
+    // offset within a line, so the placement pads between them.
+    CachedCase c;
+    c.setUp(100.0, 1000.0, 1.0 / 3.0, 0.1);
+    ASSERT_EQ(c.grid.count, 10);
+    for (int j = 0; j < c.grid.count; ++j) {
+        c.cachedTable->nhs[0][j] = 100001;
+        c.cachedTable->delay[0][j] = 0.9 * j * c.timeStep;
+        c.cachedTable->amplitude[0][j] = 1.0;
+    }
+    const std::size_t fits = 2 * sizeof(double) * static_cast<std::size_t>(c.grid.count) *
+                              static_cast<std::size_t>(c.sampleCount + lineSamples);
+    EXPECT_TRUE(sineCacheHoldsEveryWindow(fits, c.grid.count, c.sampleCount));
+    EXPECT_FALSE(sineCacheHoldsEveryWindow(fits - 2 * sizeof(double), c.grid.count, c.sampleCount));
+    SineCache cache(fits);
+    prepareSineCache(cache, *c.cachedTable, 0, c.grid, c.timeStep, c.sampleCount);
+    for (int j = 0; j < c.grid.count; ++j) EXPECT_GE(cache.offset[j], 0) << "wavelet " << j;
+}
