@@ -19,7 +19,7 @@ struct TrialRanking {
     std::int32_t rank[measureCount][maxTrials];
     std::int32_t score[maxTrials];
     // Survives from one results step to the next.
-    std::int32_t optimumCase;
+    std::int32_t optimumCase = 0;
 };
 
 struct RankingFiles {

@@ -21,8 +21,11 @@ void printBanner(std::FILE* console) {
 
 ProgramResult runProgram(std::FILE* input, std::FILE* console, int threadCount) {
     printBanner(console);
-    // Zeroed at start and kept for the whole run.
-    const auto state = std::make_unique<RunState>();
+    // Kept for the whole run. Default-initialised: the small records start
+    // from their zero initialisers, while the large stores (wavelet rows,
+    // histories, ranking lists) are written before they are read, so their
+    // pages are only touched as far as the run uses them.
+    const std::unique_ptr<RunState> state(new RunState);
     AnswerReader answers{input};
 
     int status = 1;

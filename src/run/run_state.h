@@ -26,7 +26,8 @@ struct TrialWorkspace {
     SineCache sines;
 };
 
-// Everything a run keeps, zeroed at start and never resized.
+// Everything a run keeps, allocated once and never resized. The records carry
+// zero initialisers; the large stores are written before they are read.
 struct RunState {
     RunParameters parameters;
     SpecTable spec;
