@@ -1,5 +1,8 @@
 #include "results/result_files.h"
 
+#include <cstdio>
+#include <string>
+
 #include "results/output_file.h"
 #include "results/ranking.h"
 #include "run/number_format.h"
@@ -17,9 +20,34 @@ bool commitOrReport(OutputFile& file, std::FILE* console) {
 
 // Above 10000 samples per second "%12.5f" repeats times, so the time column
 // then carries eight decimals.
-const char* timeFormat(double timeStep) {
-    return 1.0 / timeStep > 10000.0 ? "%12.8f" : "%12.5f";
-}
+int timeDecimals(double timeStep) { return 1.0 / timeStep > 10000.0 ? 8 : 5; }
+
+// Lines of a time-history file gathered and written a block at a time.
+class HistoryLines {
+public:
+    explicit HistoryLines(std::FILE* stream) : stream_(stream) { text_.reserve(blockBytes + 1024); }
+    ~HistoryLines() { flush(); }
+
+    // "%12.Tf" time, then `separator`, "%12.4f" value and " \n".
+    void add(double time, int timeDecimals, const char* separator, double value) {
+        appendFixed(text_, time, 12, timeDecimals);
+        text_ += separator;
+        appendFixed(text_, value, 12, 4);
+        text_ += " \n";
+        if (text_.size() >= blockBytes) flush();
+    }
+
+private:
+    static constexpr std::size_t blockBytes = 1 << 16;
+
+    void flush() {
+        std::fwrite(text_.data(), 1, text_.size(), stream_);
+        text_.clear();
+    }
+
+    std::FILE* stream_;
+    std::string text_;
+};
 
 bool writeRankingFiles(RunState& state, int n, std::FILE* console) {
     OutputFile sortedLists, ranks, wavelets;
@@ -76,14 +104,17 @@ bool writeAccelFile(RunState& state, std::FILE* console) {
     p.timeStep = sampling.timeStep;
     p.sampleCount = sampling.sampleCount;
 
-    const std::string lineFormat = std::string(timeFormat(p.timeStep)) + " \t %12.4f \n";
+    const int decimals = timeDecimals(p.timeStep);
     const int optimum = state.ranking.optimumCase;
     double* sample = state.workspace.history.sample;
-    for (int i = 0; i < p.sampleCount; ++i) {
-        const double t = static_cast<double>(i) * p.timeStep;
-        const double a = waveletSum(state.wavelets, optimum, state.grid, t);
-        std::fprintf(file.stream, lineFormat.c_str(), t, a);
-        sample[i] = a;
+    {
+        HistoryLines lines(file.stream);
+        for (int i = 0; i < p.sampleCount; ++i) {
+            const double t = static_cast<double>(i) * p.timeStep;
+            const double a = waveletSum(state.wavelets, optimum, state.grid, t);
+            lines.add(t, decimals, " \t ", a);
+            sample[i] = a;
+        }
     }
     return commitOrReport(file, console);
 }
@@ -96,15 +127,16 @@ bool writeMotionFiles(RunState& state, std::FILE* console) {
     integrateVelocity(state.workspace.history.sample, nt, dt, velocity);
     integrateDisplacement(velocity, nt, dt, state.outputDisplacement);
 
-    const std::string lineFormat = std::string(timeFormat(dt)) + " %12.4f \n";
+    const int decimals = timeDecimals(dt);
     const double* series[2] = {velocity, state.outputDisplacement};
     const double factor[2] = {velocityFactor(p.units), displacementFactor(p.units)};
     const char* name[2] = {"velox.out", "disp.out"};
     for (int s = 0; s < 2; ++s) {
         OutputFile file;
         if (!openOrReport(file, name[s], console)) return false;
-        for (int i = 0; i <= nt; ++i) {
-            std::fprintf(file.stream, lineFormat.c_str(), static_cast<double>(i) * dt, series[s][i] * factor[s]);
+        {
+            HistoryLines lines(file.stream);
+            for (int i = 0; i <= nt; ++i) lines.add(static_cast<double>(i) * dt, decimals, " ", series[s][i] * factor[s]);
         }
         if (!commitOrReport(file, console)) return false;
     }

@@ -1,5 +1,6 @@
 #include "run/number_format.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 
@@ -30,6 +31,21 @@ std::string formatGeneral(double value, int width, int precision) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
     return widenExponent(buffer, width);
+}
+
+void appendFixed(std::string& out, double value, int width, int precision) {
+    // Room for the 309 integer digits of the largest double, its sign, point
+    // and any precision this program asks for.
+    char buffer[400];
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    if (written.ec != std::errc()) {
+        appendFormat(out, "%*.*f", width, precision, value);
+        return;
+    }
+    const int length = static_cast<int>(written.ptr - buffer);
+    if (length < width) out.append(static_cast<std::size_t>(width - length), ' ');
+    out.append(buffer, static_cast<std::size_t>(length));
 }
 
 void appendFormat(std::string& out, const char* format, ...) {

@@ -8,5 +8,10 @@
 std::string formatExponent(double value, int width, int precision);  // "%W.Pe"
 std::string formatGeneral(double value, int width, int precision);   // "%W.Pg"
 
+// Appends value as "%W.Pf" would print it, through the shortest exact
+// conversion, which gives the same characters (correctly rounded, signed
+// zeros, "inf", "nan", "-nan") several times faster.
+void appendFixed(std::string& out, double value, int width, int precision);
+
 // Appends printf-formatted text to `out`.
 void appendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));

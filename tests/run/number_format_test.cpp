@@ -1,8 +1,11 @@
 #include "run/number_format.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -59,4 +62,49 @@ TEST(NumberFormat, AppendFormatHandlesLongText) {
     const std::string longWord(2000, 'a');
     appendFormat(out, "%s", longWord.c_str());
     EXPECT_EQ(out.size(), 17u + 2000u);
+}
+
+TEST(NumberFormat, AppendFixedWritesWhatPrintfWrites) {
+    // The history files' conversions on any double: random bit patterns
+    // (NaNs of both signs, denormals, the largest magnitudes), values of
+    // every scale, and values a hair off the rounding ties of each precision.
+    std::mt19937_64 engine(99);
+    std::uniform_int_distribution<int> decade(-12, 12);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    const double specials[] = {0.0,
+                               -0.0,
+                               std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN(),
+                               -std::numeric_limits<double>::quiet_NaN(),
+                               std::numeric_limits<double>::denorm_min(),
+                               std::numeric_limits<double>::max(),
+                               -std::numeric_limits<double>::max(),
+                               0.00005,
+                               -0.000025,
+                               2.5,
+                               12345.678949999999};
+    auto expectSame = [](double value) {
+        for (int precision : {4, 5, 8}) {
+            std::string fast;
+            appendFixed(fast, value, 12, precision);
+            char printed[512];
+            std::snprintf(printed, sizeof printed, "%12.*f", precision, value);
+            ASSERT_EQ(fast, printed) << precision << " decimals of " << value;
+        }
+    };
+    for (double value : specials) expectSame(value);
+    for (int i = 0; i < 100000; ++i) {
+        double value;
+        if (i % 3 == 0) {
+            const std::uint64_t bits = engine();
+            std::memcpy(&value, &bits, sizeof value);
+        } else if (i % 3 == 1) {
+            value = unit(engine) * std::pow(10.0, decade(engine));
+        } else {
+            value = std::round(unit(engine) * 1e9) / 1e4 + 0.00005;
+        }
+        expectSame(value);
+        if (HasFatalFailure()) return;
+    }
 }
