@@ -8,9 +8,9 @@
 std::string formatExponent(double value, int width, int precision);  // "%W.Pe"
 std::string formatGeneral(double value, int width, int precision);   // "%W.Pg"
 
-// Appends value as "%W.Pf" would print it, through the shortest exact
-// conversion, which gives the same characters (correctly rounded, signed
-// zeros, "inf", "nan", "-nan") several times faster.
+// Appends value as "%W.Pf" would print it, through std::to_chars, which
+// rounds the exact binary value as printf does and gives the same characters
+// (signed zeros, "inf", "nan", "-nan") several times faster.
 void appendFixed(std::string& out, double value, int width, int precision);
 
 // Appends printf-formatted text to `out`.
