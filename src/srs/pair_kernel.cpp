@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "srs/filter_lanes.h"
 #include "srs/spectrum_kernel.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -38,17 +39,18 @@ struct PairLayout {
 template <int V>
 __attribute__((target("avx512f"))) inline void sweepPair(const double* const history[2], int sampleCount, int runOn,
                                                          PairLayout& layout) {
-    Vec8 a1[V], a2[V], b0[V], b1[V], y1[V], y2[V], positive[V], negative[V], previousInput[V];
+    LaneFilters<Vec8, V> f;
+    Vec8 previousInput[V];
     const Vec8 zero = {};
     for (int v = 0; v < V; ++v) {
-        std::memcpy(&a1[v], layout.a1 + v * lanes, sizeof(Vec8));
-        std::memcpy(&a2[v], layout.a2 + v * lanes, sizeof(Vec8));
-        std::memcpy(&b0[v], layout.b0 + v * lanes, sizeof(Vec8));
-        std::memcpy(&b1[v], layout.b1 + v * lanes, sizeof(Vec8));
-        y1[v] = zero;
-        y2[v] = zero;
-        positive[v] = zero;
-        negative[v] = zero;
+        std::memcpy(&f.a1[v], layout.a1 + v * lanes, sizeof(Vec8));
+        std::memcpy(&f.a2[v], layout.a2 + v * lanes, sizeof(Vec8));
+        std::memcpy(&f.b0[v], layout.b0 + v * lanes, sizeof(Vec8));
+        std::memcpy(&f.b1[v], layout.b1 + v * lanes, sizeof(Vec8));
+        f.y1[v] = zero;
+        f.y2[v] = zero;
+        f.positive[v] = zero;
+        f.negative[v] = zero;
         previousInput[v] = zero;
     }
     const double* first = history[0];
@@ -61,38 +63,15 @@ __attribute__((target("avx512f"))) inline void sweepPair(const double* const his
 #pragma GCC unroll 8
         for (int v = 0; v < V; ++v) {
             const Vec8 x = _mm512_mask_blend_pd(layout.second[v], firstInput, secondInput);
-            const Vec8 y = ((a1[v] * y1[v] + a2[v] * y2[v]) + b0[v] * x) + b1[v] * previousInput[v];
-            positive[v] = y > positive[v] ? y : positive[v];
-            negative[v] = y < negative[v] ? y : negative[v];
-            y2[v] = y1[v];
-            y1[v] = y;
+            filterStep(f, v, f.b0[v] * x, f.b1[v] * previousInput[v]);
             previousInput[v] = x;
         }
     }
-
-    // Zero input: b0*0 is the same every step, and so is b1*0 after the first
-    // step, which still sees each history's last sample.
-    Vec8 inputTerm[V], previousTerm[V], zeroPreviousTerm[V];
-    for (int v = 0; v < V; ++v) {
-        inputTerm[v] = b0[v] * zero;
-        previousTerm[v] = b1[v] * previousInput[v];
-        zeroPreviousTerm[v] = b1[v] * zero;
-    }
-    for (int k = 0; k < runOn; ++k) {
-#pragma GCC unroll 8
-        for (int v = 0; v < V; ++v) {
-            const Vec8 y = ((a1[v] * y1[v] + a2[v] * y2[v]) + inputTerm[v]) + previousTerm[v];
-            positive[v] = y > positive[v] ? y : positive[v];
-            negative[v] = y < negative[v] ? y : negative[v];
-            y2[v] = y1[v];
-            y1[v] = y;
-            previousTerm[v] = zeroPreviousTerm[v];
-        }
-    }
+    runOnZeroInput(f, previousInput, runOn);
 
     for (int v = 0; v < V; ++v) {
-        std::memcpy(layout.positive + v * lanes, &positive[v], sizeof(Vec8));
-        std::memcpy(layout.negative + v * lanes, &negative[v], sizeof(Vec8));
+        std::memcpy(layout.positive + v * lanes, &f.positive[v], sizeof(Vec8));
+        std::memcpy(layout.negative + v * lanes, &f.negative[v], sizeof(Vec8));
     }
 }
 

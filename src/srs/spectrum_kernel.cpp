@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "srs/filter_lanes.h"
+
 namespace {
 
 // Sample-major: for each sample, every grid point in turn.
@@ -31,9 +33,8 @@ void filterPeaksPlain(const double* history, int sampleCount, int runOn, const S
     }
 }
 
-// Vectors of grid points as the compiler's generic vector types: each lane
-// does the scalar operation, and the comparisons below are the scalar
-// comparisons lane by lane, so no instruction's NaN or zero convention leaks in.
+// Vectors of grid points as the compiler's generic vector types, so that each
+// lane does the scalar operations and comparisons of the recurrence.
 typedef double Vec2 __attribute__((vector_size(16)));
 typedef double Vec4 __attribute__((vector_size(32)));
 typedef double Vec8 __attribute__((vector_size(64)));
@@ -86,19 +87,19 @@ template <typename Vec, int V>
 [[gnu::always_inline]] inline void sweepBlock(const SweepJob& job, int first) {
     constexpr int lanes = sizeof(Vec) / sizeof(double);
     PaddedBank& bank = *job.bank;
-    Vec a1[V], a2[V], b0[V], b1[V], y1[V], y2[V], positive[V], negative[V];
+    LaneFilters<Vec, V> f;
     Vec zero;
     splat(zero, 0.0);
     for (int v = 0; v < V; ++v) {
         const int at = first + v * lanes;
-        loadVector(a1[v], bank.a1 + at);
-        loadVector(a2[v], bank.a2 + at);
-        loadVector(b0[v], bank.b0 + at);
-        loadVector(b1[v], bank.b1 + at);
-        y1[v] = zero;
-        y2[v] = zero;
-        positive[v] = zero;
-        negative[v] = zero;
+        loadVector(f.a1[v], bank.a1 + at);
+        loadVector(f.a2[v], bank.a2 + at);
+        loadVector(f.b0[v], bank.b0 + at);
+        loadVector(f.b1[v], bank.b1 + at);
+        f.y1[v] = zero;
+        f.y2[v] = zero;
+        f.positive[v] = zero;
+        f.negative[v] = zero;
     }
 
     Vec previousInput = zero;
@@ -106,40 +107,17 @@ template <typename Vec, int V>
         Vec x;
         splat(x, job.history[i]);
 #pragma GCC unroll 8
-        for (int v = 0; v < V; ++v) {
-            const Vec y = ((a1[v] * y1[v] + a2[v] * y2[v]) + b0[v] * x) + b1[v] * previousInput;
-            positive[v] = y > positive[v] ? y : positive[v];
-            negative[v] = y < negative[v] ? y : negative[v];
-            y2[v] = y1[v];
-            y1[v] = y;
-        }
+        for (int v = 0; v < V; ++v) filterStep(f, v, f.b0[v] * x, f.b1[v] * previousInput);
         previousInput = x;
     }
-
-    // Zero input: b0*0 is the same every step, and so is b1*0 after the first
-    // step, which still sees the last history sample.
-    Vec inputTerm[V], previousTerm[V], zeroPreviousTerm[V];
-    for (int v = 0; v < V; ++v) {
-        inputTerm[v] = b0[v] * zero;
-        previousTerm[v] = b1[v] * previousInput;
-        zeroPreviousTerm[v] = b1[v] * zero;
-    }
-    for (int k = 0; k < job.runOn; ++k) {
-#pragma GCC unroll 8
-        for (int v = 0; v < V; ++v) {
-            const Vec y = ((a1[v] * y1[v] + a2[v] * y2[v]) + inputTerm[v]) + previousTerm[v];
-            positive[v] = y > positive[v] ? y : positive[v];
-            negative[v] = y < negative[v] ? y : negative[v];
-            y2[v] = y1[v];
-            y1[v] = y;
-            previousTerm[v] = zeroPreviousTerm[v];
-        }
-    }
+    Vec lastInput[V];
+    for (int v = 0; v < V; ++v) lastInput[v] = previousInput;
+    runOnZeroInput(f, lastInput, job.runOn);
 
     for (int v = 0; v < V; ++v) {
         const int at = first + v * lanes;
-        storeVector(bank.positive + at, positive[v]);
-        storeVector(bank.negative + at, negative[v]);
+        storeVector(bank.positive + at, f.positive[v]);
+        storeVector(bank.negative + at, f.negative[v]);
     }
 }
 
