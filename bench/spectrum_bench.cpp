@@ -40,12 +40,23 @@ void reportPerStep(benchmark::State& state, int count) {
         benchmark::Counter(steps, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void spectrumPlain(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
+// The grid of the benchmark's first argument, its bank and a history.
+struct SpectrumInput {
+    explicit SpectrumInput(const benchmark::State& state)
+        : count(static_cast<int>(state.range(0))), history(makeBenchHistory(benchSamples)) {
+        makeBenchGrid(count, grid, bank);
+    }
+    int count;
     FrequencyGrid grid;
     SrsFilterBank bank;
-    makeBenchGrid(count, grid, bank);
-    const std::vector<double> history = makeBenchHistory(benchSamples);
+    std::vector<double> history;
+};
+
+void spectrumPlain(benchmark::State& state) {
+    const SpectrumInput input(state);
+    const int count = input.count;
+    const SrsFilterBank& bank = input.bank;
+    const std::vector<double>& history = input.history;
     double positive[maxGridPoints], negative[maxGridPoints];
     for (auto _ : state) {
         plainFilterPeaks(history.data(), benchSamples, benchRunOn, bank, count, positive, negative);
@@ -60,11 +71,10 @@ void spectrumKernel(benchmark::State& state, FilterKernel kernel) {
         state.SkipWithError("kernel not supported on this processor");
         return;
     }
-    const int count = static_cast<int>(state.range(0));
-    FrequencyGrid grid;
-    SrsFilterBank bank;
-    makeBenchGrid(count, grid, bank);
-    const std::vector<double> history = makeBenchHistory(benchSamples);
+    const SpectrumInput input(state);
+    const int count = input.count;
+    const SrsFilterBank& bank = input.bank;
+    const std::vector<double>& history = input.history;
     double positive[maxGridPoints], negative[maxGridPoints];
     for (auto _ : state) {
         filterPeaks(kernel, history.data(), benchSamples, benchRunOn, bank, count, positive, negative);
@@ -83,11 +93,10 @@ void spectrumAvx512(benchmark::State& state) { spectrumKernel(state, FilterKerne
 
 // Two histories swept together, per filter step of either history.
 void spectrumPair(benchmark::State& state) {
-    const int count = static_cast<int>(state.range(0));
-    FrequencyGrid grid;
-    SrsFilterBank bank;
-    makeBenchGrid(count, grid, bank);
-    const std::vector<double> history = makeBenchHistory(benchSamples);
+    const SpectrumInput input(state);
+    const int count = input.count;
+    const SrsFilterBank& bank = input.bank;
+    const std::vector<double>& history = input.history;
     const double* const histories[2] = {history.data(), history.data()};
     double positive[2][maxGridPoints], negative[2][maxGridPoints];
     double* const positiveRows[2] = {positive[0], positive[1]};
