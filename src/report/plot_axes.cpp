@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "run/number_format.h"
+#include "common/number_format.h"
 
 double toPixel(const AxisScale& axis, double value) {
     const double a = axis.logarithmic ? std::log10(axis.low) : axis.low;

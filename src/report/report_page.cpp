@@ -2,7 +2,7 @@
 
 #include "report/report_table.h"
 #include "report/svg_writer.h"
-#include "run/number_format.h"
+#include "common/number_format.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "report/plot_axes.h"
 #include "report/svg_writer.h"
-#include "run/number_format.h"
+#include "common/number_format.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "report/report_table.h"
 
-#include "run/number_format.h"
+#include "common/number_format.h"
 
 namespace {
 

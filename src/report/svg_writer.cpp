@@ -1,6 +1,6 @@
 #include "report/svg_writer.h"
 
-#include "run/number_format.h"
+#include "common/number_format.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <immintrin.h>
 #endif
 
-#include "run/number_format.h"
+#include "common/number_format.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "results/output_file.h"
 #include "results/ranking.h"
-#include "run/number_format.h"
+#include "common/number_format.h"
 #include "wavelet/synthesis.h"
 
 namespace {

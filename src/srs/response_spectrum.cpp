@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "run/number_format.h"
+#include "common/number_format.h"
 #include "srs/pair_kernel.h"
 #include "srs/spectrum_kernel.h"
 

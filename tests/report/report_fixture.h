@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "report/report_inputs.h"
-#include "run/number_format.h"
+#include "common/number_format.h"
 
 // A scratch output folder holding a small, consistent run written the way the
 // main program writes its files: by default a two-point specification
