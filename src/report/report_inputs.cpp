@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "spec/spec_level.h"
+
 namespace {
 
 std::string baseName(const std::string& path) {
@@ -60,36 +62,23 @@ UnitNames unitNamesOf(int unitSystem) {
 }
 
 bool readSpecification(const std::string& path, SpecTable& spec, std::string& error) {
-    spec = SpecTable{};
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
+        spec = SpecTable{};
         error = "cannot open specification file " + path + ": " + std::strerror(errno);
         return false;
     }
-    // Free-format pairs, as the main program reads them: a call that converts
-    // only a frequency still counts as a point (with level 0, refused below).
-    bool tooMany = false;
-    for (;;) {
-        double frequency = 0.0;
-        double level = 0.0;
-        const int converted = std::fscanf(file, "%lf %lf", &frequency, &level);
-        if (converted < 1) break;
-        if (spec.count == maxSpecPoints) {
-            tooMany = true;
-            break;
-        }
-        spec.frequency[spec.count] = frequency;
-        spec.level[spec.count] = level;
-        ++spec.count;
-    }
+    // The main program's own reader: a lone final frequency still counts as a
+    // point (with level 0, refused below).
+    const SpecReadStatus status = readSpecStream(file, spec);
     std::fclose(file);
 
     const std::string name = "specification file " + path;
-    if (tooMany) {
+    if (status == SpecReadStatus::tooManyPoints) {
         error = name + ": more than " + std::to_string(maxSpecPoints) + " points";
         return false;
     }
-    if (spec.count == 0) {
+    if (status == SpecReadStatus::noPoints) {
         error = name + ": no frequency/level pairs (the first line must already be numbers)";
         return false;
     }
@@ -101,10 +90,7 @@ bool readSpecification(const std::string& path, SpecTable& spec, std::string& er
             return false;
         }
     }
-    for (int i = 0; i + 1 < spec.count; ++i) {
-        spec.slope[i] = (std::log(spec.level[i + 1]) - std::log(spec.level[i])) /
-                        (std::log(spec.frequency[i + 1]) - std::log(spec.frequency[i]));
-    }
+    computeSlopes(spec);
     return true;
 }
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "report/spec_level.h"
+#include "spec/spec_level.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "report/spec_level.h"
+#include "spec/spec_level.h"
 
 #include <cmath>
 #include <string>
