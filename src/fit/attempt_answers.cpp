@@ -1,0 +1,37 @@
+#include "fit/attempt_answers.h"
+
+#include <charconv>
+
+int spacingChoiceFor(int pointsPerOctave) {
+    if (pointsPerOctave == 12) return 3;
+    if (pointsPerOctave == 6) return 2;
+    return 1;
+}
+
+std::string spacingName(int pointsPerOctave) { return "1/" + std::to_string(pointsPerOctave); }
+
+std::string exactNumberText(double value) {
+    char text[64];
+    const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::vector<std::string> answerLines(const AttemptAnswers& answers) {
+    constexpr const char* dampingAsQ = "2";
+    constexpr const char* skipNoDraws = "1";
+    return {answers.specFileName,
+            exactNumberText(answers.zpa),
+            std::to_string(spacingChoiceFor(answers.pointsPerOctave)),
+            dampingAsQ,
+            exactNumberText(answers.q),
+            exactNumberText(answers.duration),
+            std::to_string(answers.trialCount),
+            std::to_string(answers.units),
+            skipNoDraws};
+}
+
+std::string answersText(const AttemptAnswers& answers) {
+    std::string text;
+    for (const std::string& line : answerLines(answers)) text += line + "\n";
+    return text;
+}

@@ -1,0 +1,59 @@
+#include "fit/attempt_choice.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "fit/fit_specification.h"
+
+double roundedZpa(double zpa) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3e", zpa);
+    return std::strtod(text, nullptr);
+}
+
+AttemptPlan firstPlan(const FitOptions& options, const std::string& specPath, const std::string& specText) {
+    SpecTable table;
+    readSpecificationText(specText, table);
+    double largestLevel = 0.0;
+    for (int i = 0; i < table.count; ++i) largestLevel = std::fmax(largestLevel, table.level[i]);
+
+    AttemptPlan plan;
+    plan.specText = specText;
+    AttemptAnswers& answers = plan.answers;
+    answers.specFileName = specFileNameFor(specPath);
+    // A quarter of the largest level: a shock's peak is well below the
+    // spectrum's plateau; the first check then tells how far off it is.
+    answers.zpa = options.zpa ? *options.zpa : roundedZpa(largestLevel / 4.0);
+    answers.pointsPerOctave = options.pointsPerOctave;
+    answers.q = options.q;
+    answers.duration = options.duration ? *options.duration : 2.0 / table.frequency[0];
+    answers.trialCount = options.trialCount;
+    answers.units = options.units;
+    return plan;
+}
+
+AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome) {
+    AttemptPlan next = last;
+    const AcceptanceGuidance& guidance = outcome.guidance;
+    if (std::isfinite(guidance.suggestedZpa) && guidance.suggestedZpa > 0.0) {
+        next.answers.zpa = roundedZpa(guidance.suggestedZpa);
+    }
+    if (guidance.finerSpacing && next.answers.pointsPerOctave < 12) next.answers.pointsPerOctave *= 2;
+    if (guidance.extendSpecification) {
+        SpecTable table;
+        readSpecificationText(last.specText, table);
+        // Only a point beyond the present last one extends the specification.
+        const bool beyondLast = guidance.extensionFrequency > table.frequency[table.count - 1];
+        if (beyondLast && std::isfinite(guidance.extensionFrequency) && std::isfinite(guidance.extensionLevel)) {
+            next.specText = extendedSpecText(last.specText, guidance.extensionFrequency, guidance.extensionLevel);
+            next.answers.specFileName = extendedSpecFileName(last.answers.specFileName);
+            next.extended = true;
+        }
+    }
+    return next;
+}
+
+bool samePlan(const AttemptPlan& a, const AttemptPlan& b) {
+    return a.specText == b.specText && answersText(a.answers) == answersText(b.answers);
+}

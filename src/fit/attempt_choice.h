@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "fit/attempt_answers.h"
+#include "fit/fit_options.h"
+#include "report/acceptance.h"
+
+// One attempt's whole input: the dialogue's answers and the specification
+// file they name.
+struct AttemptPlan {
+    AttemptAnswers answers;
+    std::string specText;
+    bool extended = false;  // the specification carries points the fit added
+};
+
+// A ZPA as an engineer would type it: four significant digits.
+double roundedZpa(double zpa);
+
+// The first attempt, from the options and the specification file as given.
+// `specText` must hold a readable specification.
+AttemptPlan firstPlan(const FitOptions& options, const std::string& specPath, const std::string& specText);
+
+// The next attempt, from the last one and what its check measured: the ZPA
+// the check suggests; one step finer spacing when failures lie between grid
+// points; the specification extended when the shortfall lies above the last
+// grid point. The duration stays as it was: it depends on the first
+// frequency alone, which no change moves.
+AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome);
+
+bool samePlan(const AttemptPlan& a, const AttemptPlan& b);

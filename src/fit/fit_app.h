@@ -1,0 +1,15 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+constexpr int fitPassed = 0;
+constexpr int fitUnusableInput = 1;
+constexpr int fitNoPass = 2;
+
+// The whole command, arguments without the program name: the attempts, each
+// in OUTPUT_DIR/attempts/N/, one progress line each and the verdict on
+// `out`; then the kept attempt's files, its report, answers.txt and fit.json
+// in OUTPUT_DIR. Returns the exit status.
+int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,47 @@
+#include "fit/fit_specification.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "fit/attempt_answers.h"
+#include "run/run_parameters.h"
+
+bool readSpecificationText(const std::string& text, SpecTable& table) {
+    if (text.empty()) {
+        table = SpecTable{};
+        return false;
+    }
+    std::FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (stream == nullptr) return false;
+    const SpecReadStatus status = readSpecStream(stream, table);
+    std::fclose(stream);
+    return status == SpecReadStatus::ok;
+}
+
+std::string specFileNameFor(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const bool oneToken = name.find_first_of(" \t\n\v\f\r") == std::string::npos;
+    if (name.empty() || !oneToken || name.size() > static_cast<std::size_t>(maxFileNameLength)) {
+        return "specification.srs";
+    }
+    return name;
+}
+
+std::string extendedSpecFileName(const std::string& fileName) {
+    const std::filesystem::path path(fileName);
+    const std::string stem = path.stem().string();
+    const std::string suffix = "_extended";
+    if (stem.size() >= suffix.size() && stem.compare(stem.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        return fileName;
+    }
+    const std::string extended = stem + suffix + path.extension().string();
+    if (extended.size() > static_cast<std::size_t>(maxFileNameLength)) return "specification_extended.srs";
+    return extended;
+}
+
+std::string extendedSpecText(const std::string& text, double frequency, double level) {
+    std::string extended = text;
+    if (!extended.empty() && extended.back() != '\n') extended += '\n';
+    extended += exactNumberText(frequency) + " " + exactNumberText(level) + "\n";
+    return extended;
+}

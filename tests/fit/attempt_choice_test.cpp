@@ -1,0 +1,139 @@
+#include "fit/attempt_choice.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "fit/fit_options.h"
+#include "fit/fit_record.h"
+#include "fit/fit_specification.h"
+
+namespace {
+
+const std::string pyroshock = "  100     30\n 1000   1000\n10000   1000\n";
+
+AttemptPlan plannedFor(const std::string& specText, const std::vector<std::string>& args = {}) {
+    std::vector<std::string> all{"shock test.srs", "out"};
+    all.insert(all.end(), args.begin(), args.end());
+    FitOptions options;
+    std::string error;
+    EXPECT_TRUE(parseFitOptions(all, options, error)) << error;
+    return firstPlan(options, options.specPath, specText);
+}
+
+}  // namespace
+
+TEST(FitAnswers, FirstAttemptAnswersInDialogueOrderWithExactNumbers) {
+    // 2 / 30 Hz has no short decimal; the answer must read back as the same double.
+    const AttemptPlan plan = plannedFor("30 5\n2000 800\n", {"--spacing", "12", "--trials=40", "--units", "2"});
+    const std::vector<std::string> expected{
+        "specification.srs", "200", "3", "2", "10", "0.06666666666666667", "40", "2", "1"};
+    EXPECT_EQ(answerLines(plan.answers), expected);
+    EXPECT_EQ(std::stod(answerLines(plan.answers)[5]), 2.0 / 30.0);
+    EXPECT_EQ(answersText(plan.answers).back(), '\n');
+}
+
+TEST(FitAnswers, GivenZpaAndDurationAreKept) {
+    const AttemptPlan plan = plannedFor(pyroshock, {"--zpa", "712.5", "--duration", "0.1", "--q", "25"});
+    EXPECT_EQ(plan.answers.zpa, 712.5);
+    EXPECT_EQ(plan.answers.duration, 0.1);
+    EXPECT_EQ(plan.answers.q, 25.0);
+    EXPECT_EQ(plan.answers.pointsPerOctave, 6);
+}
+
+TEST(FitOptionsTest, RefusesWhatTheProgramCouldNotRun) {
+    const std::vector<std::vector<std::string>> refused{
+        {"spec.srs"},
+        {"spec.srs", "out", "extra"},
+        {"spec.srs", "out", "--spacing", "24"},
+        {"spec.srs", "out", "--trials", "0"},
+        {"spec.srs", "out", "--trials", "8001"},
+        {"spec.srs", "out", "--q", "0.5"},
+        {"spec.srs", "out", "--units", "4"},
+        {"spec.srs", "out", "--zpa", "-3"},
+        {"spec.srs", "out", "--attempts", "0"},
+        {"spec.srs", "out", "--attempts"},
+        {"spec.srs", "out", "--unknown", "1"},
+    };
+    for (const std::vector<std::string>& args : refused) {
+        FitOptions options;
+        std::string error;
+        EXPECT_FALSE(parseFitOptions(args, options, error)) << args.back();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(FitSpecification, ExtensionAppendsOnePointAndKeepsTheOriginalLines) {
+    const std::string unterminated = "100 30\n1000 1000\n10000 1000";
+    const std::string extended = extendedSpecText(unterminated, 11224.620483093729, 1000.0);
+    EXPECT_EQ(extended, unterminated + "\n11224.620483093729 1000\n");
+    SpecTable table;
+    ASSERT_TRUE(readSpecificationText(extended, table));
+    ASSERT_EQ(table.count, 4);
+    EXPECT_EQ(table.frequency[3], 11224.620483093729);
+    EXPECT_EQ(extendedSpecFileName("pyroshock.srs"), "pyroshock_extended.srs");
+    EXPECT_EQ(extendedSpecFileName("pyroshock_extended.srs"), "pyroshock_extended.srs");
+    EXPECT_EQ(specFileNameFor("/a/b/pyroshock.srs"), "pyroshock.srs");
+    EXPECT_FALSE(readSpecificationText("", table));
+}
+
+TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
+    struct Case {
+        const char* name;
+        int pointsPerOctave;
+        AcceptanceGuidance guidance;
+        double zpa;
+        int nextPointsPerOctave;
+        bool extended;
+    };
+    const std::vector<Case> cases{
+        {"zpa only, rounded to four digits", 6, {312.34567, false, false, 0.0, 0.0}, 312.3, 6, false},
+        {"not a usable zpa keeps the last", 6, {0.0, false, false, 0.0, 0.0}, 250.0, 6, false},
+        {"finer spacing", 3, {250.0, true, false, 0.0, 0.0}, 250.0, 6, false},
+        {"no spacing finer than 1/12", 12, {250.0, true, false, 0.0, 0.0}, 250.0, 12, false},
+        {"extension above the last point", 6, {250.0, false, true, 11224.620483093729, 1000.0}, 250.0, 6, true},
+        {"extension not above the last point", 6, {250.0, false, true, 10000.0, 1000.0}, 250.0, 6, false},
+    };
+    for (const Case& c : cases) {
+        AttemptPlan last = plannedFor(pyroshock, {"--spacing", std::to_string(c.pointsPerOctave)});
+        AcceptanceOutcome outcome;
+        outcome.guidance = c.guidance;
+        const AttemptPlan next = nextPlan(last, outcome);
+        EXPECT_EQ(next.answers.zpa, c.zpa) << c.name;
+        EXPECT_EQ(next.answers.pointsPerOctave, c.nextPointsPerOctave) << c.name;
+        EXPECT_EQ(next.extended, c.extended) << c.name;
+        EXPECT_EQ(next.specText == last.specText, !c.extended) << c.name;
+        EXPECT_EQ(next.answers.specFileName, c.extended ? "specification_extended.srs" : "specification.srs")
+            << c.name;
+        EXPECT_EQ(next.answers.duration, last.answers.duration) << c.name;
+        EXPECT_EQ(samePlan(next, last), c.zpa == 250.0 && !c.extended && c.nextPointsPerOctave == c.pointsPerOctave)
+            << c.name;
+    }
+}
+
+TEST(FitRecord, KeepsTheFirstPassOtherwiseTheLargestMargin) {
+    auto recordWith = [](int number, double marginDb, bool passes) {
+        AttemptRecord record;
+        record.number = number;
+        record.outcome.worst.marginDb = marginDb;
+        record.outcome.passes = passes;
+        return record;
+    };
+    EXPECT_EQ(chosenAttemptIndex({recordWith(1, -4.0, false), recordWith(2, 0.5, true), recordWith(3, 1.0, true)}), 1);
+    EXPECT_EQ(chosenAttemptIndex({recordWith(1, -4.0, false), recordWith(2, -0.5, false),
+                                  recordWith(3, std::nan(""), false), recordWith(4, -0.5, false)}),
+              1);
+}
+
+TEST(FitRecord, ProgressLineTellsZpaSpacingMarginPlaceAndVerdict) {
+    AttemptRecord record;
+    record.number = 2;
+    record.plan = plannedFor(pyroshock, {"--zpa", "312.5"});
+    record.plan.extended = true;
+    record.outcome.worst = {9051.0, -1.234, PointPlace::aboveLastGridPoint};
+    EXPECT_EQ(progressLine(record),
+              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, worst margin -1.23 dB at 9051.0 Hz"
+              " (above the last grid point): FAIL\n");
+}
