@@ -1,0 +1,59 @@
+#include "report/acceptance_guidance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Below this a ZPA change is not worth a new run.
+constexpr double smallestZpaShiftDb = 0.1;
+
+}  // namespace
+
+void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome) {
+    AcceptanceGuidance& guidance = outcome.guidance;
+    guidance = AcceptanceGuidance{};
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -std::numeric_limits<double>::infinity();
+    double narrowest = std::numeric_limits<double>::infinity();
+    bool failsBetween = false;
+    bool fallsShortAbove = false;
+    for (const AnalysisPoint& point : outcome.points) {
+        narrowest = std::min(narrowest, point.band.highDb - point.band.lowDb);
+        if (std::isfinite(point.maximaxDb)) {
+            const double fromCentre = point.maximaxDb - 0.5 * (point.band.lowDb + point.band.highDb);
+            lowest = std::min(lowest, fromCentre);
+            highest = std::max(highest, fromCentre);
+        }
+        if (point.passes) continue;
+        failsBetween = failsBetween || point.place == PointPlace::betweenGridPoints;
+        const bool shortfall = outcome.rules.polarity == Polarity::both
+                                   ? !(std::min(point.positiveDb, point.negativeDb) >= point.band.lowDb)
+                                   : !(point.maximaxDb >= point.band.lowDb);
+        fallsShortAbove = fallsShortAbove || (point.place == PointPlace::aboveLastGridPoint && shortfall);
+    }
+
+    const double zpa = outcome.run.zpa;
+    if (highest >= lowest) {
+        guidance.spreadDb = highest - lowest;
+        guidance.zpaShiftDb = -0.5 * (lowest + highest);
+        guidance.suggestedZpa = zpa * std::pow(10.0, guidance.zpaShiftDb / 20.0);
+        guidance.zpaCanCentreAll = guidance.spreadDb <= narrowest;
+    } else {
+        guidance.suggestedZpa = zpa;
+    }
+    if (outcome.passes) return;
+
+    guidance.changeZpa = std::fabs(guidance.zpaShiftDb) >= smallestZpaShiftDb && std::isfinite(guidance.suggestedZpa);
+    const int spacing = outcome.run.spacingChoice;
+    if (failsBetween && spacing != 3) {
+        guidance.finerSpacing = true;
+        guidance.suggestedSpacingChoice = spacing == 2 ? 3 : 2;
+    }
+    if (fallsShortAbove && spec.count > 0) {
+        guidance.extendSpecification = true;
+        guidance.extensionFrequency = outcome.run.lastGridFrequency * gridStepRatio(spacing);
+        guidance.extensionLevel = spec.level[spec.count - 1];
+    }
+}
