@@ -8,8 +8,6 @@ int spacingChoiceFor(int pointsPerOctave) {
     return 1;
 }
 
-std::string spacingName(int pointsPerOctave) { return "1/" + std::to_string(pointsPerOctave); }
-
 std::string exactNumberText(double value) {
     char text[64];
     const std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
@@ -21,7 +19,7 @@ std::vector<std::string> answerLines(const AttemptAnswers& answers) {
     constexpr const char* skipNoDraws = "1";
     return {answers.specFileName,
             exactNumberText(answers.zpa),
-            std::to_string(spacingChoiceFor(answers.pointsPerOctave)),
+            std::to_string(answers.spacingChoice),
             dampingAsQ,
             exactNumberText(answers.q),
             exactNumberText(answers.duration),

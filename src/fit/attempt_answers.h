@@ -8,7 +8,7 @@
 struct AttemptAnswers {
     std::string specFileName;  // relative to the attempt's folder, no blanks
     double zpa = 0.0;
-    int pointsPerOctave = 6;   // 3, 6 or 12
+    int spacingChoice = 2;     // the program's answer: 1 = 1/3, 2 = 1/6, 3 = 1/12 octave
     double q = 10.0;
     double duration = 0.0;     // seconds
     int trialCount = 300;
@@ -17,9 +17,6 @@ struct AttemptAnswers {
 
 // The program's octave-spacing answer for 3, 6 or 12 points per octave: 1, 2, 3.
 int spacingChoiceFor(int pointsPerOctave);
-
-// The spacing as an engineer writes it: "1/3", "1/6", "1/12".
-std::string spacingName(int pointsPerOctave);
 
 // Shortest text that reads back as exactly `value`, so that an answer typed
 // from answers.txt gives the run the same double as the attempt had.

@@ -25,7 +25,7 @@ AttemptPlan firstPlan(const FitOptions& options, const std::string& specPath, co
     // A quarter of the largest level: a shock's peak is well below the
     // spectrum's plateau; the first check then tells how far off it is.
     answers.zpa = options.zpa ? *options.zpa : roundedZpa(largestLevel / 4.0);
-    answers.pointsPerOctave = options.pointsPerOctave;
+    answers.spacingChoice = spacingChoiceFor(options.pointsPerOctave);
     answers.q = options.q;
     answers.duration = options.duration ? *options.duration : 2.0 / table.frequency[0];
     answers.trialCount = options.trialCount;
@@ -36,10 +36,10 @@ AttemptPlan firstPlan(const FitOptions& options, const std::string& specPath, co
 AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome) {
     AttemptPlan next = last;
     const AcceptanceGuidance& guidance = outcome.guidance;
-    if (std::isfinite(guidance.suggestedZpa) && guidance.suggestedZpa > 0.0) {
+    if (guidance.changeZpa && std::isfinite(guidance.suggestedZpa) && guidance.suggestedZpa > 0.0) {
         next.answers.zpa = roundedZpa(guidance.suggestedZpa);
     }
-    if (guidance.finerSpacing && next.answers.pointsPerOctave < 12) next.answers.pointsPerOctave *= 2;
+    if (guidance.finerSpacing) next.answers.spacingChoice = guidance.suggestedSpacingChoice;
     if (guidance.extendSpecification) {
         SpecTable table;
         readSpecificationText(last.specText, table);

@@ -1,5 +1,7 @@
 #include "fit/fit_options.h"
 
+#include "fit/attempt_answers.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -133,6 +135,10 @@ bool parseFitOptions(const std::vector<std::string>& rawArgs, FitOptions& option
     std::size_t i = 0;
     while (i < args.size()) {
         const std::string& arg = args[i];
+        if (arg == "--damping") {
+            error = "kolvane_fit takes the damping as --q Q";
+            return false;
+        }
         if (arg == "--help") {
             options.help = true;
             ++i;
@@ -164,5 +170,9 @@ bool parseFitOptions(const std::vector<std::string>& rawArgs, FitOptions& option
     }
     options.specPath = positional[0];
     options.outputDir = positional[1];
+    // The check and the report judge with the attempts' damping, also for a
+    // run that leaves no record of it.
+    options.rules.dampingRatio = 1.0 / (2.0 * options.q);
+    options.judgingArgs.insert(options.judgingArgs.end(), {"--q", exactNumberText(options.q)});
     return true;
 }

@@ -31,18 +31,6 @@ const char* pointPlaceWords(PointPlace place) {
 
 namespace {
 
-const char* placeKey(PointPlace place) {
-    switch (place) {
-        case PointPlace::onGridPoint:
-            return "on";
-        case PointPlace::betweenGridPoints:
-            return "between";
-        case PointPlace::aboveLastGridPoint:
-            return "above";
-    }
-    return "";
-}
-
 std::string jsonNumber(double value) { return std::isfinite(value) ? exactNumberText(value) : "null"; }
 
 std::string jsonString(const std::string& text) {
@@ -67,7 +55,7 @@ std::string progressLine(const AttemptRecord& record) {
     const WorstPoint& worst = record.outcome.worst;
     std::string line;
     appendFormat(line, " attempt %d: ZPA %s, %s octave%s, worst margin %+.2f dB at %.1f Hz (%s): %s\n",
-                 record.number, exactNumberText(answers.zpa).c_str(), spacingName(answers.pointsPerOctave).c_str(),
+                 record.number, exactNumberText(answers.zpa).c_str(), spacingName(answers.spacingChoice),
                  record.plan.extended ? ", specification extended" : "", worst.marginDb, worst.frequency,
                  pointPlaceWords(worst.place), record.outcome.passes ? "PASS" : "FAIL");
     return line;
@@ -100,11 +88,11 @@ std::string fitJson(const std::string& specPath, const std::vector<AttemptRecord
         for (std::size_t k = 0; k < lines.size(); ++k) json += (k == 0 ? "" : ", ") + jsonString(lines[k]);
         json += "],\n";
         json += "      \"zpa\": " + jsonNumber(record.plan.answers.zpa) + ",\n";
-        json += "      \"points_per_octave\": " + std::to_string(record.plan.answers.pointsPerOctave) + ",\n";
+        json += std::string("      \"spacing\": \"") + spacingName(record.plan.answers.spacingChoice) + " octave\",\n";
         json += std::string("      \"specification_extended\": ") + (record.plan.extended ? "true" : "false") + ",\n";
         json += "      \"worst_margin_db\": " + jsonNumber(outcome.worst.marginDb) + ",\n";
         json += "      \"worst_frequency_hz\": " + jsonNumber(outcome.worst.frequency) + ",\n";
-        json += std::string("      \"worst_place\": \"") + placeKey(outcome.worst.place) + "\",\n";
+        json += std::string("      \"worst_place\": \"") + placeName(outcome.worst.place) + "\",\n";
         json += "      \"inner_share_percent\": " + jsonNumber(outcome.innerSharePercent) + ",\n";
         json += std::string("      \"passes\": ") + (outcome.passes ? "true" : "false") + "\n    }";
     }

@@ -40,7 +40,7 @@ TEST(FitAnswers, GivenZpaAndDurationAreKept) {
     EXPECT_EQ(plan.answers.zpa, 712.5);
     EXPECT_EQ(plan.answers.duration, 0.1);
     EXPECT_EQ(plan.answers.q, 25.0);
-    EXPECT_EQ(plan.answers.pointsPerOctave, 6);
+    EXPECT_EQ(plan.answers.spacingChoice, 2);
 }
 
 TEST(FitOptionsTest, RefusesWhatTheProgramCouldNotRun) {
@@ -68,7 +68,7 @@ TEST(FitOptionsTest, RefusesWhatTheProgramCouldNotRun) {
 TEST(FitSpecification, ExtensionAppendsOnePointAndKeepsTheOriginalLines) {
     const std::string unterminated = "100 30\n1000 1000\n10000 1000";
     const std::string extended = extendedSpecText(unterminated, 11224.620483093729, 1000.0);
-    EXPECT_EQ(extended, unterminated + "\n11224.620483093729 1000\n");
+    EXPECT_EQ(extended, unterminated + "\n11224.62048309373 1000\n");
     SpecTable table;
     ASSERT_TRUE(readSpecificationText(extended, table));
     ASSERT_EQ(table.count, 4);
@@ -85,16 +85,25 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
         int pointsPerOctave;
         AcceptanceGuidance guidance;
         double zpa;
-        int nextPointsPerOctave;
+        int spacingChoice;
         bool extended;
     };
     const std::vector<Case> cases{
-        {"zpa only, rounded to four digits", 6, {312.34567, false, false, 0.0, 0.0}, 312.3, 6, false},
-        {"not a usable zpa keeps the last", 6, {0.0, false, false, 0.0, 0.0}, 250.0, 6, false},
-        {"finer spacing", 3, {250.0, true, false, 0.0, 0.0}, 250.0, 6, false},
-        {"no spacing finer than 1/12", 12, {250.0, true, false, 0.0, 0.0}, 250.0, 12, false},
-        {"extension above the last point", 6, {250.0, false, true, 11224.620483093729, 1000.0}, 250.0, 6, true},
-        {"extension not above the last point", 6, {250.0, false, true, 10000.0, 1000.0}, 250.0, 6, false},
+        {"zpa, rounded to four digits", 6, {.suggestedZpa = 312.34567, .changeZpa = true}, 312.3, 2, false},
+        {"zpa shift too small to matter", 6, {.suggestedZpa = 251.0, .changeZpa = false}, 250.0, 2, false},
+        {"finer spacing", 3, {.finerSpacing = true, .suggestedSpacingChoice = 2}, 250.0, 2, false},
+        {"extension above the last point",
+         6,
+         {.extendSpecification = true, .extensionFrequency = 10159.366732596478, .extensionLevel = 1000.0},
+         250.0,
+         2,
+         true},
+        {"extension not above the last point",
+         6,
+         {.extendSpecification = true, .extensionFrequency = 10000.0, .extensionLevel = 1000.0},
+         250.0,
+         2,
+         false},
     };
     for (const Case& c : cases) {
         AttemptPlan last = plannedFor(pyroshock, {"--spacing", std::to_string(c.pointsPerOctave)});
@@ -102,13 +111,13 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
         outcome.guidance = c.guidance;
         const AttemptPlan next = nextPlan(last, outcome);
         EXPECT_EQ(next.answers.zpa, c.zpa) << c.name;
-        EXPECT_EQ(next.answers.pointsPerOctave, c.nextPointsPerOctave) << c.name;
+        EXPECT_EQ(next.answers.spacingChoice, c.spacingChoice) << c.name;
         EXPECT_EQ(next.extended, c.extended) << c.name;
         EXPECT_EQ(next.specText == last.specText, !c.extended) << c.name;
         EXPECT_EQ(next.answers.specFileName, c.extended ? "specification_extended.srs" : "specification.srs")
             << c.name;
         EXPECT_EQ(next.answers.duration, last.answers.duration) << c.name;
-        EXPECT_EQ(samePlan(next, last), c.zpa == 250.0 && !c.extended && c.nextPointsPerOctave == c.pointsPerOctave)
+        EXPECT_EQ(samePlan(next, last), c.zpa == 250.0 && !c.extended && c.spacingChoice == last.answers.spacingChoice)
             << c.name;
     }
 }
