@@ -9,7 +9,7 @@ REPORT := $(BUILD_DIR)/src/report/kolvane_report
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-deps test-release test-sanitize docs-image bench fuzz clean
+.PHONY: all deps build run test test-deps test-release test-sanitize docs-image bench bench-fit fuzz clean
 
 all: build
 
@@ -48,6 +48,10 @@ test-sanitize: deps
 
 bench: build
 	bench/run.sh
+
+# Whole fits of three specifications with kolvane_fit.
+bench-fit: build
+	bench/fit.sh
 
 # libFuzzer runs of the specification reader and the dialogue (clang), each
 # for FUZZ_SECONDS on a copy of its seed corpus.
