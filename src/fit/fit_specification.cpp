@@ -18,10 +18,24 @@ bool readSpecificationText(const std::string& text, SpecTable& table) {
     return status == SpecReadStatus::ok;
 }
 
+namespace {
+
+// Files the program, the report and the fit write beside the specification.
+bool nameTaken(const std::string& name) {
+    static const char* const taken[] = {"answers.txt", "fit.json",    "console.txt", "report.txt",
+                                        "report.html", "srs.svg",     "history.svg", "attempts"};
+    for (const char* other : taken) {
+        if (name == other) return true;
+    }
+    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".out") == 0;
+}
+
+}  // namespace
+
 std::string specFileNameFor(const std::string& path) {
     const std::string name = std::filesystem::path(path).filename().string();
     const bool oneToken = name.find_first_of(" \t\n\v\f\r") == std::string::npos;
-    if (name.empty() || !oneToken || name.size() > static_cast<std::size_t>(maxFileNameLength)) {
+    if (name.empty() || !oneToken || name.size() > static_cast<std::size_t>(maxFileNameLength) || nameTaken(name)) {
         return "specification.srs";
     }
     return name;

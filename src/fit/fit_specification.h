@@ -12,8 +12,8 @@
 bool readSpecificationText(const std::string& text, SpecTable& table);
 
 // The name a specification gets in the attempt folders and the output folder:
-// the file's own name when the program's dialogue can take it as one answer,
-// otherwise "specification.srs".
+// the file's own name when the program's dialogue can take it as one answer
+// and no output file has it, otherwise "specification.srs".
 std::string specFileNameFor(const std::string& path);
 
 // "pyroshock.srs" -> "pyroshock_extended.srs"; an extended name stays as it is.

@@ -76,6 +76,7 @@ TEST(FitSpecification, ExtensionAppendsOnePointAndKeepsTheOriginalLines) {
     EXPECT_EQ(extendedSpecFileName("pyroshock.srs"), "pyroshock_extended.srs");
     EXPECT_EQ(extendedSpecFileName("pyroshock_extended.srs"), "pyroshock_extended.srs");
     EXPECT_EQ(specFileNameFor("/a/b/pyroshock.srs"), "pyroshock.srs");
+    EXPECT_EQ(specFileNameFor("/a/b/srs.out"), "specification.srs");  // the run would overwrite it
     EXPECT_FALSE(readSpecificationText("", table));
 }
 
