@@ -82,28 +82,6 @@ bool deriveRunSettings(const ReportInputs& inputs, const std::string& runDir, co
     return true;
 }
 
-void judgePoint(AnalysisPoint& point, const AcceptanceRules& rules) {
-    point.band = bandAt(rules.bandRows, point.frequency, rules.outer);
-    point.maximax = std::max(point.positive, point.negative);
-    point.positiveDb = deviationDb(point.positive, point.specLevel);
-    point.negativeDb = deviationDb(point.negative, point.specLevel);
-    point.maximaxDb = deviationDb(point.maximax, point.specLevel);
-    bool upperEdge = false;
-    if (rules.polarity == Polarity::both) {
-        bool negativeUpper = false;
-        const double positiveMargin = marginTo(point.positiveDb, point.band, upperEdge);
-        const double negativeMargin = marginTo(point.negativeDb, point.band, negativeUpper);
-        point.marginDb = std::min(positiveMargin, negativeMargin);
-        point.passes = within(point.positiveDb, point.band) && within(point.negativeDb, point.band);
-        point.withinInner = !rules.inner || (within(point.positiveDb, *rules.inner) &&
-                                             within(point.negativeDb, *rules.inner));
-    } else {
-        point.marginDb = marginTo(point.maximaxDb, point.band, upperEdge);
-        point.passes = within(point.maximaxDb, point.band);
-        point.withinInner = !rules.inner || within(point.maximaxDb, *rules.inner);
-    }
-}
-
 // The judged deviation at a point: for both polarities, the one nearer (or
 // further past) its band edge.
 double judgedDeviation(const AnalysisPoint& point, Polarity polarity, bool& upperEdge) {
@@ -119,6 +97,29 @@ double judgedDeviation(const AnalysisPoint& point, Polarity polarity, bool& uppe
         return point.negativeDb;
     }
     return point.positiveDb;
+}
+
+void judgePoint(AnalysisPoint& point, const AcceptanceRules& rules) {
+    point.band = bandAt(rules.bandRows, point.frequency, rules.outer);
+    point.maximax = std::max(point.positive, point.negative);
+    point.positiveDb = deviationDb(point.positive, point.specLevel);
+    point.negativeDb = deviationDb(point.negative, point.specLevel);
+    point.maximaxDb = deviationDb(point.maximax, point.specLevel);
+    bool upperEdge = false;  // the margins' own edge choice is kept in judgedDeviation
+    if (rules.polarity == Polarity::both) {
+        bool negativeUpper = false;
+        const double positiveMargin = marginTo(point.positiveDb, point.band, upperEdge);
+        const double negativeMargin = marginTo(point.negativeDb, point.band, negativeUpper);
+        point.marginDb = std::min(positiveMargin, negativeMargin);
+        point.passes = within(point.positiveDb, point.band) && within(point.negativeDb, point.band);
+        point.withinInner = !rules.inner || (within(point.positiveDb, *rules.inner) &&
+                                             within(point.negativeDb, *rules.inner));
+    } else {
+        point.marginDb = marginTo(point.maximaxDb, point.band, upperEdge);
+        point.passes = within(point.maximaxDb, point.band);
+        point.withinInner = !rules.inner || within(point.maximaxDb, *rules.inner);
+    }
+    point.judgedDb = judgedDeviation(point, rules.polarity, point.nearUpperEdge);
 }
 
 }  // namespace
@@ -173,9 +174,7 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
         if (!point.passes) ++outcome.failedPoints;
         if (point.withinInner) ++innerCount;
         if (point.marginDb < outcome.worst.marginDb || i == 0) {
-            bool upperEdge = false;
-            const double deviation = judgedDeviation(point, rules.polarity, upperEdge);
-            outcome.worst = {point.frequency, point.marginDb, point.place, deviation, upperEdge};
+            outcome.worst = {point.frequency, point.marginDb, point.place, point.judgedDb, point.nearUpperEdge};
         }
         outcome.points.push_back(point);
     }

@@ -65,6 +65,8 @@ struct AnalysisPoint {
     double positiveDb = 0.0;
     double negativeDb = 0.0;
     double maximaxDb = 0.0;
+    double judgedDb = 0.0;   // maximax, or for both polarities the one nearer its edge
+    bool nearUpperEdge = false;
     DbBand band;             // the outer band that applies here
     double marginDb = 0.0;   // to the nearer edge of `band`; negative outside
     bool passes = false;
@@ -85,7 +87,7 @@ struct AcceptanceGuidance {
     double suggestedZpa = 0.0;        // centres the maximax deviation in the band
     bool finerSpacing = false;        // failures lie between grid points
     bool extendSpecification = false; // shortfall lies above the last grid point
-    double extensionFrequency = 0.0;  // one grid step above the last frequency
+    double extensionFrequency = 0.0;  // one grid step above the last grid frequency, rounded up to 1 Hz
     double extensionLevel = 0.0;      // at the last level
     bool changeZpa = false;           // the check fails and the ZPA is off centre
     double zpaShiftDb = 0.0;          // 20 log10(suggestedZpa / zpa)

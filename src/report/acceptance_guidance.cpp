@@ -14,24 +14,30 @@ constexpr double smallestZpaShiftDb = 0.1;
 void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome) {
     AcceptanceGuidance& guidance = outcome.guidance;
     guidance = AcceptanceGuidance{};
-    double lowest = std::numeric_limits<double>::infinity();
-    double highest = -std::numeric_limits<double>::infinity();
-    double narrowest = std::numeric_limits<double>::infinity();
     bool failsBetween = false;
     bool fallsShortAbove = false;
     for (const AnalysisPoint& point : outcome.points) {
-        narrowest = std::min(narrowest, point.band.highDb - point.band.lowDb);
-        if (std::isfinite(point.maximaxDb)) {
-            const double fromCentre = point.maximaxDb - 0.5 * (point.band.lowDb + point.band.highDb);
-            lowest = std::min(lowest, fromCentre);
-            highest = std::max(highest, fromCentre);
-        }
         if (point.passes) continue;
         failsBetween = failsBetween || point.place == PointPlace::betweenGridPoints;
         const bool shortfall = outcome.rules.polarity == Polarity::both
                                    ? !(std::min(point.positiveDb, point.negativeDb) >= point.band.lowDb)
                                    : !(point.maximaxDb >= point.band.lowDb);
         fallsShortAbove = fallsShortAbove || (point.place == PointPlace::aboveLastGridPoint && shortfall);
+    }
+
+    // The ZPA centres the points that a new run at the same grid would still
+    // judge alike: with the specification extended, the points above today's
+    // last grid point come under a wavelet and are left out.
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -std::numeric_limits<double>::infinity();
+    double narrowest = std::numeric_limits<double>::infinity();
+    for (const AnalysisPoint& point : outcome.points) {
+        narrowest = std::min(narrowest, point.band.highDb - point.band.lowDb);
+        if (fallsShortAbove && point.place == PointPlace::aboveLastGridPoint) continue;
+        if (!std::isfinite(point.maximaxDb)) continue;
+        const double fromCentre = point.maximaxDb - 0.5 * (point.band.lowDb + point.band.highDb);
+        lowest = std::min(lowest, fromCentre);
+        highest = std::max(highest, fromCentre);
     }
 
     const double zpa = outcome.run.zpa;
@@ -53,7 +59,9 @@ void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome) {
     }
     if (fallsShortAbove && spec.count > 0) {
         guidance.extendSpecification = true;
-        guidance.extensionFrequency = outcome.run.lastGridFrequency * gridStepRatio(spacing);
+        // Rounded up to a whole hertz: a point typed a little below the step
+        // would leave the grid where it is.
+        guidance.extensionFrequency = std::ceil(outcome.run.lastGridFrequency * gridStepRatio(spacing));
         guidance.extensionLevel = spec.level[spec.count - 1];
     }
 }

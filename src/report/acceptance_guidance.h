@@ -6,7 +6,9 @@
 // specification:
 // - the ZPA that puts the midpoint of the observed maximax deviations (each
 //   taken from its band's centre) on the band's centre; the response scales
-//   linearly with the ZPA, so a shift of s dB is a factor 10^(s/20);
+//   linearly with the ZPA, so a shift of s dB is a factor 10^(s/20); when the
+//   specification is to be extended, the points above the last grid point
+//   are left out of the centring;
 // - a finer spacing when failing points lie between synthesis grid points;
 // - a specification point one grid step above the last grid point, at the
 //   last level, when the SRS falls short above the last grid point.
