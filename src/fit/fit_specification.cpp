@@ -23,7 +23,8 @@ namespace {
 // Files the program, the report and the fit write beside the specification.
 bool nameTaken(const std::string& name) {
     static const char* const taken[] = {"answers.txt", "fit.json",    "console.txt", "report.txt",
-                                        "report.html", "srs.svg",     "history.svg", "attempts"};
+                                        "report.html", "srs.svg",     "history.svg", "analysis.csv",
+                                        "report.json", "attempts"};
     for (const char* other : taken) {
         if (name == other) return true;
     }
