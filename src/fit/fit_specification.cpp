@@ -55,8 +55,19 @@ std::string extendedSpecFileName(const std::string& fileName) {
 }
 
 std::string extendedSpecText(const std::string& text, double frequency, double level) {
+    const std::string point = exactNumberText(frequency) + " " + exactNumberText(level) + "\n";
     std::string extended = text;
     if (!extended.empty() && extended.back() != '\n') extended += '\n';
-    extended += exactNumberText(frequency) + " " + exactNumberText(level) + "\n";
-    return extended;
+    extended += point;
+    // Reading stops at the first word that is not a number: after such a
+    // word the appended point would be lost, so the points are written anew.
+    SpecTable original;
+    SpecTable read;
+    readSpecificationText(text, original);
+    if (readSpecificationText(extended, read) && read.count == original.count + 1) return extended;
+    std::string rewritten;
+    for (int i = 0; i < original.count; ++i) {
+        rewritten += exactNumberText(original.frequency[i]) + " " + exactNumberText(original.level[i]) + "\n";
+    }
+    return rewritten + point;
 }

@@ -20,5 +20,6 @@ std::string specFileNameFor(const std::string& path);
 std::string extendedSpecFileName(const std::string& fileName);
 
 // The text with one more point, frequency and level written exactly, on a line
-// of its own after the last one.
+// of its own after the last one; the points alone, rewritten, when the text
+// ends in words the reading stops at.
 std::string extendedSpecText(const std::string& text, double frequency, double level);
