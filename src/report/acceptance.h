@@ -106,6 +106,8 @@ struct AcceptanceOutcome {
     std::vector<AnalysisPoint> points;
     std::vector<double> gridFrequencies;  // the run's synthesis grid
     int failedPoints = 0;
+    std::vector<std::string> warnings;  // from the consistency checks; none stops the judgement
+    bool interrupted = false;           // the files are an interrupted run's last checkpoint
     bool outerPasses = false;
     bool innerPasses = true;
 };
