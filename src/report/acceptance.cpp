@@ -173,8 +173,16 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
     IndependentSrsSettings settings;
     settings.dampingRatio = run.dampingRatio;
     settings.tailSeconds = tailPeriods / frequencies.front();
-    const IndependentSrs srs = computeIndependentSrs(inputs.acceleration.value, run.timeStep, frequencies, settings);
+    judgeSpectrum(spec, computeIndependentSrs(inputs.acceleration.value, run.timeStep, frequencies, settings),
+                  outcome);
+    return true;
+}
 
+void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceOutcome& outcome) {
+    const AcceptanceRules& rules = outcome.rules;
+    const std::vector<double>& frequencies = srs.frequency;
+    outcome.points.clear();
+    outcome.failedPoints = 0;
     int innerCount = 0;
     outcome.worst.marginDb = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < frequencies.size(); ++i) {
@@ -197,7 +205,6 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
     outcome.innerPasses = !rules.inner || outcome.innerSharePercent >= rules.innerSharePercent;
     outcome.passes = outcome.outerPasses && outcome.innerPasses;
     computeGuidance(spec, outcome);
-    return true;
 }
 
 bool judgeRun(const std::string& specPath, const std::string& runDir, const AcceptanceRules& rules,
