@@ -27,10 +27,10 @@ const char* rowVerdictText(const SrsRow& row) {
 std::string runSettingsText(const RunSettings& run, const UnitNames& units) {
     std::string out;
     appendFormat(out, "ZPA %s %s, %s octave (%d grid points, the last at %s Hz), Q %s (damping ratio %s), "
-                      "time step %s sec, %ld samples",
+                      "%s samples per sec, %ld samples",
                  num(run.zpa).c_str(), units.acceleration, spacingName(run.spacingChoice), run.gridCount,
                  num(run.lastGridFrequency).c_str(), num(0.5 / run.dampingRatio).c_str(),
-                 num(run.dampingRatio).c_str(), formatGeneral(run.timeStep, 0, 6).c_str(), run.sampleCount);
+                 num(run.dampingRatio).c_str(), num(1.0 / run.timeStep).c_str(), run.sampleCount);
     out += run.fromRunRecord ? " (from run.out)" : " (from the output files and the options; no run.out)";
     return out;
 }
