@@ -2,20 +2,21 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "report/acceptance_guidance.h"
 #include "report/analysis_grid.h"
 #include "report/band_file.h"
+#include "report/consistency.h"
 #include "report/independent_srs.h"
 #include "spec/spec_level.h"
 
 namespace {
 
-// Grid frequencies are rebuilt exactly; the tolerance only absorbs the
-// rounding of a breakpoint that the grid reaches by repeated multiplication.
-constexpr double onGridTolerance = 1e-6;
+// srs.out writes its frequencies to 0.001 Hz, so a grid point matches within
+// that rounding, or within a relative 1e-4 (far below any analysis step).
+constexpr double onGridRelative = 1e-4;
+constexpr double onGridAbsoluteHz = 0.0006;
 
 // The record is followed by two periods of the lowest analysis frequency at
 // zero, so that the largest residual response of every oscillator is seen.
@@ -38,7 +39,7 @@ bool within(double db, DbBand band) { return db >= band.lowDb && db <= band.high
 
 PointPlace placeOf(double f, const std::vector<double>& grid) {
     for (const double g : grid) {
-        if (std::fabs(f - g) <= onGridTolerance * g) return PointPlace::onGridPoint;
+        if (std::fabs(f - g) <= std::max(onGridRelative * g, onGridAbsoluteHz)) return PointPlace::onGridPoint;
     }
     return f > grid.back() ? PointPlace::aboveLastGridPoint : PointPlace::betweenGridPoints;
 }
@@ -59,25 +60,32 @@ int spacingOfSrsFile(const std::vector<SrsLine>& srs) {
     return best;
 }
 
-bool deriveRunSettings(const ReportInputs& inputs, const std::string& runDir, const AcceptanceRules& rules,
-                       RunSettings& run, std::string& error) {
-    if (!rules.dampingRatio) {
-        error = "no run record in " + (runDir.empty() ? std::string(".") : runDir) +
-                ": give the run's damping with --q Q or --damping RATIO";
-        return false;
-    }
+// The run's settings from run.out, or, for a run without one, from the
+// output files: the spacing from srs.out's frequencies, the ZPA from
+// accel.out's peak, its time step from its time column.
+bool deriveRunSettings(const ReportInputs& inputs, const std::string& runDir, double dampingRatio, RunSettings& run,
+                       std::string& error) {
     const MotionRecord& accel = inputs.acceleration;
+    run.dampingRatio = dampingRatio;
+    run.unitSystem = inputs.unitSystem;
+    if (inputs.runRecord) {
+        const RunRecord& record = *inputs.runRecord;
+        run.zpa = record.zpa;
+        run.spacingChoice = normalisedSpacing(record.spacingChoice);
+        run.timeStep = record.outputTimeStep;
+        run.sampleCount = record.outputSampleCount;
+        run.fromRunRecord = true;
+        return true;
+    }
     if (accel.time.size() < 2 || !(accel.time.back() > accel.time.front())) {
         error = "accel.out in " + runDir + " holds fewer than two samples at distinct times";
         return false;
     }
-    run.dampingRatio = *rules.dampingRatio;
     run.spacingChoice = spacingOfSrsFile(inputs.srs);
     run.timeStep = (accel.time.back() - accel.time.front()) / static_cast<double>(accel.time.size() - 1);
     run.sampleCount = static_cast<long>(accel.time.size());
     run.zpa = 0.0;
     for (const double a : accel.value) run.zpa = std::max(run.zpa, std::fabs(a));
-    run.unitSystem = inputs.unitSystem;
     run.fromRunRecord = false;
     return true;
 }
@@ -124,10 +132,7 @@ void judgePoint(AnalysisPoint& point, const AcceptanceRules& rules) {
 
 }  // namespace
 
-double gridStepRatio(int spacingChoice) {
-    const int choice = normalisedSpacing(spacingChoice);
-    return std::pow(2.0, choice == 2 ? 1.0 / 6.0 : choice == 3 ? 1.0 / 12.0 : 1.0 / 3.0);
-}
+double gridStepRatio(int spacingChoice) { return std::pow(2.0, 1.0 / gridStepsPerOctave(spacingChoice)); }
 
 const char* spacingName(int spacingChoice) {
     const int choice = normalisedSpacing(spacingChoice);
@@ -146,21 +151,38 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
                  AcceptanceOutcome& outcome, std::string& error) {
     outcome = AcceptanceOutcome{};
     outcome.rules = rules;
+    ConsistencyOutcome consistency;
+    if (!checkRunConsistency(inputs, rules.dampingRatio, consistency, error)) return false;
+    outcome.warnings = consistency.warnings;
+    outcome.interrupted = consistency.interrupted;
     RunSettings& run = outcome.run;
-    if (!deriveRunSettings(inputs, runDir, rules, run, error)) return false;
+    if (!deriveRunSettings(inputs, runDir, consistency.dampingRatio, run, error)) return false;
 
+    // The run's own grid is srs.out's frequency column: the run may have been
+    // made against an extended specification, so the grid is not rebuilt from
+    // the one judged against. run.out holds its last frequency unrounded.
     SpecTable spec = inputs.spec;
-    const FrequencyGrid grid = buildFrequencyGrid(spec, run.spacingChoice, stderr);
-    outcome.gridFrequencies.assign(grid.frequency, grid.frequency + grid.count);
-    run.gridCount = grid.count;
-    run.lastGridFrequency = grid.frequency[grid.count - 1];
+    for (const SrsLine& line : inputs.srs) outcome.gridFrequencies.push_back(line.frequency);
+    if (inputs.runRecord && inputs.runRecord->lastGridFrequency > 0.0) {
+        outcome.gridFrequencies.back() = inputs.runRecord->lastGridFrequency;
+    }
+    run.gridCount = static_cast<int>(outcome.gridFrequencies.size());
+    run.lastGridFrequency = outcome.gridFrequencies.back();
 
     const std::vector<double> frequencies = buildAnalysisGrid(spec, rules.analysisPointsPerOctave);
     IndependentSrsSettings settings;
     settings.dampingRatio = run.dampingRatio;
     settings.tailSeconds = tailPeriods / frequencies.front();
-    const IndependentSrs srs = computeIndependentSrs(inputs.acceleration.value, run.timeStep, frequencies, settings);
+    judgeSpectrum(spec, computeIndependentSrs(inputs.acceleration.value, run.timeStep, frequencies, settings),
+                  outcome);
+    return true;
+}
 
+void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceOutcome& outcome) {
+    const AcceptanceRules& rules = outcome.rules;
+    const std::vector<double>& frequencies = srs.frequency;
+    outcome.points.clear();
+    outcome.failedPoints = 0;
     int innerCount = 0;
     outcome.worst.marginDb = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < frequencies.size(); ++i) {
@@ -183,7 +205,6 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
     outcome.innerPasses = !rules.inner || outcome.innerSharePercent >= rules.innerSharePercent;
     outcome.passes = outcome.outerPasses && outcome.innerPasses;
     computeGuidance(spec, outcome);
-    return true;
 }
 
 bool judgeRun(const std::string& specPath, const std::string& runDir, const AcceptanceRules& rules,

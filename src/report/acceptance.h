@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "report/independent_srs.h"
 #include "report/report_inputs.h"
 
 // The acceptance check a test lab makes: the independent SRS of accel.out on
@@ -106,6 +107,8 @@ struct AcceptanceOutcome {
     std::vector<AnalysisPoint> points;
     std::vector<double> gridFrequencies;  // the run's synthesis grid
     int failedPoints = 0;
+    std::vector<std::string> warnings;  // from the consistency checks; none stops the judgement
+    bool interrupted = false;           // the files are an interrupted run's last checkpoint
     bool outerPasses = false;
     bool innerPasses = true;
 };
@@ -125,6 +128,11 @@ bool judgeRun(const std::string& specPath, const std::string& runDir, const Acce
 // The same on files already read.
 bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const AcceptanceRules& rules,
                  AcceptanceOutcome& outcome, std::string& error);
+
+// Judges an SRS already computed at the analysis frequencies against `spec`,
+// with outcome.rules, outcome.run and outcome.gridFrequencies already set;
+// fills the points, the verdict and the guidance.
+void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceOutcome& outcome);
 
 // The step ratio of a spacing choice: 2^(1/3), 2^(1/6) or 2^(1/12).
 double gridStepRatio(int spacingChoice);

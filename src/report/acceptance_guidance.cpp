@@ -9,16 +9,24 @@ namespace {
 // Below this a ZPA change is not worth a new run.
 constexpr double smallestZpaShiftDb = 0.1;
 
+bool withinShifted(double db, double shiftDb, DbBand band) {
+    return db + shiftDb >= band.lowDb && db + shiftDb <= band.highDb;
+}
+
+// Whether the point would pass with every response scaled by shiftDb.
+bool passesShifted(const AnalysisPoint& point, Polarity polarity, double shiftDb) {
+    if (polarity == Polarity::maximax) return withinShifted(point.maximaxDb, shiftDb, point.band);
+    return withinShifted(point.positiveDb, shiftDb, point.band) && withinShifted(point.negativeDb, shiftDb, point.band);
+}
+
 }  // namespace
 
 void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome) {
     AcceptanceGuidance& guidance = outcome.guidance;
     guidance = AcceptanceGuidance{};
-    bool failsBetween = false;
     bool fallsShortAbove = false;
     for (const AnalysisPoint& point : outcome.points) {
         if (point.passes) continue;
-        failsBetween = failsBetween || point.place == PointPlace::betweenGridPoints;
         const bool shortfall = outcome.rules.polarity == Polarity::both
                                    ? !(std::min(point.positiveDb, point.negativeDb) >= point.band.lowDb)
                                    : !(point.maximaxDb >= point.band.lowDb);
@@ -52,6 +60,13 @@ void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome) {
     if (outcome.passes) return;
 
     guidance.changeZpa = std::fabs(guidance.zpaShiftDb) >= smallestZpaShiftDb && std::isfinite(guidance.suggestedZpa);
+    // A finer grid is the remedy for what the ZPA cannot mend: points between
+    // grid points that would still fail with the ZPA changed as suggested.
+    bool failsBetween = false;
+    for (const AnalysisPoint& point : outcome.points) {
+        if (point.place != PointPlace::betweenGridPoints) continue;
+        failsBetween = failsBetween || !passesShifted(point, outcome.rules.polarity, guidance.zpaShiftDb);
+    }
     const int spacing = outcome.run.spacingChoice;
     if (failsBetween && spacing != 3) {
         guidance.finerSpacing = true;

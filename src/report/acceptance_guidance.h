@@ -9,7 +9,8 @@
 //   linearly with the ZPA, so a shift of s dB is a factor 10^(s/20); when the
 //   specification is to be extended, the points above the last grid point
 //   are left out of the centring;
-// - a finer spacing when failing points lie between synthesis grid points;
+// - a finer spacing when points between synthesis grid points fail and would
+//   still fail at the suggested ZPA;
 // - a specification point one grid step above the last grid point, at the
 //   last level, when the SRS falls short above the last grid point.
 void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome);

@@ -51,6 +51,9 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
     std::string j = "{\n";
     j += "  \"verdict\": " + jsonString(findings.passes ? "PASS" : "FAIL") + ",\n";
     j += "  \"specification\": " + jsonString(specPath) + ",\n";
+    j += "  \"warnings\": [";
+    for (std::size_t i = 0; i < a.warnings.size(); ++i) j += std::string(i ? ", " : "") + jsonString(a.warnings[i]);
+    j += "],\n";
     j += "  \"units\": {\"acceleration\": " + jsonString(units.acceleration) +
          ", \"velocity\": " + jsonString(units.velocity) + ", \"displacement\": " + jsonString(units.displacement) +
          "},\n";

@@ -27,10 +27,10 @@ const char* rowVerdictText(const SrsRow& row) {
 std::string runSettingsText(const RunSettings& run, const UnitNames& units) {
     std::string out;
     appendFormat(out, "ZPA %s %s, %s octave (%d grid points, the last at %s Hz), Q %s (damping ratio %s), "
-                      "time step %s sec, %ld samples",
+                      "%s samples per sec, %ld samples",
                  num(run.zpa).c_str(), units.acceleration, spacingName(run.spacingChoice), run.gridCount,
                  num(run.lastGridFrequency).c_str(), num(0.5 / run.dampingRatio).c_str(),
-                 num(run.dampingRatio).c_str(), formatGeneral(run.timeStep, 0, 6).c_str(), run.sampleCount);
+                 num(run.dampingRatio).c_str(), num(1.0 / run.timeStep).c_str(), run.sampleCount);
     out += run.fromRunRecord ? " (from run.out)" : " (from the output files and the options; no run.out)";
     return out;
 }
@@ -86,6 +86,7 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
     const AcceptanceRules& rules = a.rules;
     const MotionSummary& motion = findings.motion;
     std::string out;
+    for (const std::string& warning : a.warnings) out += " Warning: " + warning + "\n";
     out += " Run: " + runSettingsText(a.run, units) + "\n";
     appendFormat(out, " Analysis: independent SRS of accel.out at %zu frequencies, %d per octave, %s to %s Hz\n",
                  a.points.size(), rules.analysisPointsPerOctave, num(a.points.front().frequency).c_str(),

@@ -14,7 +14,7 @@ std::string reportTableText(const ReportInputs& inputs, const ReportFindings& fi
 std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& findings);
 
 // The run's settings in one line, e.g. "ZPA 250.0 G, 1/6 octave (40 grid
-// points, the last at 9051.0 Hz), Q 10.0, ...".
+// points, the last at 9051.0 Hz), Q 10.00, ...".
 std::string runSettingsText(const RunSettings& run, const UnitNames& units);
 
 // One sentence per piece of guidance; empty when the check passes.
