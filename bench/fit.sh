@@ -18,7 +18,7 @@ trap 'rm -rf "$work"' EXIT
 
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
 for spec in "$root/examples/pyroshock.srs" "$root/bench/long_run.srs" "$root/bench/fit_plateau.srs"; do
-    name="$(basename "$spec")"
+    name="$(basename "$spec" .srs)"
     best=0
     status=0
     for run in 1 2 3; do
@@ -30,7 +30,7 @@ for spec in "$root/examples/pyroshock.srs" "$root/bench/long_run.srs" "$root/ben
     done
     attempts="$(grep -c '^ attempt' "$work/$name.console")"
     echo
-    printf '%s: %d attempts, exit status %d, best of three %d.%02d s\n' "$name" "$attempts" "$status" \
+    printf '%s.srs: %d attempts, exit status %d, best of three %d.%02d s\n' "$name" "$attempts" "$status" \
         $((best / 1000000)) $((best % 1000000 / 10000))
     cat "$work/$name.console"
     if [ "$status" -eq 1 ]; then cat "$work/$name.err"; fi
