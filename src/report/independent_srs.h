@@ -27,9 +27,10 @@ struct IndependentSrsSettings {
 };
 
 // `acceleration` holds samples at times 0, timeStep, 2 timeStep, ... The
-// result is the same to the bit on every run and whatever other frequencies
-// are asked for beside each one. A frequency that is not positive and finite,
-// or a time step that is not, gives not-a-number.
+// result is the same to the bit on every run. The other frequencies asked for
+// beside one change its result only through the tail they call for. A
+// frequency that is not positive and finite, or a time step that is not,
+// gives not-a-number.
 IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, double timeStep,
                                      const std::vector<double>& frequencies, IndependentSrsSettings settings);
 
