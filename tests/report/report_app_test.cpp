@@ -58,6 +58,7 @@ TEST(ReportCommand, APassingRunWritesTableSummaryPlotsPageCsvAndJson) {
     EXPECT_TRUE(contains(srs, ">Independent SRS, negative</text>"));
     EXPECT_TRUE(contains(srs, ">srs.out at the grid points (pos, neg)</text>"));
     EXPECT_TRUE(contains(srs, ">1000</text>"));  // a decade tick label
+    EXPECT_TRUE(contains(srs, ">synthesis grid up to 10159.4 Hz</text>"));
     const std::string history = run.read("history.svg");
     EXPECT_TRUE(contains(history, ">Displacement (in)</text>"));
     EXPECT_TRUE(contains(history, ">Time (sec)</text>"));
