@@ -152,6 +152,31 @@ double historyTimeStep(const ReportInputs& inputs) {
     return (time.back() - time.front()) / static_cast<double>(time.size() - 1);
 }
 
+// The main program samples its top grid frequency at least 12 times a cycle
+// (at 12 times the last specification frequency, or a higher output rate),
+// and its duration holds at least 1.5 periods of the lowest. Files beyond
+// that are not its files; they would also make the independent SRS
+// upsample, or run on, without bound.
+bool checkSrsFitsHistory(const std::vector<double>& frequencies, double timeStep, std::size_t samples,
+                         std::string& error) {
+    const double recordSeconds = static_cast<double>(samples + 1) * timeStep;
+    for (const double frequency : frequencies) {
+        std::string text;
+        if (!(frequency > 0.0) || !(frequency * timeStep <= 1.0 / 11.9)) {
+            appendFormat(text, "srs.out's frequency %.3f Hz has fewer than 12 samples a cycle at accel.out's rate",
+                         frequency);
+        } else if (!(1.5 / frequency <= 1.001 * recordSeconds)) {
+            appendFormat(text, "1.5 periods of srs.out's frequency %.3f Hz outlast accel.out's %.5f s", frequency,
+                         recordSeconds);
+        } else {
+            continue;
+        }
+        error = text + ": these are not the main program's files";
+        return false;
+    }
+    return true;
+}
+
 bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std::string& error) {
     const double timeStep = historyTimeStep(inputs);
     if (!(timeStep > 0.0) || !std::isfinite(timeStep)) {
@@ -160,6 +185,7 @@ bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std
     }
     std::vector<double> frequencies;
     for (const SrsLine& line : inputs.srs) frequencies.push_back(line.frequency);
+    if (!checkSrsFitsHistory(frequencies, timeStep, inputs.acceleration.value.size(), error)) return false;
     // The main program's run-on after the record: 1.2 periods of the lowest
     // grid frequency, and a step for its truncation.
     IndependentSrsSettings settings;
