@@ -154,5 +154,5 @@ TEST_F(RunConsistency, InterruptedRunsForeignSpecificationsAndOtherDampingsAreWa
     EXPECT_NE(outcome.warnings[1].find("trials.out holds 22 of its 20 trials, the last results step ranked 20"),
               std::string::npos)
         << outcome.warnings[1];
-    EXPECT_NE(outcome.warnings[2].find("s.srs in run.out"), std::string::npos) << outcome.warnings[2];
+    EXPECT_NE(outcome.warnings[2].find("s.srs is not the run's (s.srs in run.out)"), std::string::npos) << outcome.warnings[2];
 }
