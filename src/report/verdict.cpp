@@ -92,6 +92,7 @@ ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionL
     }
 
     findings.optimum = chooseOptimum(inputs.ranks);
-    findings.passes = findings.srs.passes && motion.velocityWithinLimit && motion.displacementWithinLimit;
+    findings.motionPasses = motion.velocityWithinLimit && motion.displacementWithinLimit;
+    findings.passes = findings.srs.passes && findings.motionPasses;
     return findings;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "report/acceptance.h"
 #include "report/report_inputs.h"
 
 // Allowed deviation of the SRS from the specification, in dB; a deviation
@@ -71,10 +72,14 @@ struct OptimumCase {
 struct ReportFindings {
     ToleranceBand band;
     MotionLimits limits;
-    SrsVerdict srs;
+    SrsVerdict srs;  // the program's own SRS (srs.out) at its grid points
     MotionSummary motion;
     OptimumCase optimum;
+    bool motionPasses = true;
+    // The verdict of assessRun: srs.out and the motion limits. The report's
+    // own verdict replaces it with the acceptance check's and the limits.
     bool passes = false;
+    AcceptanceOutcome acceptance;  // the independent check of accel.out
 };
 
 double deviationDb(double response, double specLevel);
