@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes to the report's readers. The first byte chooses what
-// the rest is: one file for one reader, or, split at lines "====", a whole
-// run folder (run.out, srs.out, accel.out, velox.out, disp.out, trials.out,
-// rank.out, wavelet.out and the specification) that is read and checked for
-// consistency as the report does. Readers must refuse, never crash, hang or
-// run out of memory.
+// the rest is: one file for one reader (run.out, srs.out, a history,
+// trials.out twice, rank.out, wavelet.out, the specification, the band file),
+// or, split at lines "====", a whole run folder (run.out, srs.out, accel.out,
+// velox.out, disp.out, trials.out, rank.out, wavelet.out and the
+// specification) that is read and checked for consistency as the report does.
+// Readers must refuse, never crash, hang or run out of memory.
 #include <unistd.h>
 
 #include <cstddef>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "report/band_file.h"
 #include "report/consistency.h"
 #include "report/report_inputs.h"
 #include "report/run_record_file.h"
@@ -93,9 +95,11 @@ void readOneFile(int reader, const char* data, std::size_t size) {
             ok = readSpecification(path, spec, error);
             break;
         }
-        default:
-            // The band file reader joins here once it is on this branch.
-            return;
+        default: {
+            std::vector<BandRow> rows;
+            ok = readBandFile(path, rows, error);
+            break;
+        }
     }
     // Every refusal names the file it refuses.
     if (!ok && error.find("input.out") == std::string::npos) std::abort();
