@@ -52,12 +52,12 @@ test-sanitize: deps
 bench: build
 	bench/run.sh
 
-# libFuzzer runs of the specification reader and the dialogue (clang), each
-# for FUZZ_SECONDS on a copy of its seed corpus.
+# libFuzzer runs of the specification reader, the dialogue and the report's
+# readers (clang), each for FUZZ_SECONDS on a copy of its seed corpus.
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_FUZZ=ON \
 		-DKOLVANE_BENCH=OFF -DKOLVANE_REPORT=OFF >/dev/null
-	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz
+	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz report_readers_fuzz
 	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:

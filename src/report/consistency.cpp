@@ -10,6 +10,10 @@
 
 namespace {
 
+// The verdict on files that do not match: a results step writes rank.out and
+// wavelet.out, then run.out, then the four history and SRS files.
+const char* const notOneRun = ": the files come from different runs, or from a results step that did not finish";
+
 // srs.out and wavelet.out print frequencies with three decimals.
 constexpr double printedFrequencyTolerance = 0.0006;
 
@@ -18,8 +22,6 @@ std::string qText(double dampingRatio) {
     appendFormat(text, "Q = %.6g, damping ratio %.6g", 1.0 / (2.0 * dampingRatio), dampingRatio);
     return text;
 }
-
-std::string countText(std::size_t count) { return std::to_string(count); }
 
 bool sameDamping(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(std::fabs(a), std::fabs(b)); }
 
@@ -62,14 +64,14 @@ bool checkAges(const ResultFileTimes& times, std::string& error) {
 bool checkGrid(const std::vector<double>& frequencies, const char* name, const RunRecord& record,
                std::string& error) {
     if (frequencies.size() != static_cast<std::size_t>(record.gridPointCount)) {
-        error = std::string(name) + " has " + countText(frequencies.size()) + " grid points, run.out " +
-                std::to_string(record.gridPointCount) + ": the files come from different runs";
+        error = std::string(name) + " has " + std::to_string(frequencies.size()) + " grid points, run.out " +
+                std::to_string(record.gridPointCount) + notOneRun;
         return false;
     }
     if (!(std::fabs(frequencies.back() - record.lastGridFrequency) <= printedFrequencyTolerance)) {
         std::string text;
         appendFormat(text, " ends at %.3f Hz, run.out's grid at %.3f Hz", frequencies.back(), record.lastGridFrequency);
-        error = std::string(name) + text + ": the files come from different runs";
+        error = std::string(name) + text + notOneRun;
         return false;
     }
     return true;
@@ -77,8 +79,8 @@ bool checkGrid(const std::vector<double>& frequencies, const char* name, const R
 
 bool checkRowCount(std::size_t rows, long expected, const char* name, const char* what, std::string& error) {
     if (rows == static_cast<std::size_t>(expected)) return true;
-    error = std::string(name) + " has " + countText(rows) + " rows, run.out " + std::to_string(expected) + " (" +
-            what + "): the files come from different runs";
+    error = std::string(name) + " has " + std::to_string(rows) + " rows, run.out " + std::to_string(expected) + " (" +
+            what + ")" + notOneRun;
     return false;
 }
 
@@ -121,8 +123,8 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
                                    "; the optimum of that checkpoint is judged");
     }
     if (inputs.specChecksum != record.specChecksum) {
-        outcome.warnings.push_back("the specification file given is not the run's (" + record.specFileName +
-                                   " in run.out; their bytes differ)");
+        outcome.warnings.push_back("the specification file " + inputs.specPath + " is not the run's (" +
+                                   record.specFileName + " in run.out): their bytes differ");
     }
     return true;
 }
@@ -131,13 +133,18 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
 bool checkAmongThemselves(const ReportInputs& inputs, std::string& error) {
     const std::size_t samples = inputs.acceleration.time.size();
     if (inputs.velocity.time.size() != samples + 1 || inputs.displacement.time.size() != samples + 1) {
-        error = "velox.out and disp.out need one row more than accel.out's " + countText(samples) +
+        error = "velox.out and disp.out need one row more than accel.out's " + std::to_string(samples) +
                 ": the files come from different runs";
+        return false;
+    }
+    if (inputs.ranks.size() > static_cast<std::size_t>(inputs.trialRows)) {
+        error = "rank.out ranks " + std::to_string(inputs.ranks.size()) + " trials, trials.out holds " +
+                std::to_string(inputs.trialRows) + ": the files come from different runs";
         return false;
     }
     if (inputs.srs.size() != inputs.waveletFrequencies.size() ||
         !(std::fabs(inputs.srs.back().frequency - inputs.waveletFrequencies.back()) <= printedFrequencyTolerance)) {
-        error = "srs.out and wavelet.out lie on different grids: the files come from different runs";
+        error = std::string("srs.out and wavelet.out lie on different grids") + notOneRun;
         return false;
     }
     return true;
@@ -152,6 +159,31 @@ double historyTimeStep(const ReportInputs& inputs) {
     return (time.back() - time.front()) / static_cast<double>(time.size() - 1);
 }
 
+// The main program samples its top grid frequency at least 12 times a cycle
+// (at 12 times the last specification frequency, or a higher output rate),
+// and its duration holds at least 1.5 periods of the lowest. Files beyond
+// that are not its files; they would also make the independent SRS
+// upsample, or run on, without bound.
+bool checkSrsFitsHistory(const std::vector<double>& frequencies, double timeStep, std::size_t samples,
+                         std::string& error) {
+    const double recordSeconds = static_cast<double>(samples + 1) * timeStep;
+    for (const double frequency : frequencies) {
+        std::string text;
+        if (!(frequency > 0.0) || !(frequency * timeStep <= 1.0 / 11.9)) {
+            appendFormat(text, "srs.out's frequency %.3f Hz has fewer than 12 samples a cycle at accel.out's rate",
+                         frequency);
+        } else if (!(1.5 / frequency <= 1.001 * recordSeconds)) {
+            appendFormat(text, "1.5 periods of srs.out's frequency %.3f Hz outlast accel.out's %.5f s", frequency,
+                         recordSeconds);
+        } else {
+            continue;
+        }
+        error = text + ": these are not the main program's files";
+        return false;
+    }
+    return true;
+}
+
 bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std::string& error) {
     const double timeStep = historyTimeStep(inputs);
     if (!(timeStep > 0.0) || !std::isfinite(timeStep)) {
@@ -160,6 +192,7 @@ bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std
     }
     std::vector<double> frequencies;
     for (const SrsLine& line : inputs.srs) frequencies.push_back(line.frequency);
+    if (!checkSrsFitsHistory(frequencies, timeStep, inputs.acceleration.value.size(), error)) return false;
     // The main program's run-on after the record: 1.2 periods of the lowest
     // grid frequency, and a step for its truncation.
     IndependentSrsSettings settings;

@@ -287,6 +287,7 @@ bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, st
 bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
                       std::string& error) {
     const std::string dir = outputDir.empty() || outputDir.back() == '/' ? outputDir : outputDir + "/";
+    inputs.specPath = specPath;
     if (!readSpecification(specPath, inputs.spec, error)) return false;
     if (!checksumFile(specPath, inputs.specChecksum)) {
         error = "cannot read specification file " + specPath;

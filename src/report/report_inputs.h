@@ -49,6 +49,7 @@ struct ResultFileTimes {
 
 // Everything the report reads from one run.
 struct ReportInputs {
+    std::string specPath;
     SpecTable spec;
     std::uint64_t specChecksum = 0;  // FNV-1a 64 of the specification file given
     std::optional<RunRecord> runRecord;  // empty when the folder has no run.out

@@ -20,7 +20,7 @@ const std::string specText = "10 1\n40 10\n100 10\n";
 std::string answersAt(const std::string& q) { return "s.srs 3 1 2 " + q + " 0.25 20 1 1\n"; }
 
 // Public, so that the table of spoilt folders below can reach it.
-class RealRun : public ::testing::Test {
+class RunConsistency : public ::testing::Test {
 public:
     void SetUp() override { dir = makeTempDir(); }
     void TearDown() override { removeTree(dir); }
@@ -58,7 +58,7 @@ std::string withoutLastLine(const std::string& text) {
 
 }  // namespace
 
-TEST_F(RealRun, AFinishedRunIsConsistentAndJudgedAtItsOwnDamping) {
+TEST_F(RunConsistency, AFinishedRunIsConsistentAndJudgedAtItsOwnDamping) {
     run();
     ConsistencyOutcome outcome;
     std::string error;
@@ -68,49 +68,49 @@ TEST_F(RealRun, AFinishedRunIsConsistentAndJudgedAtItsOwnDamping) {
     EXPECT_TRUE(outcome.warnings.empty()) << outcome.warnings.front();
 }
 
-TEST_F(RealRun, FilesThatDoNotBelongTogetherAreRefused) {
+TEST_F(RunConsistency, FilesThatDoNotBelongTogetherAreRefused) {
     const struct {
         const char* what;
-        std::function<void(RealRun&)> spoil;
+        std::function<void(RunConsistency&)> spoil;
         const char* named;  // in the refusal
     } cases[] = {
-        {"stale accel.out", [](RealRun& r) { r.makeOlderThanRunRecord("accel.out", 5); }, "accel.out is older than run.out"},
-        {"stale srs.out", [](RealRun& r) { r.makeOlderThanRunRecord("srs.out", 1); }, "srs.out is older than run.out"},
+        {"stale accel.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("accel.out", 5); }, "accel.out is older than run.out"},
+        {"stale srs.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("srs.out", 1); }, "srs.out is older than run.out"},
         {"run.out cut short",
-         [](RealRun& r) { writeFile(r.path("run.out"), withoutLastLine(readFile(r.path("run.out")))); },
+         [](RunConsistency& r) { writeFile(r.path("run.out"), withoutLastLine(readFile(r.path("run.out")))); },
          "run.out is not a complete run record"},
         {"other units",
-         [](RealRun& r) {
+         [](RunConsistency& r) {
              std::string trials = readFile(r.path("trials.out"));
              trials.replace(trials.find("(G)         (in/sec)     (in)"), 29, "(m/sec^2)   (m/sec)      (mm)");
              writeFile(r.path("trials.out"), trials);
          },
          "trials.out's units"},
         {"other grid in srs.out",
-         [](RealRun& r) { writeFile(r.path("srs.out"), withoutLastLine(readFile(r.path("srs.out")))); }, "srs.out has 9"},
+         [](RunConsistency& r) { writeFile(r.path("srs.out"), withoutLastLine(readFile(r.path("srs.out")))); }, "srs.out has 9"},
         {"other grid in wavelet.out",
-         [](RealRun& r) { writeFile(r.path("wavelet.out"), withoutLastLine(readFile(r.path("wavelet.out")))); },
+         [](RunConsistency& r) { writeFile(r.path("wavelet.out"), withoutLastLine(readFile(r.path("wavelet.out")))); },
          "wavelet.out has 9"},
         {"short accel.out",
-         [](RealRun& r) { writeFile(r.path("accel.out"), withoutLastLine(readFile(r.path("accel.out")))); },
+         [](RunConsistency& r) { writeFile(r.path("accel.out"), withoutLastLine(readFile(r.path("accel.out")))); },
          "accel.out has 1249 rows, run.out 1250"},
         {"short disp.out",
-         [](RealRun& r) { writeFile(r.path("disp.out"), withoutLastLine(readFile(r.path("disp.out")))); },
+         [](RunConsistency& r) { writeFile(r.path("disp.out"), withoutLastLine(readFile(r.path("disp.out")))); },
          "disp.out has 1250 rows, run.out 1251"},
         {"short rank.out",
-         [](RealRun& r) { writeFile(r.path("rank.out"), withoutLastLine(readFile(r.path("rank.out")))); },
+         [](RunConsistency& r) { writeFile(r.path("rank.out"), withoutLastLine(readFile(r.path("rank.out")))); },
          "rank.out has 19 rows, run.out 20"},
         {"trials.out of a shorter run",
-         [](RealRun& r) { writeFile(r.path("trials.out"), withoutLastLine(readFile(r.path("trials.out")))); },
+         [](RunConsistency& r) { writeFile(r.path("trials.out"), withoutLastLine(readFile(r.path("trials.out")))); },
          "trials.out has 19 trials"},
         {"one peak of srs.out ten times too high",
-         [](RealRun& r) {
+         [](RunConsistency& r) {
              std::string srs = readFile(r.path("srs.out"));
              srs.replace(srs.find("e+000"), 5, "e+001");
              writeFile(r.path("srs.out"), srs);
          },
          "srs.out does not match the SRS of accel.out at "},
-        {"no run.out and no damping", [](RealRun& r) { std::remove(r.path("run.out").c_str()); }, "--q Q"},
+        {"no run.out and no damping", [](RunConsistency& r) { std::remove(r.path("run.out").c_str()); }, "--q Q"},
     };
     for (const auto& c : cases) {
         run();
@@ -122,7 +122,7 @@ TEST_F(RealRun, FilesThatDoNotBelongTogetherAreRefused) {
     }
 }
 
-TEST_F(RealRun, WithoutRunRecordTheDampingGivenMustBeTheRuns) {
+TEST_F(RunConsistency, WithoutRunRecordTheDampingGivenMustBeTheRuns) {
     run("25");
     std::remove(path("run.out").c_str());
     ConsistencyOutcome outcome;
@@ -134,7 +134,7 @@ TEST_F(RealRun, WithoutRunRecordTheDampingGivenMustBeTheRuns) {
     EXPECT_EQ(outcome.dampingRatio, 1.0 / 50.0);
 }
 
-TEST_F(RealRun, InterruptedRunsForeignSpecificationsAndOtherDampingsAreWarnings) {
+TEST_F(RunConsistency, InterruptedRunsForeignSpecificationsAndOtherDampingsAreWarnings) {
     run();
     // Two more trials finished after the last results step.
     std::string trials = readFile(path("trials.out"));
@@ -154,5 +154,5 @@ TEST_F(RealRun, InterruptedRunsForeignSpecificationsAndOtherDampingsAreWarnings)
     EXPECT_NE(outcome.warnings[1].find("trials.out holds 22 of its 20 trials, the last results step ranked 20"),
               std::string::npos)
         << outcome.warnings[1];
-    EXPECT_NE(outcome.warnings[2].find("s.srs in run.out"), std::string::npos) << outcome.warnings[2];
+    EXPECT_NE(outcome.warnings[2].find("s.srs is not the run's (s.srs in run.out)"), std::string::npos) << outcome.warnings[2];
 }
