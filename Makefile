@@ -28,7 +28,7 @@ run: build
 	@cp examples/pyroshock.srs examples/pyroshock-extended.srs $(EXAMPLE_DIR)/
 	cd $(EXAMPLE_DIR) && ../../$(BUILD_DIR)/kolvane_zpa < ../../examples/pyroshock.answers
 	@# The verdict may be a fail (status 2); only unusable input stops make.
-	$(REPORT) $(EXAMPLE_DIR)/pyroshock.srs $(EXAMPLE_DIR) --q 10 || test $$? -eq 2
+	$(REPORT) $(EXAMPLE_DIR)/pyroshock.srs $(EXAMPLE_DIR) || test $$? -eq 2
 
 # The README's SRS plot of the bundled example.
 docs-image: run
@@ -56,12 +56,12 @@ bench: build
 bench-fit: build
 	bench/fit.sh
 
-# libFuzzer runs of the specification reader and the dialogue (clang), each
-# for FUZZ_SECONDS on a copy of its seed corpus.
+# libFuzzer runs of the specification reader, the dialogue and the report's
+# readers (clang), each for FUZZ_SECONDS on a copy of its seed corpus.
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_FUZZ=ON \
 		-DKOLVANE_BENCH=OFF -DKOLVANE_REPORT=OFF >/dev/null
-	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz
+	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz report_readers_fuzz
 	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:

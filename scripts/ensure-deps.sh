@@ -3,7 +3,7 @@
 # as root with apt-get, otherwise by printing the exact command to run.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libbenchmark-dev clang libclang-rt-14-dev python3 "$@")
+packages=(cmake make g++ libgtest-dev libbenchmark-dev libfftw3-dev clang libclang-rt-14-dev python3 "$@")
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then

@@ -30,7 +30,7 @@ cp "$example"/* "$work"/
 # setsid: no controlling terminal, so the program's closing key press does not wait.
 (cd "$work" && setsid -w "$program" <example.answers >console.txt)
 status=0
-"$report" "$work/example.srs" "$work" --q 10 >"$work/report.txt" || status=$?
+"$report" "$work/example.srs" "$work" >"$work/report.txt" || status=$?
 if [ "$status" -ne 2 ]; then
     echo "kolvane_report exited with $status, expected 2 (the SRS falls short above the last grid point)" >&2
     cat "$work/report.txt" >&2

@@ -37,6 +37,6 @@ bool checkRunConsistency(const ReportInputs& inputs, std::optional<double> dampi
 
 // How far, relatively, srs.out and the independent SRS of the same history
 // may differ at a natural frequency sampled `samplesPerPeriod` (fs / fn)
-// times a cycle: the main program's filter and the ramp-invariant one part
-// most at the top of the grid, where a cycle has fewest samples.
-double srsAgreementAllowance(double samplesPerPeriod);
+// times a cycle, for the damping ratio both are computed at. Calibrated on
+// the main program's own histories, with a margin of two.
+double srsAgreementAllowance(double samplesPerPeriod, double dampingRatio);

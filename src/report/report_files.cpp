@@ -62,7 +62,16 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
          ", \"damping_ratio\": " + jsonNumber(run.dampingRatio) + ", \"q\": " + jsonNumber(0.5 / run.dampingRatio) +
          ", \"time_step_s\": " + jsonNumber(run.timeStep) + ", \"sample_count\": " + std::to_string(run.sampleCount) +
          ", \"grid_count\": " + std::to_string(run.gridCount) +
-         ", \"last_grid_frequency_hz\": " + jsonNumber(run.lastGridFrequency) + "},\n";
+         ", \"last_grid_frequency_hz\": " + jsonNumber(run.lastGridFrequency);
+    if (inputs.runRecord) {
+        const RunRecord& record = *inputs.runRecord;
+        j += ", \"version\": " + jsonString(record.version) + ", \"spec_file\": " + jsonString(record.specFileName) +
+             ", \"duration_s\": " + jsonNumber(record.duration) + ", \"trials\": " + std::to_string(record.trialCount) +
+             ", \"trials_ranked\": " + std::to_string(record.trialsRanked) +
+             ", \"optimum_case\": " + std::to_string(record.optimumCase) +
+             ", \"output_sample_rate\": " + jsonNumber(record.outputSampleRate);
+    }
+    j += ", \"interrupted\": " + jsonBool(a.interrupted) + "},\n";
 
     j += "  \"rules\": {\"analysis_points_per_octave\": " + std::to_string(rules.analysisPointsPerOctave) +
          ", \"polarity\": " + jsonString(polarityName(rules.polarity)) + ", \"tolerance\": " + bandJson(rules.outer) +

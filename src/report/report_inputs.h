@@ -49,6 +49,7 @@ struct ResultFileTimes {
 
 // Everything the report reads from one run.
 struct ReportInputs {
+    std::string specPath;
     SpecTable spec;
     std::uint64_t specChecksum = 0;  // FNV-1a 64 of the specification file given
     std::optional<RunRecord> runRecord;  // empty when the folder has no run.out
@@ -57,7 +58,7 @@ struct ReportInputs {
     MotionRecord velocity;
     MotionRecord displacement;
     int unitSystem = 0;
-    std::vector<long> trials;  // the trial numbers of trials.out's rows, in file order
+    int trialRows = 0;  // trials.out's rows: trials 0 .. trialRows-1 finished
     std::vector<RankLine> ranks;
     int waveletCount = 0;
     std::vector<double> waveletFrequencies;  // wavelet.out's frequency column
@@ -73,8 +74,10 @@ bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string&
 bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::string& error);
 bool readWaveletCount(const std::string& path, int& count, std::string& error);
 bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error);
-// The trial rows of trials.out (the header is skipped); an empty list is no error.
-bool readTrialNumbers(const std::string& trialsPath, std::vector<long>& trials, std::string& error);
+// Counts trials.out's rows after its header; each must be the next trial's,
+// except an unfinished last line, which a run stopped mid-row leaves and
+// which is not counted. No rows is no error.
+bool readTrialRowCount(const std::string& trialsPath, int& rows, std::string& error);
 bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, std::string& error);
 
 // Reads the specification file (and its checksum), the seven result files and

@@ -131,8 +131,10 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
         widenX(p.frequency);
         for (double v : {p.positive, p.negative, upper.back(), lower.back()}) widenY(v);
     }
+    // The frequency axis spans the band judged; grid points of an extended
+    // specification beyond it are left out.
     for (const SrsLine& line : inputs.srs) {
-        widenX(line.frequency);
+        if (line.frequency > fMax) continue;
         widenY(line.positive);
         widenY(line.negative);
     }
@@ -188,11 +190,15 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
         svgLine(out, {x, area.top}, {x, area.bottom()}, {gapEdgeColour, 1.6, "4 3"});
         std::string label = "last grid point " + readableNumber(lastGrid) + " Hz";
         svgText(out, {x - 6.0, area.top + 12.0}, label, {12.0, SvgAnchor::end, gapEdgeColour, true, -90.0});
+    } else if (plottable(lastGrid)) {
+        // The grid covers the whole band: say how far it reaches.
+        const std::string label = "synthesis grid up to " + readableNumber(lastGrid) + " Hz";
+        svgText(out, {area.right() - 8.0, area.top + 16.0}, label, {12.0, SvgAnchor::end, gapEdgeColour, true});
     }
 
     // The program's own SRS at its grid points, as markers only.
     for (const SrsLine& line : inputs.srs) {
-        if (!plottable(line.frequency)) continue;
+        if (!plottable(line.frequency) || line.frequency > xAxis.high) continue;
         const double x = toPixel(xAxis, line.frequency);
         if (plottable(line.positive)) svgCircle(out, {x, toPixel(yAxis, line.positive)}, 2.6, programColour, {programColour, 0.8});
         if (plottable(line.negative)) svgSquare(out, {x, toPixel(yAxis, line.negative)}, 2.3, programColour, {programColour, 0.8});
