@@ -54,10 +54,13 @@ std::string progressLine(const AttemptRecord& record) {
     const AttemptAnswers& answers = record.plan.answers;
     const WorstPoint& worst = record.outcome.worst;
     std::string line;
-    appendFormat(line, " attempt %d: ZPA %s, %s octave%s, worst margin %+.2f dB at %.1f Hz (%s): %s\n",
-                 record.number, exactNumberText(answers.zpa).c_str(), spacingName(answers.spacingChoice),
+    appendFormat(line, " attempt %d: ZPA %s, %s octave%s, worst margin %+.2f dB at %.1f Hz (%s)", record.number,
+                 exactNumberText(answers.zpa).c_str(), spacingName(answers.spacingChoice),
                  record.plan.extended ? ", specification extended" : "", worst.marginDb, worst.frequency,
-                 pointPlaceWords(worst.place), record.outcome.passes ? "PASS" : "FAIL");
+                 pointPlaceWords(worst.place));
+    // With an inner band the share within it can fail a run whose margin is positive.
+    if (record.outcome.rules.inner) appendFormat(line, ", %.1f%% within the inner band", record.outcome.innerSharePercent);
+    line += record.outcome.passes ? ": PASS\n" : ": FAIL\n";
     return line;
 }
 

@@ -20,7 +20,8 @@ int chosenAttemptIndex(const std::vector<AttemptRecord>& records);
 // "on a grid point", "between grid points", "above the last grid point"
 const char* pointPlaceWords(PointPlace place);
 
-// One console line: attempt, ZPA, spacing, worst margin and where, PASS or FAIL.
+// One console line: attempt, ZPA, spacing, worst margin and where, the share
+// within the inner band when there is one, PASS or FAIL.
 std::string progressLine(const AttemptRecord& record);
 
 // The closing line: which attempt was kept and whether it passes.

@@ -147,4 +147,10 @@ TEST(FitRecord, ProgressLineTellsZpaSpacingMarginPlaceAndVerdict) {
     EXPECT_EQ(progressLine(record),
               " attempt 2: ZPA 312.5, 1/6 octave, specification extended, worst margin -1.23 dB at 9051.0 Hz"
               " (above the last grid point): FAIL\n");
+    record.outcome.rules.inner = DbBand{-1.5, 3.0};
+    record.outcome.innerSharePercent = 87.6543;
+    record.outcome.worst.marginDb = 0.5;
+    EXPECT_EQ(progressLine(record),
+              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, worst margin +0.50 dB at 9051.0 Hz"
+              " (above the last grid point), 87.7% within the inner band: FAIL\n");
 }
