@@ -59,7 +59,9 @@ std::string progressLine(const AttemptRecord& record) {
                  record.plan.extended ? ", specification extended" : "", worst.marginDb, worst.frequency,
                  pointPlaceWords(worst.place));
     // With an inner band the share within it can fail a run whose margin is positive.
-    if (record.outcome.rules.inner) appendFormat(line, ", %.1f%% within the inner band", record.outcome.innerSharePercent);
+    if (record.outcome.rules.inner) {
+        appendFormat(line, ", %.1f%% within the inner band", record.outcome.innerSharePercent);
+    }
     line += record.outcome.passes ? ": PASS\n" : ": FAIL\n";
     return line;
 }
