@@ -12,19 +12,14 @@ bool isSeparator(int c) {
     return std::isspace(c) || c == ',' || c == ';';
 }
 
-// Where the reader is in the file, for the warning about a stray token.
-struct ReadPosition {
-    int line = 1;
-    int previous = EOF;
-};
-
-// Skips separators, counting line breaks (LF, CR LF and a lone CR each end one
-// line), and leaves the next character unread. Returns it, or EOF.
-int skipSeparators(std::FILE* stream, ReadPosition& position) {
+// Skips separators, counting line breaks in `line` (LF, CR LF and a lone CR
+// each end one line), and leaves the next character unread. Returns it, or EOF.
+int skipSeparators(std::FILE* stream, int& line) {
+    int previous = EOF;  // no separator before this run
     int c = std::getc(stream);
     while (c != EOF && isSeparator(c)) {
-        if (c == '\r' || (c == '\n' && position.previous != '\r')) ++position.line;
-        position.previous = c;
+        if (c == '\r' || (c == '\n' && previous != '\r')) ++line;
+        previous = c;
         c = std::getc(stream);
     }
     if (c != EOF) std::ungetc(c, stream);
@@ -57,7 +52,7 @@ std::string tokenAt(std::FILE* stream, long start) {
 
 SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings) {
     spec = SpecTable{};
-    ReadPosition position;
+    int line = 1;
     // Where the conversion that ends the reading failed. A level that is not a
     // number is read as 0 and ends the reading at the next frequency, unless
     // what the failed conversion left is a number again.
@@ -66,10 +61,9 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
     for (;;) {
         double frequency = 0.0;
         double level = 0.0;
-        const bool atEnd = skipSeparators(stream, position) == EOF;
+        const bool atEnd = skipSeparators(stream, line) == EOF;
         if (!atEnd) {
             const long start = std::ftell(stream);
-            const int line = position.line;
             if (readNumber(stream, frequency)) {
                 failedLine = 0;
             } else if (failedLine == 0) {
@@ -90,9 +84,8 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
         }
         if (spec.count == maxSpecPoints) return SpecReadStatus::tooManyPoints;
         // A lone final number is a point of level 0.
-        if (skipSeparators(stream, position) != EOF) {
+        if (skipSeparators(stream, line) != EOF) {
             const long start = std::ftell(stream);
-            const int line = position.line;
             if (!readNumber(stream, level)) {
                 level = 0.0;
                 failedStart = start;

@@ -138,6 +138,7 @@ TEST(SpecReader, ATokenThatEndsTheReadingAfterSomePointsIsNamedWithItsLine) {
         {"10,1\n2000,100\nNote: measured 2024\n", 2, "Note:", 3},
         {"10 1\r\n2000 100\r\n\r\nnominal", 2, "nominal", 4},  // a word that starts like "nan"
         {"10 1\r2000 100\r\rend", 2, "end", 4},
+        {"10\r1\nend", 1, "end", 3},  // a CR and an LF of two line ends
         {"10 1\n2000 Hz\n", 2, "Hz", 2},                       // the level reads as 0
         {"10 1 2000 -\n", 2, "-", 1},
         {"10 1 20 2 end 30 3\n", 2, "end", 1},
