@@ -149,6 +149,7 @@ TEST_F(Dialogue, MissingOrUnreadableAnswersEndTheRun) {
 
 TEST_F(Dialogue, AtATerminalAnUnreadableAnswerIsNamedAndAskedAgain) {
     TerminalSession session = startOnTerminal(dir);
+    ASSERT_GT(session.pid, 0) << "no pseudo-terminal";
     const std::string fileName = "\n\n Please enter the input filename. \n";
     ASSERT_TRUE(waitForEnding(session, fileQuestion, 60)) << session.transcript;
     // A file that cannot be opened, with the rest of its line dropped.
@@ -183,6 +184,7 @@ TEST_F(Dialogue, NoKeyIsAwaitedWhenTheConsoleTextGoesToAFile) {
     // there, but nobody sees the exit prompt.
     writeFile(dir + "/answers", "spec.txt 2.0 1 1 0.05 0.1 1 1 1\n");
     TerminalSession session = startOnTerminal(dir, {dir + "/answers", dir + "/log"});
+    ASSERT_GT(session.pid, 0) << "no pseudo-terminal";
     EXPECT_EQ(finishSession(session, 60), 1);
     EXPECT_EQ(session.transcript, "");
     EXPECT_EQ(readFile(dir + "/log"), throughDuration(ratioQuestion) + trialsQuestion + unitsQuestion + skipQuestion +
