@@ -152,6 +152,9 @@ TEST_F(Dialogue, AtATerminalAnUnreadableAnswerIsNamedAndAskedAgain) {
     ASSERT_GT(session.pid, 0) << "no pseudo-terminal";
     const std::string fileName = "\n\n Please enter the input filename. \n";
     ASSERT_TRUE(waitForEnding(session, fileQuestion, 60)) << session.transcript;
+    const std::string tooLong = " Expected a file name of at most 259 characters \n";
+    typeKeys(session, std::string(260, 'a') + "\n");
+    ASSERT_TRUE(waitForEnding(session, tooLong + fileName, 60)) << session.transcript;
     // A file that cannot be opened, with the rest of its line dropped.
     typeKeys(session, "spec.tx 2\n");
     ASSERT_TRUE(waitForEnding(session, " Failed to open file: spec.tx \n" + fileName, 60)) << session.transcript;
@@ -172,11 +175,11 @@ TEST_F(Dialogue, AtATerminalAnUnreadableAnswerIsNamedAndAskedAgain) {
     EXPECT_TRUE(stillRunning(session));
     typeKeys(session, "k");
     EXPECT_EQ(finishSession(session, 60), 1);
-    EXPECT_EQ(session.transcript, banner + fileQuestion + " Failed to open file: spec.tx \n" + fileName +
-                                      " File: spec.txt opened. \n" + zpaQuestion + " Expected a number, e.g. 250 \n" +
-                                      zpaQuestion + octaveQuestion + " Expected 1, 2 or 3 \n" + octaveQuestion +
-                                      dampingQuestion + ratioQuestion + durationQuestion + trialsQuestion +
-                                      invalidAnswer + exitPrompt);
+    EXPECT_EQ(session.transcript, banner + fileQuestion + tooLong + fileName + " Failed to open file: spec.tx \n" +
+                                      fileName + " File: spec.txt opened. \n" + zpaQuestion +
+                                      " Expected a number, e.g. 250 \n" + zpaQuestion + octaveQuestion +
+                                      " Expected 1, 2 or 3 \n" + octaveQuestion + dampingQuestion + ratioQuestion +
+                                      durationQuestion + trialsQuestion + invalidAnswer + exitPrompt);
 }
 
 TEST_F(Dialogue, NoKeyIsAwaitedWhenTheConsoleTextGoesToAFile) {
