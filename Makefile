@@ -1,5 +1,6 @@
-# make run   builds and runs the bundled example into out/example/
-# make test  builds and runs every test, then again under ASan and UBSan
+# make run      builds the program and the report, runs the bundled example into out/example/
+# make test     builds and runs every test, then again under ASan and UBSan
+# make install  puts the commands into $(PREFIX)/bin (PREFIX=/usr/local unless given)
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
@@ -8,17 +9,22 @@ EXAMPLE_DIR := out/example
 REPORT := $(BUILD_DIR)/src/report/kolvane_report
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
+# Every build that runs the tests.
+TEST_OPTIONS := -DKOLVANE_TESTS=ON
 
-.PHONY: all deps build run test test-deps test-release test-sanitize docs-image bench bench-fit fuzz clean
+.PHONY: all deps build run install test test-deps test-release test-sanitize docs-image bench bench-fit fuzz clean
 
 all: build
 
+# What the program and the report need; the test, bench and fuzz steps add theirs.
 deps:
-	@scripts/ensure-deps.sh
+	@scripts/ensure-deps.sh run
 
+# Only the commands (kolvane_commands): no test or benchmark library needed.
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DKOLVANE_BENCH=ON -DKOLVANE_REPORT=ON >/dev/null
-	@cmake --build $(BUILD_DIR) -j$(JOBS)
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD_DIR) -j$(JOBS) --target kolvane_commands
 
 # The run synthesises against pyroshock-extended.srs (pyroshock.srs with one
 # point a grid step above 10 kHz, so that the synthesis grid covers the whole
@@ -30,6 +36,9 @@ run: build
 	@# The verdict may be a fail (status 2); only unusable input stops make.
 	$(REPORT) $(EXAMPLE_DIR)/pyroshock.srs $(EXAMPLE_DIR) || test $$? -eq 2
 
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
 # The README's SRS plot of the bundled example.
 docs-image: run
 	@mkdir -p docs
@@ -37,28 +46,32 @@ docs-image: run
 
 test: test-deps test-release test-sanitize
 
-# The report's browser test renders its page in headless Chromium.
+# GoogleTest, and headless Chromium for the report's browser test.
 test-deps:
-	@scripts/report-browser-deps.sh
+	@scripts/ensure-deps.sh test
 
-test-release: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+test-release: test-deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(TEST_OPTIONS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j$(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error -j$(JOBS)
 
-test-sanitize: deps
-	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_SANITIZE=ON >/dev/null
+test-sanitize: test-deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_SANITIZE=ON $(TEST_OPTIONS) >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
-	cd $(SANITIZE_DIR) && ctest --output-on-failure -j$(JOBS)
+	cd $(SANITIZE_DIR) && ctest --output-on-failure --no-tests=error -j$(JOBS)
 
-bench: build
+bench:
+	@scripts/ensure-deps.sh bench
 	bench/run.sh
 
 # Whole fits of three specifications with kolvane_fit.
-bench-fit: build
+bench-fit: deps
 	bench/fit.sh
 
 # libFuzzer runs of the specification reader, the dialogue and the report's
 # readers (clang), each for FUZZ_SECONDS on a copy of its seed corpus.
-fuzz: deps
+fuzz:
+	@scripts/ensure-deps.sh fuzz
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_FUZZ=ON \
 		-DKOLVANE_BENCH=OFF -DKOLVANE_REPORT=OFF >/dev/null
 	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz report_readers_fuzz

@@ -20,7 +20,7 @@ jobs="$(nproc)"
 
 cmake -S "$root" -B "$fast_dir" -DCMAKE_BUILD_TYPE=Release -DKOLVANE_BENCH=ON >/dev/null
 cmake --build "$fast_dir" -j"$jobs" --target kolvane_zpa kolvane_bench kolvane_run_floor >/dev/null
-cmake -S "$root" -B "$plain_dir" -DCMAKE_BUILD_TYPE=Release -DKOLVANE_PLAIN_KERNELS=ON -DKOLVANE_REPORT=OFF >/dev/null
+cmake -S "$root" -B "$plain_dir" -DCMAKE_BUILD_TYPE=Release -DKOLVANE_PLAIN_KERNELS=ON -DKOLVANE_BENCH=ON -DKOLVANE_REPORT=OFF >/dev/null
 cmake --build "$plain_dir" -j"$jobs" --target kolvane_zpa_one_thread >/dev/null
 
 work="$(mktemp -d)"

@@ -58,25 +58,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = start; i < size && !std::isspace(data[i]); ++i) {
         if (data[i] == '/') return 0;
     }
-    char blank = ' ';
-    std::FILE* input = size == 0 ? fmemopen(&blank, 1, "r") : fmemopen(const_cast<std::uint8_t*>(data), size, "r");
-    if (input == nullptr) return 0;
+    // Each input twice: as an answers file, where the first unreadable answer
+    // ends the dialogue, and as typed at a terminal, where it is asked again.
+    for (const bool atTerminal : {false, true}) {
+        char blank = ' ';
+        std::FILE* input =
+            size == 0 ? fmemopen(&blank, 1, "r") : fmemopen(const_cast<std::uint8_t*>(data), size, "r");
+        if (input == nullptr) return 0;
 
-    // Everything the dialogue reads or writes starts as in a fresh run state.
-    state->parameters = RunParameters{};
-    state->spec = SpecTable{};
-    state->grid = FrequencyGrid{};
-    state->random = RandomSource{};
-    AnswerReader answers{input};
-    const DialogueOutcome outcome = runDialogue(*state, answers, console);
-    std::fclose(input);
+        // Everything the dialogue reads or writes starts as in a fresh run state.
+        state->parameters = RunParameters{};
+        state->spec = SpecTable{};
+        state->grid = FrequencyGrid{};
+        state->random = RandomSource{};
+        AnswerReader answers{input, atTerminal};
+        const DialogueOutcome outcome = runDialogue(*state, answers, console);
+        std::fclose(input);
 
-    if (outcome == DialogueOutcome::accepted) {
-        const RunParameters& p = state->parameters;
-        if (p.sampleCount < 0 || p.sampleCount > maxRunSamples) std::abort();
-        if (p.trialCount > maxTrials || p.units < 1 || p.units > 3) std::abort();
-        if (state->grid.count < 1 || state->grid.count > maxGridPoints) std::abort();
-        if (!(p.dampingRatio < 1.0)) std::abort();
+        if (outcome == DialogueOutcome::accepted) {
+            const RunParameters& p = state->parameters;
+            if (p.sampleCount < 0 || p.sampleCount > maxRunSamples) std::abort();
+            if (p.trialCount > maxTrials || p.units < 1 || p.units > 3) std::abort();
+            if (state->grid.count < 1 || state->grid.count > maxGridPoints) std::abort();
+            if (!(p.dampingRatio < 1.0)) std::abort();
+        }
     }
     return 0;
 }

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                   : fmemopen(const_cast<std::uint8_t*>(data), size, "r");
     if (stream == nullptr) return 0;
     SpecTable spec;
-    const SpecReadStatus status = readSpecStream(stream, spec);
+    const SpecReadStatus status = readSpecStream(stream, spec, nullConsole());
     std::fclose(stream);
     if (spec.count < 0 || spec.count > maxSpecPoints) std::abort();
     if (status != SpecReadStatus::ok) return 0;

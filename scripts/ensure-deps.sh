@@ -1,9 +1,39 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and tests need when they are missing:
-# as root with apt-get, otherwise by printing the exact command to run.
+# Installs the Debian packages a set-up step needs when they are missing: as
+# root with apt-get, otherwise by printing the exact command to run.
+#
+#   scripts/ensure-deps.sh GROUP...
+#
+# The one list of every package the project uses, by group:
+#   run      the program and the report (make run, make install)
+#   test     run, GoogleTest and the browser test's needs (make test)
+#   browser  headless Chromium for the report's browser test
+#   bench    run and Google Benchmark (make bench)
+#   fuzz     run and clang with libFuzzer (make fuzz)
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libbenchmark-dev libfftw3-dev clang libclang-rt-14-dev python3 "$@")
+run=(cmake make g++ libfftw3-dev)
+browser=(chromium chromium-driver python3)
+test=("${run[@]}" libgtest-dev "${browser[@]}")
+bench=("${run[@]}" libbenchmark-dev)
+fuzz=("${run[@]}" clang libclang-rt-14-dev)
+
+if [ $# -eq 0 ]; then
+    echo "usage: $0 run|test|browser|bench|fuzz..." >&2
+    exit 1
+fi
+packages=()
+for group in "$@"; do
+    case "$group" in
+        run) packages+=("${run[@]}") ;;
+        test) packages+=("${test[@]}") ;;
+        browser) packages+=("${browser[@]}") ;;
+        bench) packages+=("${bench[@]}") ;;
+        fuzz) packages+=("${fuzz[@]}") ;;
+        *) echo "$0: unknown group $group" >&2; exit 1 ;;
+    esac
+done
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
@@ -11,6 +41,8 @@ for package in "${packages[@]}"; do
     fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+# One entry per package, in the order first asked for.
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | awk '!seen[$0]++')
 
 if [ "$(id -u)" -eq 0 ]; then
     echo "Installing missing packages: ${missing[*]}"

@@ -21,6 +21,7 @@ TokenStatus readToken(AnswerReader& reader, std::string& token) {
     }
     // The delimiter that ended the token is left consumed, as a scanf would
     // leave it for the next conversion to skip.
+    reader.lineEnded = c == EOF || c == '\n';
     return tooLong ? TokenStatus::tooLong : TokenStatus::ok;
 }
 
@@ -44,12 +45,30 @@ bool parseIntegerToken(const std::string& token, std::int32_t& value) {
     return true;
 }
 
-bool readDoubleAnswer(AnswerReader& reader, double& value) {
-    std::string token;
-    return readToken(reader, token) == TokenStatus::ok && parseDoubleToken(token, value);
+namespace {
+
+// `parsed`: the token was read whole and is the expected kind.
+AnswerStatus statusOf(TokenStatus read, bool parsed) {
+    if (read == TokenStatus::endOfInput) return AnswerStatus::endOfInput;
+    return parsed ? AnswerStatus::ok : AnswerStatus::unreadable;
 }
 
-bool readIntegerAnswer(AnswerReader& reader, std::int32_t& value) {
+}  // namespace
+
+AnswerStatus readDoubleAnswer(AnswerReader& reader, double& value) {
     std::string token;
-    return readToken(reader, token) == TokenStatus::ok && parseIntegerToken(token, value);
+    const TokenStatus read = readToken(reader, token);
+    return statusOf(read, read == TokenStatus::ok && parseDoubleToken(token, value));
+}
+
+AnswerStatus readIntegerAnswer(AnswerReader& reader, std::int32_t& value) {
+    std::string token;
+    const TokenStatus read = readToken(reader, token);
+    return statusOf(read, read == TokenStatus::ok && parseIntegerToken(token, value));
+}
+
+void discardRestOfLine(AnswerReader& reader) {
+    int c = reader.lineEnded ? '\n' : std::getc(reader.input);
+    while (c != EOF && c != '\n') c = std::getc(reader.input);
+    reader.lineEnded = true;
 }

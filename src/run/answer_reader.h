@@ -9,6 +9,12 @@
 // base-10 integer within the 32-bit range. Every read fails at end of input.
 struct AnswerReader {
     std::FILE* input;
+    // Answers typed at a terminal: an unreadable one is asked for again. From
+    // a file or a pipe it ends the run, so that an answers file never shifts
+    // onto the wrong questions.
+    bool atTerminal = false;
+    // Whether the last token read ended its line (or the input).
+    bool lineEnded = true;
 };
 
 // Longest token kept; longer ones are consumed whole and reported too long.
@@ -16,9 +22,15 @@ constexpr std::size_t maxTokenLength = 4096;
 
 enum class TokenStatus { ok, endOfInput, tooLong };
 
+enum class AnswerStatus { ok, unreadable, endOfInput };
+
 TokenStatus readToken(AnswerReader& reader, std::string& token);
-bool readDoubleAnswer(AnswerReader& reader, double& value);
-bool readIntegerAnswer(AnswerReader& reader, std::int32_t& value);
+AnswerStatus readDoubleAnswer(AnswerReader& reader, double& value);
+AnswerStatus readIntegerAnswer(AnswerReader& reader, std::int32_t& value);
+
+// Drops what is left of the line the last token stood on, so that a question
+// asked again reads a fresh line.
+void discardRestOfLine(AnswerReader& reader);
 
 // Parsers of one whole token, shared with the tests.
 bool parseDoubleToken(const std::string& token, double& value);

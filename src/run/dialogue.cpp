@@ -8,69 +8,126 @@
 namespace {
 
 const char* const invalidAnswer = "\n\n Error: invalid or missing answer.\n\n";
+const char* const fileNameTooLong = "\n\n Error: file name too long.\n\n";
 
 void prompt(std::FILE* console, const char* text) {
     std::fputs(text, console);
     std::fflush(console);
 }
 
-// Every numeric question fails the same way on a bad or missing answer.
-bool askDouble(AnswerReader& answers, std::FILE* console, double& value) {
-    std::fflush(console);
-    if (readDoubleAnswer(answers, value)) return true;
+// A numeric question: its text, shown in full before every reading, and what
+// a user at a terminal is told was expected when the answer cannot be read.
+struct Question {
+    std::string text;
+    const char* expected;
+};
+
+// At a terminal an unreadable answer is named and the question asked again on
+// a fresh line; otherwise, and at the end of input, it ends the dialogue.
+bool askAgain(AnswerReader& answers, std::FILE* console, AnswerStatus status, const char* expected) {
+    if (status == AnswerStatus::unreadable && answers.atTerminal) {
+        std::fprintf(console, " Expected %s \n", expected);
+        discardRestOfLine(answers);
+        return true;
+    }
     std::fputs(invalidAnswer, console);
     return false;
 }
 
-bool askInteger(AnswerReader& answers, std::FILE* console, std::int32_t& value) {
-    std::fflush(console);
-    if (readIntegerAnswer(answers, value)) return true;
-    std::fputs(invalidAnswer, console);
-    return false;
+bool askDouble(AnswerReader& answers, std::FILE* console, const Question& question, double& value) {
+    for (;;) {
+        prompt(console, question.text.c_str());
+        const AnswerStatus status = readDoubleAnswer(answers, value);
+        if (status == AnswerStatus::ok) return true;
+        if (!askAgain(answers, console, status, question.expected)) return false;
+    }
 }
 
-void printUnitsQuestion(std::FILE* console) {
-    std::fputs("\n\n Enter units ", console);
-    std::fputs("\n  1=English:  G,       in/sec, in   ", console);
-    std::fputs("\n  2=metric:   G,       m/sec,  mm   ", console);
-    prompt(console, "\n  3=metric:   m/sec^2, m/sec,  mm  \n");
+bool askInteger(AnswerReader& answers, std::FILE* console, const Question& question, std::int32_t& value) {
+    for (;;) {
+        prompt(console, question.text.c_str());
+        const AnswerStatus status = readIntegerAnswer(answers, value);
+        if (status == AnswerStatus::ok) return true;
+        if (!askAgain(answers, console, status, question.expected)) return false;
+    }
 }
 
-bool askFileName(RunParameters& parameters, AnswerReader& answers, std::FILE* console) {
+const Question zpaQuestion{"\n\n Please enter the ZPA. \n", "a number, e.g. 250"};
+const Question spacingQuestion{"\n\n Enter octave spacing. \n 1= 1/3   2= 1/6   3= 1/12 \n", "1, 2 or 3"};
+const Question dampingFormatQuestion{"\n Enter damping format for SRS. \n 1= damping ratio   2= Q \n", "1 or 2"};
+const Question dampingRatioQuestion{"\n Enter SRS damping ratio (typically 0.05) ", "a number, e.g. 0.05"};
+const Question qQuestion{"\n Enter SRS amplification factor Q (typically 10) ", "a number, e.g. 10"};
+const Question trialsQuestion{"\n\n Enter the number of trials. \n", "a whole number, e.g. 300"};
+const Question unitsQuestion{"\n\n Enter units "
+                             "\n  1=English:  G,       in/sec, in   "
+                             "\n  2=metric:   G,       m/sec,  mm   "
+                             "\n  3=metric:   m/sec^2, m/sec,  mm  \n",
+                             "1, 2 or 3"};
+const Question skipQuestion{"\n\n Enter arbitrary integer (1 to 1000) \n", "a whole number, e.g. 1"};
+
+Question durationQuestion(double recommended) {
+    const char* const format = "\n\n Enter duration (sec) \n (Recommend %6.3lf or greater) \n";
+    std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, format, recommended)), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, recommended);
+    return {text, "a number of seconds, e.g. 0.5"};
+}
+
+enum class FileNameStatus { ok, tooLong, endOfInput };
+
+FileNameStatus readFileName(RunParameters& parameters, AnswerReader& answers) {
     std::string token;
-    std::fflush(console);
     switch (readToken(answers, token)) {
         case TokenStatus::endOfInput:
-            std::fputs(invalidAnswer, console);
-            return false;
+            return FileNameStatus::endOfInput;
         case TokenStatus::tooLong:
-            std::fputs("\n\n Error: file name too long.\n\n", console);
-            return false;
+            return FileNameStatus::tooLong;
         case TokenStatus::ok:
             break;
     }
-    if (token.size() > static_cast<std::size_t>(maxFileNameLength)) {
-        std::fputs("\n\n Error: file name too long.\n\n", console);
-        return false;
-    }
+    if (token.size() > static_cast<std::size_t>(maxFileNameLength)) return FileNameStatus::tooLong;
     std::memcpy(parameters.specFileName, token.c_str(), token.size() + 1);
-    return true;
+    return FileNameStatus::ok;
 }
 
-bool readSpecification(RunState& state, std::FILE* console) {
-    switch (readSpecFile(state.parameters.specFileName, state.spec, console)) {
-        case SpecReadStatus::ok:
-            return true;
-        case SpecReadStatus::openFailed:
-            return false;
-        case SpecReadStatus::noPoints:
-            std::fputs("\n\n Error: no specification points read.\n\n", console);
-            return false;
-        case SpecReadStatus::tooManyPoints:
-            std::fputs("\n\n Error: more than 200 specification points.\n\n", console);
-            return false;
+// Asks for the file name and reads the specification it names. At a terminal
+// a name too long or a file that cannot be opened asks for the name again.
+bool askSpecification(RunState& state, AnswerReader& answers, std::FILE* console) {
+    std::fputs("\n\n\n The input SRS specification file must have two columns: \n\n   natural frequency(Hz) and SRS accel(G) ",
+               console);
+    std::fputs("\n\n The format is free, but no header lines allowed.\n", console);
+    for (;;) {
+        prompt(console, "\n\n Please enter the input filename. \n");
+        switch (readFileName(state.parameters, answers)) {
+            case FileNameStatus::endOfInput:
+                std::fputs(invalidAnswer, console);
+                return false;
+            case FileNameStatus::tooLong:
+                if (!answers.atTerminal) {
+                    std::fputs(fileNameTooLong, console);
+                    return false;
+                }
+                std::fprintf(console, " Expected a file name of at most %d characters \n", maxFileNameLength);
+                discardRestOfLine(answers);
+                continue;
+            case FileNameStatus::ok:
+                break;
+        }
+        switch (readSpecFile(state.parameters.specFileName, state.spec, console)) {
+            case SpecReadStatus::ok:
+                return true;
+            case SpecReadStatus::openFailed:
+                if (!answers.atTerminal) return false;
+                discardRestOfLine(answers);
+                continue;
+            case SpecReadStatus::noPoints:
+                std::fputs("\n\n Error: no specification points read.\n\n", console);
+                return false;
+            case SpecReadStatus::tooManyPoints:
+                std::fputs("\n\n Error: more than 200 specification points.\n\n", console);
+                return false;
+        }
+        return false;
     }
-    return false;
 }
 
 }  // namespace
@@ -90,30 +147,20 @@ int deriveSampleCount(double duration, double timeStep, std::FILE* console) {
 DialogueOutcome runDialogue(RunState& state, AnswerReader& answers, std::FILE* console) {
     RunParameters& p = state.parameters;
 
-    std::fputs("\n\n\n The input SRS specification file must have two columns: \n\n   natural frequency(Hz) and SRS accel(G) ",
-               console);
-    std::fputs("\n\n The format is free, but no header lines allowed.\n", console);
-    prompt(console, "\n\n Please enter the input filename. \n");
-    if (!askFileName(p, answers, console)) return DialogueOutcome::exitPrompt;
-    if (!readSpecification(state, console)) return DialogueOutcome::exitPrompt;
+    if (!askSpecification(state, answers, console)) return DialogueOutcome::exitPrompt;
 
-    prompt(console, "\n\n Please enter the ZPA. \n");
-    if (!askDouble(answers, console, p.zpa)) return DialogueOutcome::exitPrompt;
+    if (!askDouble(answers, console, zpaQuestion, p.zpa)) return DialogueOutcome::exitPrompt;
 
-    prompt(console, "\n\n Enter octave spacing. \n 1= 1/3   2= 1/6   3= 1/12 \n");
-    if (!askInteger(answers, console, p.spacingChoice)) return DialogueOutcome::exitPrompt;
+    if (!askInteger(answers, console, spacingQuestion, p.spacingChoice)) return DialogueOutcome::exitPrompt;
     state.grid = buildFrequencyGrid(state.spec, p.spacingChoice, console);
 
-    prompt(console, "\n Enter damping format for SRS. \n 1= damping ratio   2= Q \n");
     std::int32_t dampingFormat = 0;
-    if (!askInteger(answers, console, dampingFormat)) return DialogueOutcome::exitPrompt;
+    if (!askInteger(answers, console, dampingFormatQuestion, dampingFormat)) return DialogueOutcome::exitPrompt;
     if (dampingFormat == 1) {
-        prompt(console, "\n Enter SRS damping ratio (typically 0.05) ");
-        if (!askDouble(answers, console, p.dampingRatio)) return DialogueOutcome::exitPrompt;
+        if (!askDouble(answers, console, dampingRatioQuestion, p.dampingRatio)) return DialogueOutcome::exitPrompt;
     } else {
-        prompt(console, "\n Enter SRS amplification factor Q (typically 10) ");
         double q = 0.0;
-        if (!askDouble(answers, console, q)) return DialogueOutcome::exitPrompt;
+        if (!askDouble(answers, console, qQuestion, q)) return DialogueOutcome::exitPrompt;
         p.dampingRatio = 1.0 / (2.0 * q);
     }
     // Written so that a ratio that is not a number is refused too.
@@ -124,22 +171,20 @@ DialogueOutcome runDialogue(RunState& state, AnswerReader& answers, std::FILE* c
     }
 
     const double firstFrequency = state.grid.frequency[0];
-    prompt(console, "\n\n Enter duration (sec) \n");
-    std::fprintf(console, " (Recommend %6.3lf or greater) \n", 2.0 / firstFrequency);
-    if (!askDouble(answers, console, p.duration)) return DialogueOutcome::exitPrompt;
+    if (!askDouble(answers, console, durationQuestion(2.0 / firstFrequency), p.duration)) {
+        return DialogueOutcome::exitPrompt;
+    }
 
-    prompt(console, "\n\n Enter the number of trials. \n");
-    if (!askInteger(answers, console, p.trialCount)) return DialogueOutcome::exitPrompt;
+    if (!askInteger(answers, console, trialsQuestion, p.trialCount)) return DialogueOutcome::exitPrompt;
     if (p.trialCount > maxTrials) p.trialCount = maxTrials;
 
+    // A number other than 1, 2 or 3 asks again, also from a file.
     for (;;) {
-        printUnitsQuestion(console);
-        if (!askInteger(answers, console, p.units)) return DialogueOutcome::exitPrompt;
+        if (!askInteger(answers, console, unitsQuestion, p.units)) return DialogueOutcome::exitPrompt;
         if (p.units >= 1 && p.units <= 3) break;
     }
 
-    prompt(console, "\n\n Enter arbitrary integer (1 to 1000) \n");
-    if (!askInteger(answers, console, p.skipCount)) return DialogueOutcome::exitPrompt;
+    if (!askInteger(answers, console, skipQuestion, p.skipCount)) return DialogueOutcome::exitPrompt;
     skipDraws(state.random, static_cast<long long>(p.skipCount) - 1);
 
     if (1.5 / firstFrequency > p.duration) {

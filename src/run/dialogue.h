@@ -12,7 +12,9 @@ enum class DialogueOutcome {
 };
 
 // Asks every question in order, reads the specification file, builds the grid,
-// discards the skip draws and derives timeStep and sampleCount.
+// discards the skip draws and derives timeStep and sampleCount. An answer that
+// cannot be read ends the dialogue, except at a terminal (answers.atTerminal),
+// where it is named and the question asked again.
 DialogueOutcome runDialogue(RunState& state, AnswerReader& answers, std::FILE* console);
 
 // The sample count of `duration` at `timeStep`: the quotient truncated, or

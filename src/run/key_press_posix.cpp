@@ -4,7 +4,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstdio>
+
+#include "run/terminal.h"
+
 void waitForKeyPress() {
+    if (!isTerminal(stdout)) return;
     const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
     if (tty < 0) return;
     termios saved{};

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "run/dialogue.h"
+#include "run/terminal.h"
 #include "run/trial_loop.h"
 
 namespace {
@@ -26,7 +27,7 @@ ProgramResult runProgram(std::FILE* input, std::FILE* console, int threadCount) 
     // histories, ranking lists) are written before they are read, so their
     // pages are only touched as far as the run uses them.
     const std::unique_ptr<RunState> state(new RunState);
-    AnswerReader answers{input};
+    AnswerReader answers{input, isTerminal(input)};
 
     int status = 1;
     switch (runDialogue(*state, answers, console)) {

@@ -23,13 +23,16 @@ struct FrequencyGrid {
 
 enum class SpecReadStatus { ok, openFailed, noPoints, tooManyPoints };
 
-// Reads free-format value pairs with the "%lf %lf" convention: a call that
-// converts one number still counts as a point (level 0), the first call that
-// converts nothing ends the reading. More than maxSpecPoints pairs is refused.
-SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec);
+// Reads free-format value pairs with the "%lf %lf" convention, where commas
+// and semicolons count as white space: a pair of which only the first number
+// converts still counts as a point (level 0), the first pair that converts
+// nothing ends the reading. More than maxSpecPoints pairs is refused. When the
+// reading ends at a token that is not a number after some points were read, one
+// warning line naming its line and the token goes to `warnings`, if given.
+SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings = nullptr);
 
 // Opens, reads and closes the file, printing " File: %s opened. \n" or
-// " Failed to open file: %s \n" to `console`.
+// " Failed to open file: %s \n" to `console`, and the reader's warning.
 SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console);
 
 // Grid points per octave for the octave-spacing answer: 6 for 2, 12 for 3,

@@ -67,6 +67,36 @@ TEST_F(SpecFile, LineEndingsAndBlanksDoNotMatter) {
     }
 }
 
+TEST_F(SpecFile, ASpreadsheetExportRunsAsItsBlankSeparatedTwin) {
+    // Before commas counted, this file read as the one point (10 Hz, level 0),
+    // and the run wrote an all-zero history and ended with status 0.
+    const std::string blankDir = dir + "/blank";
+    const std::string csvDir = dir + "/csv";
+    std::filesystem::create_directory(blankDir);
+    std::filesystem::create_directory(csvDir);
+    writeFile(blankDir + "/s.srs", "10 1\n100 10\n2000 100\n");
+    writeFile(csvDir + "/s.srs", "10,1\r\n100,10\r\n2000,100\r\nNote: from the test plan, rev. B\r\n");
+    const std::string answers = "s.srs 3 1 2 10 0.2 4 3 1\n";
+    const ProgramRun blank = runInProcess(blankDir, answers, 2);
+    const ProgramRun csv = runInProcess(csvDir, answers, 2);
+    EXPECT_EQ(blank.exitStatus, 0);
+    EXPECT_EQ(csv.exitStatus, 0);
+    EXPECT_EQ(blank.console.find("spec error"), std::string::npos);
+
+    const std::string opened = " File: s.srs opened. \n";
+    std::string expected = blank.console;
+    ASSERT_NE(expected.find(opened), std::string::npos);
+    expected.insert(expected.find(opened) + opened.size(),
+                    " Warning: reading stopped at line 4 on \"Note:\", which is not a number (points read: 3). \n");
+    EXPECT_EQ(csv.console, expected);
+    for (const char* name : {"trials.out", "rank_d.out", "rank.out", "wavelet.out", "accel.out", "velox.out",
+                             "disp.out", "srs.out"}) {
+        const std::string written = readFile(blankDir + "/" + name);
+        EXPECT_FALSE(written.empty()) << name;
+        EXPECT_EQ(readFile(csvDir + "/" + name), written) << name;
+    }
+}
+
 TEST_F(SpecFile, NonFiniteTokensAreReadAsTheyStand) {
     ASSERT_EQ(read("s.srs", "nan 1\ninf 2\n-inf 3\n1e999 4\nINFINITY nan\n"), SpecReadStatus::ok);
     ASSERT_EQ(spec.count, 5);

@@ -1,10 +1,11 @@
 // Drives the real executable through its dialogue and compares the console
-// transcript byte for byte.
+// transcript byte for byte: from an answers file, and typed at a terminal.
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "run_program.h"
+#include "terminal_session.h"
 
 namespace {
 
@@ -127,7 +128,8 @@ TEST_F(Dialogue, MissingOrUnreadableAnswersEndTheRun) {
                                invalidAnswer + exitPrompt);
 
     // Not a number, not finite, not a 32-bit integer.
-    for (const char* answers : {"spec.txt twelve\n", "spec.txt nan\n", "spec.txt inf\n", "spec.txt 1e999\n"}) {
+    for (const char* answers : {"spec.txt twelve\n", "spec.txt 250G 2\n", "spec.txt nan\n", "spec.txt inf\n",
+                                "spec.txt 1e999\n"}) {
         run = runKolvane(dir, answers);
         EXPECT_EQ(run.exitStatus, 1) << answers;
         EXPECT_EQ(run.console, banner + fileQuestion + " File: spec.txt opened. \n" + zpaQuestion + invalidAnswer +
@@ -143,4 +145,51 @@ TEST_F(Dialogue, MissingOrUnreadableAnswersEndTheRun) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.console, throughDuration(ratioQuestion) + trialsQuestion + unitsQuestion + unitsQuestion +
                                unitsQuestion + invalidAnswer + exitPrompt);
+}
+
+TEST_F(Dialogue, AtATerminalAnUnreadableAnswerIsNamedAndAskedAgain) {
+    TerminalSession session = startOnTerminal(dir);
+    ASSERT_GT(session.pid, 0) << "no pseudo-terminal";
+    const std::string fileName = "\n\n Please enter the input filename. \n";
+    ASSERT_TRUE(waitForEnding(session, fileQuestion, 60)) << session.transcript;
+    const std::string tooLong = " Expected a file name of at most 259 characters \n";
+    typeKeys(session, std::string(260, 'a') + "\n");
+    ASSERT_TRUE(waitForEnding(session, tooLong + fileName, 60)) << session.transcript;
+    // A file that cannot be opened, with the rest of its line dropped.
+    typeKeys(session, "spec.tx 2\n");
+    ASSERT_TRUE(waitForEnding(session, " Failed to open file: spec.tx \n" + fileName, 60)) << session.transcript;
+    typeKeys(session, "spec.txt\n");
+    ASSERT_TRUE(waitForEnding(session, zpaQuestion, 60)) << session.transcript;
+    typeKeys(session, "250G 1\n");
+    ASSERT_TRUE(waitForEnding(session, " Expected a number, e.g. 250 \n" + zpaQuestion, 60)) << session.transcript;
+    typeKeys(session, "250\n");
+    ASSERT_TRUE(waitForEnding(session, octaveQuestion, 60)) << session.transcript;
+    typeKeys(session, "1.5\n");
+    ASSERT_TRUE(waitForEnding(session, " Expected 1, 2 or 3 \n" + octaveQuestion, 60)) << session.transcript;
+    typeKeys(session, "1 1 0.05 0.2\n");
+    ASSERT_TRUE(waitForEnding(session, trialsQuestion, 60)) << session.transcript;
+    // Ctrl-D ends the run as from a file, at the exit prompt, which waits for
+    // a key.
+    typeKeys(session, "\x04");
+    ASSERT_TRUE(waitForEnding(session, invalidAnswer + exitPrompt, 60)) << session.transcript;
+    EXPECT_TRUE(stillRunning(session));
+    typeKeys(session, "k");
+    EXPECT_EQ(finishSession(session, 60), 1);
+    EXPECT_EQ(session.transcript, banner + fileQuestion + tooLong + fileName + " Failed to open file: spec.tx \n" +
+                                      fileName + " File: spec.txt opened. \n" + zpaQuestion +
+                                      " Expected a number, e.g. 250 \n" + zpaQuestion + octaveQuestion +
+                                      " Expected 1, 2 or 3 \n" + octaveQuestion + dampingQuestion + ratioQuestion +
+                                      durationQuestion + trialsQuestion + invalidAnswer + exitPrompt);
+}
+
+TEST_F(Dialogue, NoKeyIsAwaitedWhenTheConsoleTextGoesToAFile) {
+    // As `kolvane_zpa < answers > log` typed at a terminal: the terminal is
+    // there, but nobody sees the exit prompt.
+    writeFile(dir + "/answers", "spec.txt 2.0 1 1 0.05 0.1 1 1 1\n");
+    TerminalSession session = startOnTerminal(dir, {dir + "/answers", dir + "/log"});
+    ASSERT_GT(session.pid, 0) << "no pseudo-terminal";
+    EXPECT_EQ(finishSession(session, 60), 1);
+    EXPECT_EQ(session.transcript, "");
+    EXPECT_EQ(readFile(dir + "/log"), throughDuration(ratioQuestion) + trialsQuestion + unitsQuestion + skipQuestion +
+                                          "\n\n Error: duration is too short.\n\n" + exitPrompt);
 }

@@ -1,5 +1,8 @@
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -16,6 +19,44 @@ SpecTable readText(const std::string& text, SpecReadStatus* status = nullptr) {
     std::fclose(stream);
     if (status != nullptr) *status = read;
     return spec;
+}
+
+// The reading of a file before commas and semicolons counted as separators:
+// one "%lf %lf" scan per pair.
+SpecTable readWithPairScans(const std::string& text) {
+    SpecTable spec;
+    std::FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
+    for (;;) {
+        double frequency = 0.0;
+        double level = 0.0;
+        const int converted = std::fscanf(stream, "%lf %lf", &frequency, &level);
+        if (converted < 1 || spec.count == maxSpecPoints) break;
+        spec.frequency[spec.count] = frequency;
+        spec.level[spec.count] = converted == 2 ? level : 0.0;
+        ++spec.count;
+    }
+    std::fclose(stream);
+    return spec;
+}
+
+bool sameBits(const SpecTable& a, const SpecTable& b) {
+    const std::size_t bytes = static_cast<std::size_t>(a.count) * sizeof(double);
+    return a.count == b.count && std::memcmp(a.frequency, b.frequency, bytes) == 0 &&
+           std::memcmp(a.level, b.level, bytes) == 0;
+}
+
+// The reader's warning for `text`, and the table it read.
+std::string warningFor(const std::string& text, SpecTable& spec) {
+    char* warning = nullptr;
+    std::size_t size = 0;
+    std::FILE* sink = open_memstream(&warning, &size);
+    std::FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
+    readSpecStream(stream, spec, sink);
+    std::fclose(stream);
+    std::fclose(sink);
+    const std::string result(warning, size);
+    std::free(warning);
+    return result;
 }
 
 FrequencyGrid gridFor(SpecTable& spec, int choice, std::string* console = nullptr) {
@@ -54,6 +95,69 @@ TEST(SpecReader, LoneFinalNumberCountsWithLevelZeroAndTextEndsTheReading) {
     EXPECT_EQ(status, SpecReadStatus::noPoints);
     readText("", &status);
     EXPECT_EQ(status, SpecReadStatus::noPoints);
+}
+
+TEST(SpecReader, CommasAndSemicolonsReadAsBlanksAndBlanksAsEver) {
+    // Random texts of number fragments, words and separators: with blanks only
+    // they read bit for bit as the pair scans read them, and with commas and
+    // semicolons as their twin with blanks in their place.
+    const char alphabet[] = "0123456789012345.-+eEnaifxX     \n\n\t\r,,;";
+    std::uint32_t state = 11;
+    auto next = [&state](std::uint32_t range) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % range;
+    };
+    for (int text = 0; text < 20000; ++text) {
+        std::string csv;
+        const std::uint32_t length = next(48);
+        for (std::uint32_t i = 0; i < length; ++i) csv.push_back(alphabet[next(sizeof alphabet - 1)]);
+        std::string blanks = csv;
+        for (char& c : blanks) {
+            if (c == ',' || c == ';') c = ' ';
+        }
+        const SpecTable expected = readWithPairScans(blanks);
+        EXPECT_TRUE(sameBits(readText(blanks), expected)) << blanks;
+        EXPECT_TRUE(sameBits(readText(csv), expected)) << csv;
+    }
+    // A spreadsheet's exports, with and without a separator at the line's end.
+    const SpecTable twin = readText("10 1\n100 10.5\n2000 1e2\n");
+    for (const char* text : {"10,1\n100,10.5\n2000,1e2\n", "10;1\r\n100;10.5\r\n2000;1e2\r\n",
+                             "10,1,\n100,10.5,\n2000,1e2,\n", "10, 1\n100 ,10.5\n2000 ;; 1e2"}) {
+        EXPECT_TRUE(sameBits(readText(text), twin)) << text;
+    }
+}
+
+TEST(SpecReader, ATokenThatEndsTheReadingAfterSomePointsIsNamedWithItsLine) {
+    struct Case {
+        const char* text;
+        int points;
+        const char* token;  // nullptr: no warning
+        int line;
+    };
+    const Case cases[] = {
+        {"10,1\n2000,100\nNote: measured 2024\n", 2, "Note:", 3},
+        {"10 1\r\n2000 100\r\n\r\nnominal", 2, "nominal", 4},  // a word that starts like "nan"
+        {"10 1\r2000 100\r\rend", 2, "end", 4},
+        {"10\r1\nend", 1, "end", 3},  // a CR and an LF of two line ends
+        {"10 1\n2000 Hz\n", 2, "Hz", 2},                       // the level reads as 0
+        {"10 1 2000 -\n", 2, "-", 1},
+        {"10 1 20 2 end 30 3\n", 2, "end", 1},
+        {"10 1\n", 1, nullptr, 0},
+        {"10 1 2000 100\x01\xff 5 5", 2, "?\xff", 1},
+        {"10 1 Frequencies-are-in-hertz-and-levels-in-G-throughout", 1, "Frequencies-are-in-hertz-and-levels-in-G...", 1},
+        {"Frequency,Level\n10,1\n", 0, nullptr, 0},  // a header: the caller's error alone
+        {"10 1\n2000", 2, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        SpecTable spec;
+        const std::string warning = warningFor(c.text, spec);
+        EXPECT_EQ(spec.count, c.points) << c.text;
+        const std::string expected =
+            c.token == nullptr ? ""
+                               : " Warning: reading stopped at line " + std::to_string(c.line) + " on \"" + c.token +
+                                     "\", which is not a number (points read: " + std::to_string(c.points) + "). \n";
+        EXPECT_EQ(warning, expected) << c.text;
+    }
 }
 
 TEST(SpecReader, TwoHundredPairsFitAndTheNextIsRefused) {
