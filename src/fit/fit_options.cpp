@@ -17,7 +17,7 @@ const char* const fitUsage =
     "(kolvane_zpa < answers.txt repeats the run) and fit.json.\n"
     "\n"
     "Answers to the program (defaults in brackets):\n"
-    "  --zpa A               first ZPA [a quarter of the largest level]\n"
+    "  --zpa A               first ZPA [a third of the largest level]\n"
     "  --spacing 3|6|12      first spacing, points per octave [6]\n"
     "  --duration S          duration in seconds [2 / first frequency]\n"
     "  --q Q                 SRS amplification factor [10]\n"

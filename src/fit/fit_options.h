@@ -10,7 +10,7 @@ struct FitOptions {
     std::string specPath;
     std::string outputDir;
     // The dialogue's answers the engineer may fix; the rest the fit chooses.
-    std::optional<double> zpa;       // first ZPA; default a quarter of the largest level
+    std::optional<double> zpa;       // first ZPA; default a third of the largest level
     std::optional<double> duration;  // default the program's recommendation, 2 / f_first
     double q = 10.0;
     int trialCount = 300;

@@ -29,7 +29,7 @@ TEST(FitAnswers, FirstAttemptAnswersInDialogueOrderWithExactNumbers) {
     // 2 / 30 Hz has no short decimal; the answer must read back as the same double.
     const AttemptPlan plan = plannedFor("30 5\n2000 800\n", {"--spacing", "12", "--trials=40", "--units", "2"});
     const std::vector<std::string> expected{
-        "specification.srs", "200", "3", "2", "10", "0.06666666666666667", "40", "2", "1"};
+        "specification.srs", "266.7", "3", "2", "10", "0.06666666666666667", "40", "2", "1"};
     EXPECT_EQ(answerLines(plan.answers), expected);
     EXPECT_EQ(std::stod(answerLines(plan.answers)[5]), 2.0 / 30.0);
     EXPECT_EQ(answersText(plan.answers).back(), '\n');
@@ -92,18 +92,18 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
     };
     const std::vector<Case> cases{
         {"zpa, rounded to four digits", 6, {.suggestedZpa = 312.34567, .changeZpa = true}, 312.3, 2, false},
-        {"zpa shift too small to matter", 6, {.suggestedZpa = 251.0, .changeZpa = false}, 250.0, 2, false},
-        {"finer spacing", 3, {.finerSpacing = true, .suggestedSpacingChoice = 2}, 250.0, 2, false},
+        {"zpa shift too small to matter", 6, {.suggestedZpa = 334.0, .changeZpa = false}, 333.3, 2, false},
+        {"finer spacing", 3, {.finerSpacing = true, .suggestedSpacingChoice = 2}, 333.3, 2, false},
         {"extension above the last point",
          6,
          {.extendSpecification = true, .extensionFrequency = 10159.366732596478, .extensionLevel = 1000.0},
-         250.0,
+         333.3,
          2,
          true},
         {"extension not above the last point",
          6,
          {.extendSpecification = true, .extensionFrequency = 10000.0, .extensionLevel = 1000.0},
-         250.0,
+         333.3,
          2,
          false},
     };
@@ -119,7 +119,7 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
         EXPECT_EQ(next.answers.specFileName, c.extended ? "specification_extended.srs" : "specification.srs")
             << c.name;
         EXPECT_EQ(next.answers.duration, last.answers.duration) << c.name;
-        EXPECT_EQ(samePlan(next, last), c.zpa == 250.0 && !c.extended && c.spacingChoice == last.answers.spacingChoice)
+        EXPECT_EQ(samePlan(next, last), c.zpa == 333.3 && !c.extended && c.spacingChoice == last.answers.spacingChoice)
             << c.name;
     }
 }
