@@ -40,7 +40,11 @@ AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome) 
     if (guidance.changeZpa && std::isfinite(guidance.suggestedZpa) && guidance.suggestedZpa > 0.0) {
         next.answers.zpa = roundedZpa(guidance.suggestedZpa);
     }
-    if (guidance.finerSpacing) next.answers.spacingChoice = guidance.suggestedSpacingChoice;
+    // The program's choices 1, 2, 3 go from the coarsest spacing to the finest.
+    if (guidance.finerSpacing && guidance.suggestedSpacingChoice > last.answers.spacingChoice &&
+        guidance.suggestedSpacingChoice <= 3) {
+        next.answers.spacingChoice = guidance.suggestedSpacingChoice;
+    }
     if (guidance.extendSpecification) {
         SpecTable table;
         readSpecificationText(last.specText, table);
