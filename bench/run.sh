@@ -47,7 +47,7 @@ run() {
 
 for case in example long; do
     if [ "$case" = example ]; then
-        spec="$root/examples/pyroshock.srs"; answers="$root/examples/pyroshock.answers"
+        spec="$root/examples/pyroshock.srs"; answers="$root/examples/pyroshock-unextended.answers"
     else
         spec="$root/bench/long_run.srs"; answers="$root/bench/long_run.answers"
     fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Browser test of the report page:
-#   scripts/report-screenshot-test.sh KOLVANE_REPORT EXAMPLE_DIR WORK_DIR
-# Runs the report on a copy of EXAMPLE_DIR (a hand-made run whose SRS leaves the
-# band at one point, so the report must exit with status 2), renders
+#   scripts/report-screenshot-test.sh KOLVANE_REPORT EXAMPLE_DIR WORK_DIR KOLVANE_ZPA
+# Makes a real small run from EXAMPLE_DIR (example.srs and example.answers: a
+# 1/6-octave run whose grid stops below the last specification frequency, so
+# the report must exit with status 2), runs the report on it, renders
 # report.html in headless Chromium and checks that the page loaded whole and
 # that the picture is not blank. Exits 77 (skipped) when Chromium is missing and
 # cannot be installed here; with CI=true a missing browser fails the test.
@@ -11,6 +12,7 @@ set -euo pipefail
 report=$1
 example=$2
 work=$3
+program=$4
 here=$(cd "$(dirname "$0")" && pwd)
 
 if ! "$here/report-browser-deps.sh"; then
@@ -25,10 +27,12 @@ fi
 rm -rf "$work"
 mkdir -p "$work"
 cp "$example"/* "$work"/
+# setsid: no controlling terminal, so the program's closing key press does not wait.
+(cd "$work" && setsid -w "$program" <example.answers >console.txt)
 status=0
 "$report" "$work/example.srs" "$work" >"$work/report.txt" || status=$?
 if [ "$status" -ne 2 ]; then
-    echo "kolvane_report exited with $status, expected 2 (one SRS point outside the band)" >&2
+    echo "kolvane_report exited with $status, expected 2 (the SRS falls short above the last grid point)" >&2
     cat "$work/report.txt" >&2
     exit 1
 fi

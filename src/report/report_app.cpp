@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "report/report_files.h"
 #include "report/report_inputs.h"
 #include "report/report_page.h"
 #include "report/report_plots.h"
@@ -15,20 +16,33 @@
 const char* const reportUsage =
     "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]\n"
     "\n"
-    "Checks a finished run against its SRS specification. Reads SPEC_FILE and, from\n"
-    "OUTPUT_DIR (default: the current directory), srs.out, accel.out, velox.out,\n"
-    "disp.out, wavelet.out, rank.out and the units line of trials.out. Prints one row\n"
-    "per SRS frequency and a summary, and writes srs.svg, history.svg and\n"
-    "report.html into OUTPUT_DIR.\n"
+    "Checks a finished run against its SRS specification the way a test lab does:\n"
+    "computes an independent (ramp-invariant) SRS of accel.out on an analysis grid\n"
+    "from the first to the last specification frequency and judges every point\n"
+    "against the tolerance band. Reads SPEC_FILE and, from OUTPUT_DIR (default: the\n"
+    "current directory), the run's files. Prints one row per analysis frequency and\n"
+    "a summary with what to change when the check fails, and writes srs.svg,\n"
+    "history.svg, report.html, analysis.csv and report.json into OUTPUT_DIR.\n"
     "\n"
     "Options:\n"
-    "  --tolerance LOW,HIGH     SRS tolerance band in dB (default -3,6); a point on\n"
-    "                           an edge passes\n"
+    "  --tolerance LOW,HIGH     band in dB that every point must meet (default -3,6);\n"
+    "                           a point on an edge passes\n"
+    "  --inner LOW,HIGH         an inner band in dB that a share of the points must meet\n"
+    "  --inner-share PERCENT    that share (default 90)\n"
+    "  --band-file FILE         bands that change with frequency: rows of\n"
+    "                           from_Hz to_Hz low_dB high_dB ('#' starts a comment);\n"
+    "                           --tolerance applies where no row does\n"
+    "  --polarity maximax|both  judge the larger of the positive and negative SRS\n"
+    "                           (default), or each of them\n"
+    "  --analysis-spacing 6|12|24  analysis points per octave (default 12)\n"
+    "  --q Q, --damping RATIO   the run's damping, for a run without run.out\n"
     "  --max-velocity V         fail when the peak velocity exceeds V (velocity unit\n"
     "                           of the run)\n"
     "  --max-displacement D     fail when the peak displacement exceeds D\n"
     "                           (displacement unit of the run)\n"
-    "  --help                   show this text\n"
+    "  --prefix NAME            name the written files NAME-srs.svg, NAME-report.html,\n"
+    "                           ... so that several checks of one run stand side by side\n"
+    "  -h, --help               show this text\n"
     "\n"
     "Exit status: 0 every check passes, 2 a check fails, 1 unusable input.\n";
 
@@ -39,19 +53,6 @@ bool parseNumber(const std::string& text, double& value) {
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
     return *end == '\0' && std::isfinite(value);
-}
-
-bool parseBand(const std::string& text, ToleranceBand& band, std::string& error) {
-    const std::size_t comma = text.find(',');
-    double low = 0.0;
-    double high = 0.0;
-    if (comma == std::string::npos || !parseNumber(text.substr(0, comma), low) ||
-        !parseNumber(text.substr(comma + 1), high) || !(low <= high)) {
-        error = "--tolerance needs LOW,HIGH in dB with LOW <= HIGH, e.g. --tolerance -3,6 (got \"" + text + "\")";
-        return false;
-    }
-    band = {low, high};
-    return true;
 }
 
 bool parseLimit(const std::string& option, const std::string& text, std::optional<double>& limit,
@@ -75,32 +76,47 @@ bool writeFile(const std::string& path, const std::string& text, std::string& er
     return true;
 }
 
+// A prefix names files inside the output folder, never a path of its own.
+bool validPrefix(const std::string& prefix) {
+    return !prefix.empty() && prefix.find('/') == std::string::npos && prefix != "." && prefix != "..";
+}
+
 }  // namespace
 
 bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error) {
     std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
+    for (std::size_t i = 0; i < args.size();) {
+        bool recognised = false;
+        if (!parseAcceptanceOption(args, i, options.rules, recognised, error)) return false;
+        if (recognised) continue;
+
+        std::string name = args[i++];
         std::string value;
         const bool isOption = name.size() > 2 && name.compare(0, 2, "--") == 0;
+        if (name == "-h" || name == "--help") {
+            options.help = true;
+            continue;
+        }
         if (isOption && name.find('=') != std::string::npos) {
             value = name.substr(name.find('=') + 1);
             name = name.substr(0, name.find('='));
-        } else if (isOption && name != "--help") {
-            if (i + 1 == args.size()) {
+        } else if (isOption) {
+            if (i == args.size()) {
                 error = name + " needs a value";
                 return false;
             }
-            value = args[++i];
+            value = args[i++];
         }
-        if (name == "--help") {
-            options.help = true;
-        } else if (name == "--tolerance") {
-            if (!parseBand(value, options.band, error)) return false;
-        } else if (name == "--max-velocity") {
+        if (name == "--max-velocity") {
             if (!parseLimit(name, value, options.limits.maxVelocity, error)) return false;
         } else if (name == "--max-displacement") {
             if (!parseLimit(name, value, options.limits.maxDisplacement, error)) return false;
+        } else if (name == "--prefix") {
+            if (!validPrefix(value)) {
+                error = "--prefix needs a file name part without '/' (got \"" + value + "\")";
+                return false;
+            }
+            options.prefix = value;
         } else if (isOption || (name.size() > 1 && name[0] == '-')) {
             error = "unknown option " + name;
             return false;
@@ -114,7 +130,13 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
         return false;
     }
     options.specPath = positional[0];
-    if (positional.size() == 2) options.outputDir = positional[1];
+    if (positional.size() == 2) {
+        if (positional[1].empty()) {
+            error = "OUTPUT_DIR is empty: name the run's folder (\".\" for the current one)";
+            return false;
+        }
+        options.outputDir = positional[1];
+    }
     return true;
 }
 
@@ -135,19 +157,29 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
-    const ReportFindings findings = assessRun(inputs, options.band, options.limits);
+    ReportFindings findings = assessRun(inputs, options.rules.outer, options.limits);
+    if (!judgeInputs(inputs, options.outputDir, options.rules, findings.acceptance, error)) {
+        err << "kolvane_report: " << error << "\n";
+        return reportUnusableInput;
+    }
+    findings.passes = findings.acceptance.passes && findings.motionPasses;
     out << reportTableText(inputs, findings);
 
     const std::string srsSvg = srsPlotSvg(inputs, findings, "srs");
     const std::string historySvg = historyPlotSvg(inputs, findings, "history");
     const std::string dir = options.outputDir.back() == '/' ? options.outputDir : options.outputDir + "/";
-    if (!writeFile(dir + "srs.svg", standaloneSvg(srsSvg), error) ||
-        !writeFile(dir + "history.svg", standaloneSvg(historySvg), error) ||
-        !writeFile(dir + "report.html", reportPageHtml(options.specPath, inputs, findings, srsSvg, historySvg),
-                   error)) {
+    const std::string stem = dir + (options.prefix.empty() ? "" : options.prefix + "-");
+    const ReportFileNames names{stem + "srs.svg", stem + "history.svg", stem + "report.html", stem + "analysis.csv",
+                                stem + "report.json"};
+    if (!writeFile(names.srsPlot, standaloneSvg(srsSvg), error) ||
+        !writeFile(names.historyPlot, standaloneSvg(historySvg), error) ||
+        !writeFile(names.page, reportPageHtml(options.specPath, inputs, findings, srsSvg, historySvg), error) ||
+        !writeFile(names.analysis, analysisCsv(findings.acceptance), error) ||
+        !writeFile(names.json, reportJson(options.specPath, inputs, findings), error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
-    out << "\n Plots: " << dir << "srs.svg, " << dir << "history.svg; page: " << dir << "report.html\n";
+    out << "\n Plots: " << names.srsPlot << ", " << names.historyPlot << "; page: " << names.page
+        << "\n Tables: " << names.analysis << ", " << names.json << "\n";
     return findings.passes ? reportPassed : reportCheckFailed;
 }

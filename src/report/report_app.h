@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "report/acceptance.h"
 #include "report/verdict.h"
 
 constexpr int reportPassed = 0;
@@ -13,8 +14,9 @@ constexpr int reportCheckFailed = 2;
 struct ReportOptions {
     std::string specPath;
     std::string outputDir = ".";
-    ToleranceBand band;
+    AcceptanceRules rules;
     MotionLimits limits;
+    std::string prefix;  // --prefix NAME: NAME-srs.svg, NAME-report.html, ...
     bool help = false;
 };
 
@@ -24,6 +26,6 @@ extern const char* const reportUsage;
 bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error);
 
 // The whole command: reads, judges, prints the table to `out`, writes
-// srs.svg, history.svg and report.html into the output folder. Returns the
-// exit status.
+// srs.svg, history.svg, report.html, analysis.csv and report.json into the
+// output folder. Returns the exit status.
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -6,8 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/checksum.h"
+#include "report/run_record_file.h"
 #include "spec/spec_level.h"
 
 namespace {
@@ -184,10 +190,10 @@ bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::st
     return true;
 }
 
-bool readWaveletCount(const std::string& path, int& count, std::string& error) {
+bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error) {
     std::vector<std::string> text;
     if (!readLines(path, text, error)) return false;
-    count = 0;
+    frequencies.clear();
     bool headingSeen = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isBlank(text[i])) continue;
@@ -209,23 +215,103 @@ bool readWaveletCount(const std::string& path, int& count, std::string& error) {
             error = lineError(path, i, "wavelet number, frequency, amplitude, NHS and delay");
             return false;
         }
-        ++count;
+        frequencies.push_back(frequency);
     }
-    if (count == 0) {
+    if (frequencies.empty()) {
         error = baseName(path) + " lists no wavelets";
         return false;
     }
     return true;
 }
 
+bool readWaveletCount(const std::string& path, int& count, std::string& error) {
+    std::vector<double> frequencies;
+    if (!readWaveletFrequencies(path, frequencies, error)) return false;
+    count = static_cast<int>(frequencies.size());
+    return true;
+}
+
+bool readTrialRowCount(const std::string& trialsPath, int& rows, std::string& error) {
+    std::ifstream in(trialsPath, std::ios::binary);
+    if (!in) {
+        error = "cannot open " + baseName(trialsPath) + " (" + trialsPath + "): " + std::strerror(errno);
+        return false;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    rows = 0;
+    bool headerSeen = false;
+    std::vector<double> numbers;
+    std::size_t start = 0;
+    for (std::size_t i = 0; start < text.size(); ++i) {
+        std::size_t end = text.find('\n', start);
+        const bool whole = end != std::string::npos;
+        if (!whole) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (!headerSeen) {
+            // The header ends with the units line, the only one that opens
+            // with a parenthesis.
+            const std::size_t first = line.find_first_not_of(' ');
+            headerSeen = first != std::string::npos && line[first] == '(';
+            continue;
+        }
+        if (isBlank(line)) continue;
+        // " t accel vel disp T.Error I.Error strategy passes"
+        const bool row = parseNumbers(line, numbers) && numbers.size() == 8 &&
+                         numbers[0] == static_cast<double>(rows);
+        if (!row) {
+            // A run stopped while writing leaves its last row unfinished.
+            if (!whole) break;
+            error = lineError(trialsPath, i, ("the row of trial " + std::to_string(rows)).c_str());
+            return false;
+        }
+        ++rows;
+    }
+    if (!headerSeen) {
+        error = baseName(trialsPath) + ": no header ending in a units line such as \"(G) (in/sec) (in)\"";
+        return false;
+    }
+    return true;
+}
+
+bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, std::string& error) {
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0) {
+        error = "cannot read the modification time of " + baseName(path) + " (" + path + "): " + std::strerror(errno);
+        return false;
+    }
+    nanoseconds = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    return true;
+}
+
 bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
                       std::string& error) {
     const std::string dir = outputDir.empty() || outputDir.back() == '/' ? outputDir : outputDir + "/";
-    return readSpecification(specPath, inputs.spec, error) && readSrsFile(dir + "srs.out", inputs.srs, error) &&
+    inputs.specPath = specPath;
+    if (!readSpecification(specPath, inputs.spec, error)) return false;
+    if (!checksumFile(specPath, inputs.specChecksum)) {
+        error = "cannot read specification file " + specPath;
+        return false;
+    }
+    const std::string runPath = dir + runRecordFileName;
+    inputs.runRecord.reset();
+    if (access(runPath.c_str(), F_OK) == 0) {
+        RunRecord record;
+        if (!readRunRecord(runPath, record, error)) return false;
+        inputs.runRecord = record;
+        if (!readModificationTime(runPath, inputs.times.runRecord, error)) return false;
+    }
+    if (!readWaveletFrequencies(dir + "wavelet.out", inputs.waveletFrequencies, error)) return false;
+    inputs.waveletCount = static_cast<int>(inputs.waveletFrequencies.size());
+    return readSrsFile(dir + "srs.out", inputs.srs, error) &&
            readMotionFile(dir + "accel.out", inputs.acceleration, error) &&
            readMotionFile(dir + "velox.out", inputs.velocity, error) &&
            readMotionFile(dir + "disp.out", inputs.displacement, error) &&
            readUnitSystem(dir + "trials.out", inputs.unitSystem, error) &&
+           readTrialRowCount(dir + "trials.out", inputs.trialRows, error) &&
            readRankFile(dir + "rank.out", inputs.ranks, error) &&
-           readWaveletCount(dir + "wavelet.out", inputs.waveletCount, error);
+           readModificationTime(dir + "accel.out", inputs.times.acceleration, error) &&
+           readModificationTime(dir + "velox.out", inputs.times.velocity, error) &&
+           readModificationTime(dir + "disp.out", inputs.times.displacement, error) &&
+           readModificationTime(dir + "srs.out", inputs.times.srs, error);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "results/run_record.h"
 #include "spec/spec_table.h"
 
 // One line of srs.out: natural frequency (Hz), positive SRS and negative-SRS
@@ -34,16 +37,32 @@ struct UnitNames {
 };
 UnitNames unitNamesOf(int unitSystem);
 
+// Modification times of the files whose age matters, in nanoseconds since
+// the epoch; runRecord is 0 when there is no run.out.
+struct ResultFileTimes {
+    std::int64_t runRecord = 0;
+    std::int64_t acceleration = 0;
+    std::int64_t velocity = 0;
+    std::int64_t displacement = 0;
+    std::int64_t srs = 0;
+};
+
 // Everything the report reads from one run.
 struct ReportInputs {
+    std::string specPath;
     SpecTable spec;
+    std::uint64_t specChecksum = 0;  // FNV-1a 64 of the specification file given
+    std::optional<RunRecord> runRecord;  // empty when the folder has no run.out
     std::vector<SrsLine> srs;
     MotionRecord acceleration;
     MotionRecord velocity;
     MotionRecord displacement;
     int unitSystem = 0;
+    int trialRows = 0;  // trials.out's rows: trials 0 .. trialRows-1 finished
     std::vector<RankLine> ranks;
     int waveletCount = 0;
+    std::vector<double> waveletFrequencies;  // wavelet.out's frequency column
+    ResultFileTimes times;
 };
 
 // Each reader returns false and sets `error` to a message that names the file
@@ -54,7 +73,15 @@ bool readMotionFile(const std::string& path, MotionRecord& record, std::string& 
 bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string& error);
 bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::string& error);
 bool readWaveletCount(const std::string& path, int& count, std::string& error);
+bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error);
+// Counts trials.out's rows after its header; each must be the next trial's,
+// except an unfinished last line, which a run stopped mid-row leaves and
+// which is not counted. No rows is no error.
+bool readTrialRowCount(const std::string& trialsPath, int& rows, std::string& error);
+bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, std::string& error);
 
-// Reads the specification file and the seven files of `outputDir`.
+// Reads the specification file (and its checksum), the seven result files and
+// trials.out of `outputDir`, their modification times, and run.out when the
+// folder holds one (a run.out that does not read is an error).
 bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
                       std::string& error);

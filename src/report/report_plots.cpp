@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "report/plot_axes.h"
+#include "report/readable_number.h"
 #include "report/svg_writer.h"
 #include "common/number_format.h"
 
@@ -15,6 +17,9 @@ constexpr const char* bandColour = "#2ca02c";
 constexpr const char* positiveColour = "#1f62b4";
 constexpr const char* negativeColour = "#d62728";
 constexpr const char* failColour = "#ff7f0e";
+constexpr const char* programColour = "#7a7a7a";
+constexpr const char* gapColour = "#c9c9c9";
+constexpr const char* gapEdgeColour = "#555555";
 constexpr const char* majorGrid = "#b8b8b8";
 constexpr const char* minorGrid = "#e4e4e4";
 
@@ -83,6 +88,11 @@ void legendEntry(std::string& out, double x, double y, const char* label, SvgStr
     if (marker == 1) svgCircle(out, centre, 3.5, "white", {stroke.colour, 1.5});
     if (marker == 2) svgSquare(out, centre, 3.2, "white", {stroke.colour, 1.5});
     if (marker == 3) svgCircle(out, centre, 7.0, "none", {failColour, 2.0});
+    if (marker == 4) {
+        svgCircle(out, {centre.x - 6.0, centre.y}, 2.6, programColour, {programColour, 0.8});
+        svgSquare(out, {centre.x + 6.0, centre.y}, 2.3, programColour, {programColour, 0.8});
+    }
+    if (marker == 5) svgRect(out, x, y - 7.0, 34.0, 14.0, gapColour, {gapEdgeColour, 1.0, "4 3"});
     svgText(out, {x + 44.0, y + 4.5}, label, {13.0});
 }
 
@@ -93,11 +103,10 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
     const double height = 620.0;
     const PlotArea area{95.0, 50.0, 775.0, 490.0};
     const SpecTable& spec = inputs.spec;
-    const std::vector<SrsRow>& rows = findings.srs.rows;
-    const double lowFactor = std::pow(10.0, findings.band.lowDb / 20.0);
-    const double highFactor = std::pow(10.0, findings.band.highDb / 20.0);
+    const AcceptanceOutcome& acceptance = findings.acceptance;
+    const std::vector<AnalysisPoint>& points = acceptance.points;
 
-    std::vector<double> frequency, specLevel, positive, negative;
+    std::vector<double> frequency, specLevel, positive, negative, upper, lower;
     double fMin = std::numeric_limits<double>::infinity();
     double fMax = 0.0;
     double yMin = std::numeric_limits<double>::infinity();
@@ -107,28 +116,36 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
         yMin = std::min(yMin, v);
         yMax = std::max(yMax, v);
     };
-    for (const SrsRow& row : rows) {
-        frequency.push_back(row.frequency);
-        positive.push_back(row.positive);
-        negative.push_back(row.negative);
-        fMin = std::min(fMin, row.frequency);
-        fMax = std::max(fMax, row.frequency);
-        widenY(row.positive);
-        widenY(row.negative);
-        widenY(row.specLevel * lowFactor);
-        widenY(row.specLevel * highFactor);
+    auto widenX = [&](double f) {
+        if (!plottable(f)) return;
+        fMin = std::min(fMin, f);
+        fMax = std::max(fMax, f);
+    };
+    for (const AnalysisPoint& p : points) {
+        frequency.push_back(p.frequency);
+        specLevel.push_back(p.specLevel);
+        positive.push_back(p.positive);
+        negative.push_back(p.negative);
+        upper.push_back(p.specLevel * std::pow(10.0, p.band.highDb / 20.0));
+        lower.push_back(p.specLevel * std::pow(10.0, p.band.lowDb / 20.0));
+        widenX(p.frequency);
+        for (double v : {p.positive, p.negative, upper.back(), lower.back()}) widenY(v);
     }
-    std::vector<double> specFrequency(spec.frequency, spec.frequency + spec.count);
-    std::vector<double> specLevels(spec.level, spec.level + spec.count);
-    for (int i = 0; i < spec.count; ++i) {
-        fMin = std::min(fMin, spec.frequency[i]);
-        fMax = std::max(fMax, spec.frequency[i]);
-        widenY(spec.level[i] * lowFactor);
-        widenY(spec.level[i] * highFactor);
+    // The frequency axis spans the band judged; grid points of an extended
+    // specification beyond it are left out.
+    for (const SrsLine& line : inputs.srs) {
+        if (line.frequency > fMax) continue;
+        widenY(line.positive);
+        widenY(line.negative);
     }
+    for (int i = 0; i < spec.count; ++i) widenX(spec.frequency[i]);
     if (!(yMax > 0.0)) {
         yMin = 1.0;
         yMax = 10.0;
+    }
+    if (!(fMax > 0.0)) {
+        fMin = 1.0;
+        fMax = 10.0;
     }
 
     AxisScale xAxis{0.0, 0.0, area.left, area.right(), true};
@@ -138,54 +155,71 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
 
     const UnitNames units = unitNamesOf(inputs.unitSystem);
     const std::string clipId = idPrefix + "-plot-area";
+    const char* clip = clipId.c_str();
     std::string out;
-    beginSvg(out, width, height, "Shock response spectrum against specification");
-    svgClipRect(out, clipId.c_str(), area.left, area.top, area.width, area.height);
+    beginSvg(out, width, height, "Independent shock response spectrum against specification");
+    svgClipRect(out, clip, area.left, area.top, area.width, area.height);
+
+    // Above the last synthesis grid point no wavelet is placed: shade it.
+    const double lastGrid = acceptance.run.lastGridFrequency;
+    const bool gapShown = plottable(lastGrid) && lastGrid < fMax;
+    if (gapShown) {
+        const double x = toPixel(xAxis, lastGrid);
+        svgPolygon(out, {{x, area.top}, {area.right(), area.top}, {area.right(), area.bottom()}, {x, area.bottom()}},
+                   gapColour, 0.35, clip);
+    }
     drawLogGrid(out, xAxis, area, true);
     drawLogGrid(out, yAxis, area, false);
 
-    // Tolerance band between the specification points, then its edges.
     std::vector<SvgPoint> band;
-    std::vector<double> upper, lower;
-    for (int i = 0; i < spec.count; ++i) {
-        upper.push_back(spec.level[i] * highFactor);
-        lower.push_back(spec.level[i] * lowFactor);
-        band.push_back({toPixel(xAxis, spec.frequency[i]), toPixel(yAxis, upper.back())});
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        band.push_back({toPixel(xAxis, frequency[i]), toPixel(yAxis, upper[i])});
     }
-    for (int i = spec.count - 1; i >= 0; --i) {
-        band.push_back({toPixel(xAxis, spec.frequency[i]), toPixel(yAxis, lower[static_cast<std::size_t>(i)])});
-    }
-    svgPolygon(out, band, bandColour, 0.16, clipId.c_str());
-    logSeries(out, specFrequency, upper, xAxis, yAxis, {bandColour, 1.2, "5 3"}, clipId.c_str());
-    logSeries(out, specFrequency, lower, xAxis, yAxis, {bandColour, 1.2, "5 3"}, clipId.c_str());
-    logSeries(out, specFrequency, specLevels, xAxis, yAxis, {specColour, 2.2}, clipId.c_str());
+    for (std::size_t i = points.size(); i-- > 0;) band.push_back({toPixel(xAxis, frequency[i]), toPixel(yAxis, lower[i])});
+    svgPolygon(out, band, bandColour, 0.16, clip);
+    logSeries(out, frequency, upper, xAxis, yAxis, {bandColour, 1.2, "5 3"}, clip);
+    logSeries(out, frequency, lower, xAxis, yAxis, {bandColour, 1.2, "5 3"}, clip);
+    logSeries(out, frequency, specLevel, xAxis, yAxis, {specColour, 2.2}, clip);
     if (spec.count == 1 && plottable(spec.level[0])) {
         svgCircle(out, {toPixel(xAxis, spec.frequency[0]), toPixel(yAxis, spec.level[0])}, 4.0, specColour,
                   {specColour, 1.0});
     }
 
-    logSeries(out, frequency, positive, xAxis, yAxis, {positiveColour, 1.6}, clipId.c_str());
-    logSeries(out, frequency, negative, xAxis, yAxis, {negativeColour, 1.6, "7 3"}, clipId.c_str());
+    if (gapShown) {
+        const double x = toPixel(xAxis, lastGrid);
+        svgLine(out, {x, area.top}, {x, area.bottom()}, {gapEdgeColour, 1.6, "4 3"});
+        std::string label = "last grid point " + readableNumber(lastGrid) + " Hz";
+        svgText(out, {x - 6.0, area.top + 12.0}, label, {12.0, SvgAnchor::end, gapEdgeColour, true, -90.0});
+    } else if (plottable(lastGrid)) {
+        // The grid covers the whole band: say how far it reaches.
+        const std::string label = "synthesis grid up to " + readableNumber(lastGrid) + " Hz";
+        svgText(out, {area.right() - 8.0, area.top + 16.0}, label, {12.0, SvgAnchor::end, gapEdgeColour, true});
+    }
+
+    // The program's own SRS at its grid points, as markers only.
+    for (const SrsLine& line : inputs.srs) {
+        if (!plottable(line.frequency) || line.frequency > xAxis.high) continue;
+        const double x = toPixel(xAxis, line.frequency);
+        if (plottable(line.positive)) svgCircle(out, {x, toPixel(yAxis, line.positive)}, 2.6, programColour, {programColour, 0.8});
+        if (plottable(line.negative)) svgSquare(out, {x, toPixel(yAxis, line.negative)}, 2.3, programColour, {programColour, 0.8});
+    }
+
+    logSeries(out, frequency, positive, xAxis, yAxis, {positiveColour, 1.8}, clip);
+    logSeries(out, frequency, negative, xAxis, yAxis, {negativeColour, 1.6, "7 3"}, clip);
     bool anyFailure = false;
-    for (const SrsRow& row : rows) {
-        const double x = toPixel(xAxis, row.frequency);
-        if (plottable(row.positive)) {
-            const SvgPoint p{x, toPixel(yAxis, row.positive)};
-            svgCircle(out, p, 3.0, "white", {positiveColour, 1.4});
-            if (!row.positivePasses) svgCircle(out, p, 7.0, "none", {failColour, 2.0});
-        }
-        if (plottable(row.negative)) {
-            const SvgPoint p{x, toPixel(yAxis, row.negative)};
-            svgSquare(out, p, 2.8, "white", {negativeColour, 1.4});
-            if (!row.negativePasses) svgCircle(out, p, 7.0, "none", {failColour, 2.0});
-        }
-        anyFailure = anyFailure || !row.positivePasses || !row.negativePasses;
+    for (const AnalysisPoint& p : points) {
+        if (p.passes) continue;
+        anyFailure = true;
+        const double judged = p.specLevel * std::pow(10.0, p.judgedDb / 20.0);
+        if (!plottable(judged)) continue;
+        svgCircle(out, {toPixel(xAxis, p.frequency), toPixel(yAxis, judged)}, 7.0, "none", {failColour, 2.2});
     }
     svgRect(out, area.left, area.top, area.width, area.height, "none", {"#333", 1.2});
 
-    std::string title = "Shock response spectrum: ";
-    title += findings.srs.passes ? "within" : "OUTSIDE";
-    appendFormat(title, " the %+.1f / %+.1f dB band", findings.band.lowDb, findings.band.highDb);
+    std::string title = "Independent SRS of accel.out: ";
+    title += acceptance.outerPasses ? "within" : "OUTSIDE";
+    appendFormat(title, " the %+.1f / %+.1f dB band", acceptance.rules.outer.lowDb, acceptance.rules.outer.highDb);
+    if (!acceptance.rules.bandRows.empty()) title += " and the band file";
     svgText(out, {area.left + area.width / 2.0, 30.0}, title, {17.0, SvgAnchor::middle, "#111", true});
     svgText(out, {area.left + area.width / 2.0, height - 22.0}, "Natural frequency (Hz)",
             {14.0, SvgAnchor::middle, "#111", true});
@@ -194,13 +228,13 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
 
     // Legend in the upper left, where a rising spectrum leaves room, unless
     // more points fall there than in the lower right.
-    const int entries = anyFailure ? 5 : 4;
-    const double legendWidth = 232.0;
+    const int entries = 5 + (anyFailure ? 1 : 0) + (gapShown ? 1 : 0);
+    const double legendWidth = 292.0;
     const double legendHeight = 12.0 + 22.0 * entries;
     int upperLeft = 0;
     int lowerRight = 0;
     for (std::size_t i = 0; i < frequency.size(); ++i) {
-        for (double v : {positive[i], negative[i], rows[i].specLevel}) {
+        for (double v : {positive[i], negative[i], specLevel[i]}) {
             if (!plottable(v)) continue;
             const double x = toPixel(xAxis, frequency[i]);
             const double y = toPixel(yAxis, v);
@@ -209,16 +243,20 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
         }
     }
     const bool legendUpperLeft = upperLeft <= lowerRight;
-    const double lx = legendUpperLeft ? area.left + 14.0 : area.right() - 14.0 - legendWidth;
+    const double lx = legendUpperLeft ? area.left + 14.0 : area.right() - 40.0 - legendWidth;
     const double ly = legendUpperLeft ? area.top + 14.0 : area.bottom() - 14.0 - legendHeight;
     svgRect(out, lx, ly, legendWidth, legendHeight, "white", {"#888", 1.0});
     std::string bandLabel;
-    appendFormat(bandLabel, "Tolerance band %+.1f / %+.1f dB", findings.band.lowDb, findings.band.highDb);
-    legendEntry(out, lx + 10.0, ly + 17.0, "Specification", {specColour, 2.2}, 0);
-    legendEntry(out, lx + 10.0, ly + 39.0, bandLabel.c_str(), {bandColour, 1.0}, 0, "#d5ecd5");
-    legendEntry(out, lx + 10.0, ly + 61.0, "Positive SRS", {positiveColour, 1.6}, 1);
-    legendEntry(out, lx + 10.0, ly + 83.0, "Negative SRS", {negativeColour, 1.6, "7 3"}, 2);
-    if (anyFailure) legendEntry(out, lx + 10.0, ly + 105.0, "Outside the band", {"none", 0.0}, 3);
+    appendFormat(bandLabel, "Band %+.1f / %+.1f dB", acceptance.rules.outer.lowDb, acceptance.rules.outer.highDb);
+    if (!acceptance.rules.bandRows.empty()) bandLabel += " (band file)";
+    double y = ly + 17.0;
+    legendEntry(out, lx + 10.0, y, "Specification", {specColour, 2.2}, 0);
+    legendEntry(out, lx + 10.0, y += 22.0, bandLabel.c_str(), {bandColour, 1.0}, 0, "#d5ecd5");
+    legendEntry(out, lx + 10.0, y += 22.0, "Independent SRS, positive", {positiveColour, 1.8}, 0);
+    legendEntry(out, lx + 10.0, y += 22.0, "Independent SRS, negative", {negativeColour, 1.6, "7 3"}, 0);
+    legendEntry(out, lx + 10.0, y += 22.0, "srs.out at the grid points (pos, neg)", {"none", 0.0}, 4);
+    if (anyFailure) legendEntry(out, lx + 10.0, y += 22.0, "Outside the band", {"none", 0.0}, 3);
+    if (gapShown) legendEntry(out, lx + 10.0, y += 22.0, "Above the synthesis grid", {gapEdgeColour, 1.0}, 5);
     endSvg(out);
     return out;
 }
@@ -239,11 +277,14 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
         const char* unit;
         const char* colour;
         PeakValue peak;
+        std::optional<double> limit;  // drawn at plus and minus its value
     };
     const Panel panels[3] = {
-        {&inputs.acceleration, "Acceleration", units.acceleration, "#1f62b4", findings.motion.acceleration},
-        {&inputs.velocity, "Velocity", units.velocity, "#2a8c2a", findings.motion.velocity},
-        {&inputs.displacement, "Displacement", units.displacement, "#9b3fb5", findings.motion.displacement},
+        {&inputs.acceleration, "Acceleration", units.acceleration, "#1f62b4", findings.motion.acceleration, {}},
+        {&inputs.velocity, "Velocity", units.velocity, "#2a8c2a", findings.motion.velocity,
+         findings.limits.maxVelocity},
+        {&inputs.displacement, "Displacement", units.displacement, "#9b3fb5", findings.motion.displacement,
+         findings.limits.maxDisplacement},
     };
 
     double tStart = std::numeric_limits<double>::infinity();
@@ -273,6 +314,10 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
             vMin = std::min(vMin, v);
             vMax = std::max(vMax, v);
         }
+        if (panel.limit) {
+            vMin = std::min(vMin, -*panel.limit);
+            vMax = std::max(vMax, *panel.limit);
+        }
         AxisScale valueAxis{0.0, 0.0, area.bottom(), area.top, false};
         linearRange(vMin, vMax, 5, valueAxis.low, valueAxis.high);
         const std::string clipId = idPrefix + "-panel-" + std::to_string(p);
@@ -299,6 +344,15 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
             trace.push_back({toPixel(timeAxis, record.time[i]), toPixel(valueAxis, record.value[i])});
         }
         svgPolyline(out, trace, {panel.colour, 1.2}, clipId.c_str());
+        if (panel.limit) {
+            for (const double level : {*panel.limit, -*panel.limit}) {
+                const double y = toPixel(valueAxis, level);
+                svgLine(out, {area.left, y}, {area.right(), y}, {failColour, 1.6, "8 4"});
+            }
+            std::string label = "limit " + readableNumber(*panel.limit) + " " + panel.unit;
+            svgText(out, {area.right() - 6.0, toPixel(valueAxis, *panel.limit) - 5.0}, label,
+                    {12.0, SvgAnchor::end, failColour, true});
+        }
         svgRect(out, area.left, area.top, area.width, area.height, "none", {"#333", 1.2});
 
         std::string heading = std::string(panel.quantity) + " (" + panel.unit + ")";

@@ -1,6 +1,7 @@
 #include "report/report_table.h"
 
 #include "common/number_format.h"
+#include "report/readable_number.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ void appendLimitLine(std::string& out, const char* label, const PeakValue& peak,
     out += "\n";
 }
 
+std::string num(double value) { return readableNumber(value); }
+
 }  // namespace
 
 const char* rowVerdictText(const SrsRow& row) {
@@ -21,18 +24,89 @@ const char* rowVerdictText(const SrsRow& row) {
     return row.positivePasses ? "FAIL neg" : "FAIL pos";
 }
 
+std::string runSettingsText(const RunSettings& run, const UnitNames& units) {
+    std::string out;
+    appendFormat(out, "ZPA %s %s, %s octave (%d grid points, the last at %s Hz), Q %s (damping ratio %s), "
+                      "%s samples per sec, %ld samples",
+                 num(run.zpa).c_str(), units.acceleration, spacingName(run.spacingChoice), run.gridCount,
+                 num(run.lastGridFrequency).c_str(), num(0.5 / run.dampingRatio).c_str(),
+                 num(run.dampingRatio).c_str(), num(1.0 / run.timeStep).c_str(), run.sampleCount);
+    out += run.fromRunRecord ? " (from run.out)" : " (from the output files and the options; no run.out)";
+    return out;
+}
+
+std::string placeText(const AcceptanceOutcome& outcome, PointPlace place) {
+    switch (place) {
+        case PointPlace::onGridPoint: return "on a synthesis grid point";
+        case PointPlace::betweenGridPoints: return "between synthesis grid points";
+        default: return "above the last synthesis grid point (" + num(outcome.run.lastGridFrequency) + " Hz)";
+    }
+}
+
+std::vector<std::string> guidanceLines(const AcceptanceOutcome& outcome, const UnitNames& units) {
+    std::vector<std::string> lines;
+    if (outcome.passes) return lines;
+    const AcceptanceGuidance& g = outcome.guidance;
+    const RunSettings& run = outcome.run;
+    if (g.extendSpecification) {
+        std::string line;
+        appendFormat(line, "The SRS falls short above the last synthesis grid point (%s Hz), where no wavelet "
+                           "reaches: add the specification point \"%.0f %s\" (one %s-octave step above it, at the "
+                           "last level) to the specification file and run again; judge against the original file.",
+                     num(run.lastGridFrequency).c_str(), g.extensionFrequency, num(g.extensionLevel).c_str(),
+                     spacingName(run.spacingChoice));
+        lines.push_back(line);
+    }
+    if (g.finerSpacing) {
+        std::string line;
+        appendFormat(line, "The SRS dips between synthesis grid points: run at %s octave instead of %s.",
+                     spacingName(g.suggestedSpacingChoice), spacingName(run.spacingChoice));
+        lines.push_back(line);
+    }
+    if (g.changeZpa) {
+        std::string line;
+        appendFormat(line, "Change the ZPA from %s to %s %s (%+.2f dB), which centres the maximax deviation "
+                           "(spread %.2f dB) in the band",
+                     num(run.zpa).c_str(), num(g.suggestedZpa).c_str(), units.acceleration, g.zpaShiftDb, g.spreadDb);
+        if (g.extendSpecification) line += ", below the last grid point";
+        line += g.zpaCanCentreAll ? "." : "; the spread is wider than the band, so the ZPA alone cannot bring every "
+                                          "point in.";
+        lines.push_back(line);
+    }
+    if (lines.empty()) {
+        lines.push_back("No change to the ZPA, the spacing or the specification's range explains the failure; "
+                        "try more trials or another duration.");
+    }
+    return lines;
+}
+
 std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& findings) {
     const UnitNames units = unitNamesOf(inputs.unitSystem);
-    const SrsVerdict& srs = findings.srs;
+    const AcceptanceOutcome& a = findings.acceptance;
+    const AcceptanceRules& rules = a.rules;
     const MotionSummary& motion = findings.motion;
     std::string out;
-    appendFormat(out, " SRS within %+.2f / %+.2f dB: %s (%d of %zu frequencies outside)\n", findings.band.lowDb,
-                 findings.band.highDb, passText(srs.passes), srs.failedRows, srs.rows.size());
-    const BandMargin& margin = srs.smallestMargin;
-    const SrsRow& at = srs.rows[static_cast<std::size_t>(margin.row)];
-    appendFormat(out, " Smallest margin:       %+.3f dB, %s SRS at %.3f Hz (%s edge)\n", margin.marginDb,
-                 margin.negativeSpectrum ? "negative" : "positive", at.frequency,
-                 margin.upperEdge ? "upper" : "lower");
+    for (const std::string& warning : a.warnings) out += " Warning: " + warning + "\n";
+    out += " Run: " + runSettingsText(a.run, units) + "\n";
+    appendFormat(out, " Analysis: independent SRS of accel.out at %zu frequencies, %d per octave, %s to %s Hz\n",
+                 a.points.size(), rules.analysisPointsPerOctave, num(a.points.front().frequency).c_str(),
+                 num(a.points.back().frequency).c_str());
+    appendFormat(out, " SRS (%s) within %+.2f / %+.2f dB%s: %s (%d of %zu points outside)\n",
+                 rules.polarity == Polarity::both ? "positive and negative" : "maximax", rules.outer.lowDb,
+                 rules.outer.highDb, rules.bandRows.empty() ? "" : " and the band file's rows",
+                 passText(a.outerPasses), a.failedPoints, a.points.size());
+    if (rules.inner) {
+        appendFormat(out, " Inner band %+.2f / %+.2f dB:  %.1f%% of points within (at least %.1f%% required): %s\n",
+                     rules.inner->lowDb, rules.inner->highDb, a.innerSharePercent, rules.innerSharePercent,
+                     passText(a.innerPasses));
+    }
+    appendFormat(out, " Worst margin:          %+.2f dB at %s Hz (%+.2f dB, %s edge), %s\n", a.worst.marginDb,
+                 num(a.worst.frequency).c_str(), a.worst.deviationDb, a.worst.upperEdge ? "upper" : "lower",
+                 placeText(a, a.worst.place).c_str());
+    const SrsVerdict& own = findings.srs;
+    appendFormat(out, " Program's SRS (srs.out, %zu grid points): smallest margin %+.2f dB at %s Hz\n",
+                 own.rows.size(), own.smallestMargin.marginDb,
+                 num(own.rows[static_cast<std::size_t>(own.smallestMargin.row)].frequency).c_str());
     appendLimitLine(out, "Peak acceleration:", motion.acceleration, units.acceleration, std::nullopt, true);
     appendLimitLine(out, "Peak velocity:", motion.velocity, units.velocity, findings.limits.maxVelocity,
                     motion.velocityWithinLimit);
@@ -44,20 +118,22 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
                  units.displacement, inputs.displacement.time.back());
     appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
                  findings.optimum.trial, findings.optimum.score, inputs.ranks.size(), inputs.waveletCount);
+    for (const std::string& line : guidanceLines(a, units)) out += " To do: " + line + "\n";
     appendFormat(out, " Verdict:               %s\n", passText(findings.passes));
     return out;
 }
 
 std::string reportTableText(const ReportInputs& inputs, const ReportFindings& findings) {
     const UnitNames units = unitNamesOf(inputs.unitSystem);
+    const AcceptanceOutcome& a = findings.acceptance;
     std::string out;
-    appendFormat(out, "\n Shock response spectrum against specification (levels in %s)\n\n", units.acceleration);
-    out += "       fn(Hz)          spec           pos           neg   pos(dB)   neg(dB)  verdict\n";
-    for (const SrsRow& row : findings.srs.rows) {
-        appendFormat(out, " %12.3f  %s  %s  %s  %8.2f  %8.2f  %s\n", row.frequency,
-                     formatExponent(row.specLevel, 12, 5).c_str(), formatExponent(row.positive, 12, 5).c_str(),
-                     formatExponent(row.negative, 12, 5).c_str(), row.positiveDb, row.negativeDb,
-                     rowVerdictText(row));
+    appendFormat(out, "\n Independent SRS of accel.out against the specification (levels in %s)\n\n",
+                 units.acceleration);
+    out += "     fn(Hz)        spec         pos         neg     maximax      dB  margin  pass  place\n";
+    for (const AnalysisPoint& p : a.points) {
+        appendFormat(out, " %10.1f  %10s  %10s  %10s  %10s  %6.2f  %6.2f  %-4s  %s\n", p.frequency,
+                     num(p.specLevel).c_str(), num(p.positive).c_str(), num(p.negative).c_str(),
+                     num(p.maximax).c_str(), p.judgedDb, p.marginDb, p.passes ? "pass" : "FAIL", placeName(p.place));
     }
     out += "\n";
     out += reportSummaryText(inputs, findings);

@@ -1,15 +1,27 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "report/acceptance.h"
 #include "report/report_inputs.h"
 #include "report/verdict.h"
 
-// The text report: one row per srs.out frequency, then the summary lines.
+// The text report: one row per analysis frequency, then the summary lines.
 std::string reportTableText(const ReportInputs& inputs, const ReportFindings& findings);
 
 // The summary lines alone (also shown on the HTML page).
 std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& findings);
+
+// The run's settings in one line, e.g. "ZPA 250.0 G, 1/6 octave (40 grid
+// points, the last at 9051.0 Hz), Q 10.00, ...".
+std::string runSettingsText(const RunSettings& run, const UnitNames& units);
+
+// One sentence per piece of guidance; empty when the check passes.
+std::vector<std::string> guidanceLines(const AcceptanceOutcome& outcome, const UnitNames& units);
+
+// "grid", "between" or "above" with the grid frequency it refers to.
+std::string placeText(const AcceptanceOutcome& outcome, PointPlace place);
 
 // "pass", "FAIL pos", "FAIL neg" or "FAIL both".
 const char* rowVerdictText(const SrsRow& row);

@@ -3,14 +3,12 @@
 #include <optional>
 #include <vector>
 
+#include "report/acceptance.h"
 #include "report/report_inputs.h"
 
 // Allowed deviation of the SRS from the specification, in dB; a deviation
 // exactly on either edge is inside the band.
-struct ToleranceBand {
-    double lowDb = -3.0;
-    double highDb = 6.0;
-};
+using ToleranceBand = DbBand;
 
 struct MotionLimits {
     std::optional<double> maxVelocity;
@@ -71,13 +69,16 @@ struct OptimumCase {
 struct ReportFindings {
     ToleranceBand band;
     MotionLimits limits;
-    SrsVerdict srs;
+    SrsVerdict srs;  // the program's own SRS (srs.out) at its grid points
     MotionSummary motion;
     OptimumCase optimum;
+    bool motionPasses = true;
+    // The verdict of assessRun: srs.out and the motion limits. The report's
+    // own verdict replaces it with the acceptance check's and the limits.
     bool passes = false;
+    AcceptanceOutcome acceptance;  // the independent check of accel.out
 };
 
-double deviationDb(double response, double specLevel);
 SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band);
 PeakValue peakOf(const MotionRecord& record);
 // The lowest score; the lowest trial number among equal scores.

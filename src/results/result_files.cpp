@@ -5,6 +5,7 @@
 
 #include "results/output_file.h"
 #include "results/ranking.h"
+#include "results/run_record_steps.h"
 #include "common/number_format.h"
 #include "wavelet/synthesis.h"
 
@@ -157,6 +158,9 @@ bool writeSrsFile(const RunState& state, std::FILE* console) {
 
 bool writeResults(RunState& state, int n, std::FILE* console) {
     if (!writeRankingFiles(state, n, console)) return false;
+    // Before the four files it describes, so none of them is ever older than
+    // the run.out that names their run.
+    if (!recordResultsStep(state, n, console)) return false;
 
     TrialRanking& ranking = state.ranking;
     const int optimum = ranking.optimumCase;

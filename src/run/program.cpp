@@ -9,7 +9,7 @@
 namespace {
 
 void printBanner(std::FILE* console) {
-    std::fputs("\n\n kolvane_ZPA,  ver 1.0, September 20, 2005 \n\n", console);
+    std::fprintf(console, "\n\n kolvane_ZPA,  ver %s, September 20, 2005 \n\n", programVersion);
     std::fputs(" by the kolvane_ZPA developers \n", console);
     std::fputs("\n This program synthesizes a time history using wavelets to satisfy ", console);
     std::fputs("\n a shock response spectrum (SRS) specification. \n", console);

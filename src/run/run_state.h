@@ -4,6 +4,7 @@
 
 #include "results/motion.h"
 #include "results/ranking.h"
+#include "results/run_record.h"
 #include "run/constants.h"
 #include "run/random_source.h"
 #include "run/run_parameters.h"
@@ -38,6 +39,8 @@ struct RunState {
     TrialWorkspace workspace;
     TrialSummary summary[maxTrials];
     TrialRanking ranking;
+    // What run.out says; rewritten by every results step.
+    RunRecord record;
     // Displacement of the optimum's record, for disp.out only.
     double outputDisplacement[sampleCapacity];
 };

@@ -6,6 +6,7 @@
 
 #include "results/output_file.h"
 #include "results/result_files.h"
+#include "results/run_record_steps.h"
 #include "run/parallel_trials.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/strategies.h"
@@ -198,6 +199,7 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
         std::fputs("\n\n Error: number of trials must be at least 1.\n\n", console);
         return false;
     }
+    if (!startRunRecord(state, console)) return false;
 
     writeHeader(p.units, console);
     writeHeader(p.units, trialsFile);

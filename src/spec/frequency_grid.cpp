@@ -4,13 +4,15 @@
 #include "spec/spec_level.h"
 #include "spec/spec_table.h"
 
+int gridStepsPerOctave(int spacingChoice) {
+    if (spacingChoice == 2) return 6;
+    if (spacingChoice == 3) return 12;
+    return 3;
+}
+
 namespace {
 
-double octaveFraction(int spacingChoice) {
-    if (spacingChoice == 2) return 1.0 / 6.0;
-    if (spacingChoice == 3) return 1.0 / 12.0;
-    return 1.0 / 3.0;
-}
+double octaveFraction(int spacingChoice) { return 1.0 / gridStepsPerOctave(spacingChoice); }
 
 }  // namespace
 

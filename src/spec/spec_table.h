@@ -35,6 +35,10 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
 // " Failed to open file: %s \n" to `console`, and the reader's warning.
 SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console);
 
+// Grid points per octave for the octave-spacing answer: 6 for 2, 12 for 3,
+// 3 for every other answer.
+int gridStepsPerOctave(int spacingChoice);
+
 // Fills spec.slope and returns the grid. Prints the 200-point reduction warning
 // to `console` when the grid is cut.
 FrequencyGrid buildFrequencyGrid(SpecTable& spec, int spacingChoice, std::FILE* console);

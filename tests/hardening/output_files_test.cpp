@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "hardening/guarded_run.h"
+#include "results/run_record.h"
 #include "run_program.h"
 
 namespace {
@@ -104,7 +105,7 @@ TEST_F(OutputFiles, PreviousFilesStayWholeWhenTheNewOnesFail) {
     }
 
     // Each later file fails the same way and leaves its predecessor in place.
-    for (const char* name : {"rank_d.out", "velox.out", "disp.out", "srs.out"}) {
+    for (const char* name : {"run.out", "rank_d.out", "velox.out", "disp.out", "srs.out"}) {
         const GuardedRun failed = runGuarded(dir, answers, 120, GuardOptions{{name}});
         expectRefused(failed, name);
         EXPECT_EQ(readFile(path("srs.out")), previous[6]) << name;
@@ -139,5 +140,11 @@ TEST_F(OutputFiles, RunStoppedMidwayLeavesOnlyWholeFiles) {
         EXPECT_EQ(splitLines(readFile(path("velox.out"))).size(), samples + 1);
         EXPECT_EQ(splitLines(readFile(path("disp.out"))).size(), samples + 1);
         EXPECT_EQ(splitLines(readFile(path("srs.out"))).size(), 10u);
+        // run.out, written before accel.out, names that results step.
+        RunRecord record;
+        std::string error;
+        ASSERT_TRUE(parseRunRecord(readFile(path("run.out")), record, error)) << error;
+        EXPECT_EQ(record.trialsRanked % 1000, 999);
+        EXPECT_EQ(record.outputSampleCount, static_cast<int>(samples));
     }
 }

@@ -1,11 +1,16 @@
 #include "report/report_app.h"
 
+#include <cmath>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "real_run.h"
+#include "report/json_writer.h"
+#include "report/report_plots.h"
 #include "report_fixture.h"
 
 namespace {
@@ -30,78 +35,135 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 }  // namespace
 
-TEST(ReportCommand, AMatchingRunPassesAndWritesTablePlotsAndPage) {
-    ScratchRun run;
-    const Outcome outcome = runWith({run.specPath(), run.dir()});
-    EXPECT_EQ(outcome.status, reportPassed) << outcome.err;
-    EXPECT_TRUE(contains(outcome.out, "       20.000  1.82662e+000  1.82662e+000  1.82662e+000"
-                                      "      0.00      0.00  pass\n"))
-        << outcome.out;
-    EXPECT_TRUE(contains(outcome.out, " SRS within -3.00 / +6.00 dB: PASS (0 of 3 frequencies outside)"));
+TEST(ReportCommand, APassingRunWritesTableSummaryPlotsPageCsvAndJson) {
+    const RealRun run(exampleAnswers("pyroshock-extended.srs", 320, 2, 10, 50));
+    const Outcome outcome = runWith({run.judgedSpec(), run.dir(), "--q", "10"});
+    EXPECT_EQ(outcome.status, reportPassed) << outcome.err << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, "     fn(Hz)        spec         pos         neg     maximax      dB  margin  pass"
+                                      "  place\n"));
+    EXPECT_TRUE(contains(outcome.out, "\n      100.0       30.00 ")) << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, "\n    10000.0      1000.0 ")) << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, " SRS (maximax) within -3.00 / +6.00 dB: PASS (0 of 81 points outside)"));
+    EXPECT_TRUE(contains(outcome.out, "1/6 octave (41 grid points, the last at 10159.4 Hz)")) << outcome.out;
     EXPECT_TRUE(contains(outcome.out, "Peak velocity:"));
     EXPECT_TRUE(contains(outcome.out, "in/sec"));
-    EXPECT_TRUE(contains(outcome.out, " Optimum case:          1 (score 2, lowest of 3 trials ranked), 2 wavelets"));
+    EXPECT_TRUE(contains(outcome.out, " Optimum case:          "));
+    EXPECT_FALSE(contains(outcome.out, "To do:"));
     EXPECT_TRUE(contains(outcome.out, " Verdict:               PASS"));
 
     const std::string srs = run.read("srs.svg");
     EXPECT_EQ(srs.rfind("<?xml", 0), 0u);
     EXPECT_TRUE(contains(srs, ">Natural frequency (Hz)</text>"));
     EXPECT_TRUE(contains(srs, ">Peak acceleration (G)</text>"));
-    EXPECT_TRUE(contains(srs, ">Negative SRS</text>"));
+    EXPECT_TRUE(contains(srs, ">Independent SRS, negative</text>"));
+    EXPECT_TRUE(contains(srs, ">srs.out at the grid points (pos, neg)</text>"));
     EXPECT_TRUE(contains(srs, ">1000</text>"));  // a decade tick label
+    EXPECT_TRUE(contains(srs, ">synthesis grid up to 10159.4 Hz</text>"));
     const std::string history = run.read("history.svg");
     EXPECT_TRUE(contains(history, ">Displacement (in)</text>"));
     EXPECT_TRUE(contains(history, ">Time (sec)</text>"));
 
     const std::string page = run.read("report.html");
     EXPECT_TRUE(contains(page, "<span class=\"verdict pass\" id=\"verdict\">PASS</span>"));
+    EXPECT_TRUE(contains(page, "id=\"run-settings\">Run: ZPA 320.0 G, 1/6 octave"));
+    EXPECT_TRUE(contains(page, "<thead><tr><th>fn (Hz)</th>"));
+    EXPECT_TRUE(contains(page, "@media print{"));
+    EXPECT_TRUE(contains(page, "<td>10000.0</td><td>1000.0</td>")) << "numbers as an engineer reads them";
+    EXPECT_FALSE(contains(page, "e+00"));
     EXPECT_EQ(page.find("<?xml"), std::string::npos);  // the SVG is inline
     EXPECT_TRUE(contains(page, "<svg") && contains(page.substr(page.find("<svg") + 4), "<svg"));
     EXPECT_FALSE(contains(page, "<script"));
     EXPECT_FALSE(contains(page, "http://") && !contains(page, "xmlns=\"http://www.w3.org/2000/svg\""));
+
+    const std::vector<std::string> csv = splitLines(run.read("analysis.csv"));
+    ASSERT_EQ(csv.size(), 82u);
+    EXPECT_EQ(csv[0].rfind("frequency_hz,spec,pos,neg,maximax,", 0), 0u);
+    EXPECT_EQ(csv[1].rfind("100.000,3.00000e+001,", 0), 0u) << csv[1];
+
+    const std::string json = run.read("report.json");
+    EXPECT_TRUE(contains(json, "\"verdict\": \"PASS\""));
+    EXPECT_TRUE(contains(json, "\"zpa\": 320, \"octave_spacing\": \"1/6\""));
+    EXPECT_TRUE(contains(json, "\"tolerance\": {\"low_db\": -3, \"high_db\": 6}"));
+    EXPECT_TRUE(contains(json, "\"worst_points\": [\n    {\"frequency_hz\": "));
 }
 
-TEST(ReportCommand, FailedChecksGiveStatusTwo) {
-    ScratchRun run;
-    run.writeSrs({{10.0, 1.0, 1.0}, {20.0, 1.82662, 0.9}, {2000.0, 100.0, 100.0}});
-    Outcome outcome = runWith({run.specPath(), run.dir()});
-    EXPECT_EQ(outcome.status, reportCheckFailed);
-    EXPECT_TRUE(contains(outcome.out, "-6.15  FAIL neg\n")) << outcome.out;
-    EXPECT_TRUE(contains(outcome.out, " Smallest margin:       -3.148 dB, negative SRS at 20.000 Hz (lower edge)"))
-        << outcome.out;
-    EXPECT_TRUE(contains(run.read("report.html"), "<td class=\"fail\">FAIL neg</td>"));
-    EXPECT_TRUE(contains(run.read("srs.svg"), ">Outside the band</text>"));
+TEST(ReportCommand, AFailingRunSaysWhyAndWhatToChange) {
+    // The original specification at 1/6 octave: short above the 9051 Hz grid point.
+    const RealRun run(exampleAnswers("pyroshock.srs", 250, 2, 10, 50));
+    Outcome outcome = runWith({run.judgedSpec(), run.dir(), "--q", "10"});
+    EXPECT_EQ(outcome.status, reportCheckFailed) << outcome.err;
+    EXPECT_TRUE(contains(outcome.out, "  FAIL  above\n")) << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, " Worst margin:          -0.")) << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, "at 10000.0 Hz (")) << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, "above the last synthesis grid point (9051.0 Hz)")) << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, " To do: The SRS falls short above the last synthesis grid point (9051.0 Hz)"));
+    EXPECT_TRUE(contains(outcome.out, "add the specification point \"10160 1000.0\"")) << outcome.out;
+    EXPECT_TRUE(contains(outcome.out, " Verdict:               FAIL"));
+    EXPECT_TRUE(contains(run.read("report.html"), "<ul class=\"guidance\" id=\"guidance\">"));
+    EXPECT_TRUE(contains(run.read("report.html"), "<td class=\"fail\">FAIL</td>"));
+    const std::string srs = run.read("srs.svg");
+    EXPECT_TRUE(contains(srs, ">Outside the band</text>"));
+    EXPECT_TRUE(contains(srs, ">last grid point 9051.0 Hz</text>")) << "the top edge of the synthesis grid";
+    EXPECT_TRUE(contains(srs, ">Above the synthesis grid</text>"));
+    const std::string json = run.read("report.json");
+    EXPECT_TRUE(contains(json, "\"extend_specification\": true, \"extension_frequency_hz\": 10160,"));
+    EXPECT_TRUE(contains(json, "\"place\": \"above\""));
 
     // A wider band takes the same point in.
-    EXPECT_EQ(runWith({run.specPath(), run.dir(), "--tolerance", "-6.5,6"}).status, reportPassed);
+    EXPECT_EQ(runWith({run.judgedSpec(), run.dir(), "--q", "10", "--tolerance", "-6.5,6"}).status, reportPassed);
 
-    ScratchRun fast;
-    outcome = runWith({fast.specPath(), fast.dir(), "--max-velocity=1.2", "--max-displacement", "1"});
+    outcome = runWith({run.judgedSpec(), run.dir(), "--q=10", "--tolerance=-6.5,6", "--max-velocity=1.2",
+                       "--max-displacement", "1"});
     EXPECT_EQ(outcome.status, reportCheckFailed);
     EXPECT_TRUE(contains(outcome.out, "limit 1.2000 in/sec: FAIL")) << outcome.out;
     EXPECT_TRUE(contains(outcome.out, "limit 1.0000 in: PASS")) << outcome.out;
+    EXPECT_TRUE(contains(run.read("history.svg"), ">limit 1.200 in/sec</text>"));
+}
+
+TEST(ReportCommand, APrefixKeepsTwoChecksOfOneRunSideBySide) {
+    const RealRun run(exampleAnswers("pyroshock.srs", 250, 2, 10, 20));
+    EXPECT_EQ(runWith({run.judgedSpec(), run.dir(), "--q", "10", "--prefix", "lab", "--tolerance", "-0.5,0.5"}).status,
+              reportCheckFailed);
+    EXPECT_EQ(runWith({run.judgedSpec(), run.dir(), "--q", "10", "--prefix=wide", "--tolerance", "-9,9"}).status,
+              reportPassed);
+    for (const char* name : {"srs.svg", "history.svg", "report.html", "analysis.csv", "report.json"}) {
+        EXPECT_TRUE(fileExists(run.path(std::string("lab-") + name))) << name;
+        EXPECT_TRUE(fileExists(run.path(std::string("wide-") + name))) << name;
+        EXPECT_FALSE(fileExists(run.path(name))) << name;
+    }
+    EXPECT_TRUE(contains(run.read("lab-report.json"), "\"verdict\": \"FAIL\""));
+    EXPECT_TRUE(contains(run.read("wide-report.json"), "\"verdict\": \"PASS\""));
 }
 
 TEST(ReportCommand, UsageAndOptionErrors) {
-    Outcome outcome = runWith({"--help"});
-    EXPECT_EQ(outcome.status, reportPassed);
-    EXPECT_TRUE(contains(outcome.out, "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]"));
+    for (const char* help : {"--help", "-h"}) {
+        const Outcome outcome = runWith({help});
+        EXPECT_EQ(outcome.status, reportPassed);
+        EXPECT_TRUE(contains(outcome.out, "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]"));
+        EXPECT_TRUE(contains(outcome.out, "--analysis-spacing 6|12|24"));
+    }
 
     const std::vector<std::vector<std::string>> bad = {
         {},
         {"a.srs", "dir", "extra"},
+        {"a.srs", ""},
         {"a.srs", "--tolerance", "6,-3"},
         {"a.srs", "--tolerance", "-3"},
+        {"a.srs", "--polarity", "neg"},
+        {"a.srs", "--analysis-spacing", "10"},
+        {"a.srs", "--prefix", "../up"},
+        {"a.srs", "--prefix", ""},
         {"a.srs", "--max-velocity", "fast"},
         {"a.srs", "--max-displacement"},
         {"a.srs", "--colour"},
     };
     for (const auto& args : bad) {
-        outcome = runWith(args);
+        const Outcome outcome = runWith(args);
         EXPECT_EQ(outcome.status, reportUnusableInput) << (args.empty() ? "" : args.back());
         EXPECT_TRUE(contains(outcome.err, "kolvane_report: ")) << outcome.err;
         EXPECT_TRUE(contains(outcome.err, "Usage:"));
     }
+    EXPECT_TRUE(contains(runWith({"a.srs", ""}).err, "OUTPUT_DIR is empty"));
 }
 
 TEST(ReportCommand, EveryMissingFileIsNamedAndGivesStatusOne) {
@@ -109,7 +171,7 @@ TEST(ReportCommand, EveryMissingFileIsNamedAndGivesStatusOne) {
                              "test.srs"}) {
         ScratchRun run;
         run.remove(name);
-        const Outcome outcome = runWith({run.specPath(), run.dir()});
+        const Outcome outcome = runWith({run.specPath(), run.dir(), "--q", "10"});
         EXPECT_EQ(outcome.status, reportUnusableInput) << name;
         EXPECT_TRUE(contains(outcome.err, "cannot open ")) << outcome.err;
         EXPECT_TRUE(contains(outcome.err, run.path(name))) << outcome.err;
@@ -119,21 +181,37 @@ TEST(ReportCommand, EveryMissingFileIsNamedAndGivesStatusOne) {
 }
 
 TEST(ReportCommand, MetricAccelerationUnitsReachTableAndPlots) {
-    ScratchRun run;
-    run.writeUnits(3);
-    const Outcome outcome = runWith({run.specPath(), run.dir() + "/"});
-    EXPECT_EQ(outcome.status, reportPassed) << outcome.err;
+    const RealRun run(exampleAnswers("pyroshock-extended.srs", 320, 2, 10, 20, 3));
+    const Outcome outcome = runWith({run.judgedSpec(), run.dir() + "/", "--q", "10"});
+    EXPECT_NE(outcome.status, reportUnusableInput) << outcome.err;
     EXPECT_TRUE(contains(outcome.out, "(levels in m/sec^2)"));
     EXPECT_TRUE(contains(outcome.out, " mm "));
     EXPECT_TRUE(contains(run.read("srs.svg"), ">Peak acceleration (m/sec^2)</text>"));
     EXPECT_TRUE(contains(run.read("history.svg"), ">Velocity (m/sec)</text>"));
+    EXPECT_TRUE(contains(run.read("report.json"), "\"acceleration\": \"m/sec^2\""));
 }
 
 TEST(ReportCommand, LongRecordsKeepTheHistoryPlotSmall) {
-    ScratchRun run;
-    run.writeMotion(20000.0, 149999, 3.0, 1.0);
-    const Outcome outcome = runWith({run.specPath(), run.dir()});
-    ASSERT_EQ(outcome.status, reportPassed) << outcome.err;
-    EXPECT_GT(run.read("accel.out").size(), 4000000u);
-    EXPECT_LT(run.read("history.svg").size(), 150000u);
+    // 149999 samples at 20000 per second, as the longest record a run writes.
+    ReportInputs inputs;
+    for (MotionRecord* record : {&inputs.acceleration, &inputs.velocity, &inputs.displacement}) {
+        for (int i = 0; i < 149999; ++i) {
+            record->time.push_back(i / 20000.0);
+            record->value.push_back(std::sin(i * 0.05) * std::exp(-i * 1e-5));
+        }
+    }
+    inputs.unitSystem = 1;
+    ReportFindings findings;
+    findings.limits.maxVelocity = 0.5;
+    const std::string svg = historyPlotSvg(inputs, findings, "history");
+    EXPECT_LT(svg.size(), 150000u);
+    EXPECT_TRUE(contains(svg, ">limit 0.5000 in/sec</text>"));
+}
+
+TEST(ReportJson, StringsAreEscapedAndNonFiniteNumbersAreNull) {
+    EXPECT_EQ(jsonString("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
+    EXPECT_EQ(jsonNumber(std::numeric_limits<double>::quiet_NaN()), "null");
+    EXPECT_EQ(jsonNumber(-std::numeric_limits<double>::infinity()), "null");
+    EXPECT_EQ(jsonNumber(0.1), "0.1");
+    EXPECT_EQ(jsonNumber(-3.0), "-3");
 }

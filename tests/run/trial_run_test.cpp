@@ -9,8 +9,8 @@
 
 namespace {
 
-const char* const resultFiles[] = {"trials.out", "rank_d.out", "rank.out", "wavelet.out",
-                                   "accel.out",  "velox.out",  "disp.out", "srs.out"};
+const char* const resultFiles[] = {"trials.out", "rank_d.out", "rank.out", "wavelet.out", "accel.out",
+                                   "velox.out",  "disp.out",   "srs.out",  "run.out"};
 
 class TrialRun : public ::testing::Test {
 protected:

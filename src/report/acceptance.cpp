@@ -1,0 +1,194 @@
+#include "report/acceptance.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "report/acceptance_guidance.h"
+#include "report/analysis_grid.h"
+#include "report/band_file.h"
+#include "report/consistency.h"
+#include "report/independent_srs.h"
+#include "spec/spec_level.h"
+
+namespace {
+
+// srs.out writes its frequencies to 0.001 Hz, so a grid point matches within
+// that rounding, or within a relative 1e-4 (far below any analysis step).
+constexpr double onGridRelative = 1e-4;
+constexpr double onGridAbsoluteHz = 0.0006;
+
+// The record is followed by two periods of the lowest analysis frequency at
+// zero, so that the largest residual response of every oscillator is seen.
+constexpr double tailPeriods = 2.0;
+
+PointPlace placeOf(double f, const std::vector<double>& grid) {
+    for (const double g : grid) {
+        if (std::fabs(f - g) <= std::max(onGridRelative * g, onGridAbsoluteHz)) return PointPlace::onGridPoint;
+    }
+    return f > grid.back() ? PointPlace::aboveLastGridPoint : PointPlace::betweenGridPoints;
+}
+
+int normalisedSpacing(int choice) { return choice == 2 || choice == 3 ? choice : 1; }
+
+// The spacing of srs.out's frequencies: the choice whose step ratio lies
+// nearest the ratio of its first two lines.
+int spacingOfSrsFile(const std::vector<SrsLine>& srs) {
+    if (srs.size() < 2) return 1;
+    const double ratio = srs[1].frequency / srs[0].frequency;
+    int best = 1;
+    for (int choice = 2; choice <= 3; ++choice) {
+        if (std::fabs(std::log(ratio / gridStepRatio(choice))) < std::fabs(std::log(ratio / gridStepRatio(best)))) {
+            best = choice;
+        }
+    }
+    return best;
+}
+
+// The run's settings from run.out, or, for a run without one, from the
+// output files: the spacing from srs.out's frequencies, the ZPA from
+// accel.out's peak, its time step from its time column.
+bool deriveRunSettings(const ReportInputs& inputs, const std::string& runDir, double dampingRatio, RunSettings& run,
+                       std::string& error) {
+    const MotionRecord& accel = inputs.acceleration;
+    run.dampingRatio = dampingRatio;
+    run.unitSystem = inputs.unitSystem;
+    if (inputs.runRecord) {
+        const RunRecord& record = *inputs.runRecord;
+        run.zpa = record.zpa;
+        run.spacingChoice = normalisedSpacing(record.spacingChoice);
+        run.timeStep = record.outputTimeStep;
+        run.sampleCount = record.outputSampleCount;
+        run.fromRunRecord = true;
+        return true;
+    }
+    if (accel.time.size() < 2 || !(accel.time.back() > accel.time.front())) {
+        error = "accel.out in " + runDir + " holds fewer than two samples at distinct times";
+        return false;
+    }
+    run.spacingChoice = spacingOfSrsFile(inputs.srs);
+    run.timeStep = (accel.time.back() - accel.time.front()) / static_cast<double>(accel.time.size() - 1);
+    run.sampleCount = static_cast<long>(accel.time.size());
+    run.zpa = 0.0;
+    for (const double a : accel.value) run.zpa = std::max(run.zpa, std::fabs(a));
+    run.fromRunRecord = false;
+    return true;
+}
+
+// The judged deviation at a point: for both polarities, the one nearer (or
+// further past) its band edge.
+double judgedDeviation(const AnalysisPoint& point, Polarity polarity, bool& upperEdge) {
+    if (polarity == Polarity::maximax) {
+        marginToBand(point.maximaxDb, point.band, upperEdge);
+        return point.maximaxDb;
+    }
+    bool negativeUpper = false;
+    const double positiveMargin = marginToBand(point.positiveDb, point.band, upperEdge);
+    const double negativeMargin = marginToBand(point.negativeDb, point.band, negativeUpper);
+    if (negativeMargin < positiveMargin) {
+        upperEdge = negativeUpper;
+        return point.negativeDb;
+    }
+    return point.positiveDb;
+}
+
+void judgePoint(AnalysisPoint& point, const AcceptanceRules& rules) {
+    point.band = bandAt(rules.bandRows, point.frequency, rules.outer);
+    point.maximax = std::max(point.positive, point.negative);
+    point.positiveDb = deviationDb(point.positive, point.specLevel);
+    point.negativeDb = deviationDb(point.negative, point.specLevel);
+    point.maximaxDb = deviationDb(point.maximax, point.specLevel);
+    point.judgedDb = judgedDeviation(point, rules.polarity, point.nearUpperEdge);
+    bool upperEdge = false;
+    point.marginDb = marginToBand(point.judgedDb, point.band, upperEdge);
+    const auto meets = [&](DbBand band) {
+        return rules.polarity == Polarity::both ? withinBand(point.positiveDb, band) && withinBand(point.negativeDb, band)
+                                                : withinBand(point.maximaxDb, band);
+    };
+    point.passes = meets(point.band);
+    point.withinInner = !rules.inner || meets(*rules.inner);
+}
+
+}  // namespace
+
+double gridStepRatio(int spacingChoice) { return std::pow(2.0, 1.0 / gridStepsPerOctave(spacingChoice)); }
+
+const char* spacingName(int spacingChoice) {
+    const int choice = normalisedSpacing(spacingChoice);
+    return choice == 2 ? "1/6" : choice == 3 ? "1/12" : "1/3";
+}
+
+const char* placeName(PointPlace place) {
+    switch (place) {
+        case PointPlace::onGridPoint: return "grid";
+        case PointPlace::betweenGridPoints: return "between";
+        default: return "above";
+    }
+}
+
+bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const AcceptanceRules& rules,
+                 AcceptanceOutcome& outcome, std::string& error) {
+    outcome = AcceptanceOutcome{};
+    outcome.rules = rules;
+    ConsistencyOutcome consistency;
+    if (!checkRunConsistency(inputs, rules.dampingRatio, consistency, error)) return false;
+    outcome.warnings = consistency.warnings;
+    outcome.interrupted = consistency.interrupted;
+    RunSettings& run = outcome.run;
+    if (!deriveRunSettings(inputs, runDir, consistency.dampingRatio, run, error)) return false;
+
+    // The run's own grid is srs.out's frequency column: the run may have been
+    // made against an extended specification, so the grid is not rebuilt from
+    // the one judged against. run.out holds its last frequency unrounded.
+    SpecTable spec = inputs.spec;
+    for (const SrsLine& line : inputs.srs) outcome.gridFrequencies.push_back(line.frequency);
+    if (inputs.runRecord && inputs.runRecord->lastGridFrequency > 0.0) {
+        outcome.gridFrequencies.back() = inputs.runRecord->lastGridFrequency;
+    }
+    run.gridCount = static_cast<int>(outcome.gridFrequencies.size());
+    run.lastGridFrequency = outcome.gridFrequencies.back();
+
+    const std::vector<double> frequencies = buildAnalysisGrid(spec, rules.analysisPointsPerOctave);
+    IndependentSrsSettings settings;
+    settings.dampingRatio = run.dampingRatio;
+    settings.tailSeconds = tailPeriods / frequencies.front();
+    judgeSpectrum(spec, computeIndependentSrs(inputs.acceleration.value, run.timeStep, frequencies, settings),
+                  outcome);
+    return true;
+}
+
+void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceOutcome& outcome) {
+    const AcceptanceRules& rules = outcome.rules;
+    const std::vector<double>& frequencies = srs.frequency;
+    outcome.points.clear();
+    outcome.failedPoints = 0;
+    int innerCount = 0;
+    outcome.worst.marginDb = std::numeric_limits<double>::infinity();
+    for (std::size_t i = 0; i < frequencies.size(); ++i) {
+        AnalysisPoint point;
+        point.frequency = frequencies[i];
+        point.specLevel = specLevelAt(spec, point.frequency);
+        point.positive = srs.positive[i];
+        point.negative = srs.negative[i];
+        point.place = placeOf(point.frequency, outcome.gridFrequencies);
+        judgePoint(point, rules);
+        if (!point.passes) ++outcome.failedPoints;
+        if (point.withinInner) ++innerCount;
+        if (point.marginDb < outcome.worst.marginDb || i == 0) {
+            outcome.worst = {point.frequency, point.marginDb, point.place, point.judgedDb, point.nearUpperEdge};
+        }
+        outcome.points.push_back(point);
+    }
+    outcome.innerSharePercent = 100.0 * innerCount / static_cast<double>(outcome.points.size());
+    outcome.outerPasses = outcome.failedPoints == 0;
+    outcome.innerPasses = !rules.inner || outcome.innerSharePercent >= rules.innerSharePercent;
+    outcome.passes = outcome.outerPasses && outcome.innerPasses;
+    computeGuidance(spec, outcome);
+}
+
+bool judgeRun(const std::string& specPath, const std::string& runDir, const AcceptanceRules& rules,
+              AcceptanceOutcome& outcome, std::string& error) {
+    ReportInputs inputs;
+    if (!readReportInputs(specPath, runDir, inputs, error)) return false;
+    return judgeInputs(inputs, runDir, rules, outcome, error);
+}

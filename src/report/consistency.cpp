@@ -1,0 +1,265 @@
+#include "report/consistency.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "common/number_format.h"
+#include "report/independent_srs.h"
+#include "run/constants.h"
+
+namespace {
+
+// The verdict on files that do not match: a results step writes rank.out and
+// wavelet.out, then run.out, then the four history and SRS files.
+const char* const notOneRun = ": the files come from different runs, or from a results step that did not finish";
+
+// srs.out and wavelet.out print frequencies with three decimals.
+constexpr double printedFrequencyTolerance = 0.0006;
+
+std::string qText(double dampingRatio) {
+    std::string text;
+    appendFormat(text, "Q = %.6g, damping ratio %.6g", 1.0 / (2.0 * dampingRatio), dampingRatio);
+    return text;
+}
+
+bool sameDamping(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::max(std::fabs(a), std::fabs(b)); }
+
+// The damping the consistency of srs.out is checked at (the run's, when known)
+// and the one the report judges at.
+bool chooseDamping(const ReportInputs& inputs, std::optional<double> dampingOverride, ConsistencyOutcome& outcome,
+                   double& runDamping, std::string& error) {
+    if (!inputs.runRecord && !dampingOverride) {
+        error = "no run.out beside the result files, so the run's damping is unknown: give it with --q Q or "
+                "--damping ZETA";
+        return false;
+    }
+    runDamping = inputs.runRecord ? inputs.runRecord->dampingRatio : *dampingOverride;
+    outcome.dampingRatio = dampingOverride ? *dampingOverride : runDamping;
+    if (inputs.runRecord && dampingOverride && !sameDamping(*dampingOverride, runDamping)) {
+        outcome.warnings.push_back("the damping given (" + qText(*dampingOverride) + ") is not the run's (" +
+                                   qText(runDamping) + ", run.out): the SRS is judged at the damping given");
+    }
+    return true;
+}
+
+bool checkAges(const ResultFileTimes& times, std::string& error) {
+    const struct {
+        const char* name;
+        std::int64_t time;
+    } files[] = {{"accel.out", times.acceleration},
+                 {"velox.out", times.velocity},
+                 {"disp.out", times.displacement},
+                 {"srs.out", times.srs}};
+    for (const auto& file : files) {
+        if (file.time < times.runRecord) {
+            error = std::string(file.name) + " is older than run.out: it is left from another run or from a "
+                    "results step that did not finish";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool checkGrid(const std::vector<double>& frequencies, const char* name, const RunRecord& record,
+               std::string& error) {
+    if (frequencies.size() != static_cast<std::size_t>(record.gridPointCount)) {
+        error = std::string(name) + " has " + std::to_string(frequencies.size()) + " grid points, run.out " +
+                std::to_string(record.gridPointCount) + notOneRun;
+        return false;
+    }
+    if (!(std::fabs(frequencies.back() - record.lastGridFrequency) <= printedFrequencyTolerance)) {
+        std::string text;
+        appendFormat(text, " ends at %.3f Hz, run.out's grid at %.3f Hz", frequencies.back(), record.lastGridFrequency);
+        error = std::string(name) + text + notOneRun;
+        return false;
+    }
+    return true;
+}
+
+bool checkRowCount(std::size_t rows, long expected, const char* name, const char* what, std::string& error) {
+    if (rows == static_cast<std::size_t>(expected)) return true;
+    error = std::string(name) + " has " + std::to_string(rows) + " rows, run.out " + std::to_string(expected) + " (" +
+            what + ")" + notOneRun;
+    return false;
+}
+
+bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, ConsistencyOutcome& outcome,
+                        std::string& error) {
+    if (record.trialsRanked < 1) {
+        error = "run.out records no finished ranking: its run stopped before its first results step, so the "
+                "result files beside it are from another run";
+        return false;
+    }
+    if (!checkAges(inputs.times, error)) return false;
+    if (inputs.unitSystem != record.units) {
+        error = "trials.out's units line is that of unit system " + std::to_string(inputs.unitSystem) +
+                ", run.out's units are " + std::to_string(record.units) + ": the files come from different runs";
+        return false;
+    }
+    std::vector<double> srsFrequencies;
+    for (const SrsLine& line : inputs.srs) srsFrequencies.push_back(line.frequency);
+    if (!checkGrid(srsFrequencies, "srs.out", record, error) ||
+        !checkGrid(inputs.waveletFrequencies, "wavelet.out", record, error))
+        return false;
+    const long samples = record.outputSampleCount;
+    if (!checkRowCount(inputs.acceleration.time.size(), samples, "accel.out", "the samples at the output rate",
+                       error) ||
+        !checkRowCount(inputs.velocity.time.size(), samples + 1, "velox.out", "one more than the samples", error) ||
+        !checkRowCount(inputs.displacement.time.size(), samples + 1, "disp.out", "one more than the samples",
+                       error) ||
+        !checkRowCount(inputs.ranks.size(), record.trialsRanked, "rank.out", "the trials ranked", error))
+        return false;
+    if (inputs.trialRows < record.trialsRanked) {
+        error = "trials.out has " + std::to_string(inputs.trialRows) + " trials, fewer than the " +
+                std::to_string(record.trialsRanked) + " run.out says were ranked: the files come from different runs";
+        return false;
+    }
+    if (inputs.trialRows > record.trialsRanked || record.trialsRanked < record.trialCount) {
+        outcome.interrupted = true;
+        outcome.warnings.push_back("the run was interrupted: trials.out holds " + std::to_string(inputs.trialRows) +
+                                   " of its " + std::to_string(record.trialCount) +
+                                   " trials, the last results step ranked " + std::to_string(record.trialsRanked) +
+                                   "; the optimum of that checkpoint is judged");
+    }
+    if (inputs.specChecksum != record.specChecksum) {
+        outcome.warnings.push_back("the specification file " + inputs.specPath + " is not the run's (" +
+                                   record.specFileName + " in run.out): their bytes differ");
+    }
+    return true;
+}
+
+// Without run.out the files can still be checked against each other.
+bool checkAmongThemselves(const ReportInputs& inputs, std::string& error) {
+    const std::size_t samples = inputs.acceleration.time.size();
+    if (inputs.velocity.time.size() != samples + 1 || inputs.displacement.time.size() != samples + 1) {
+        error = "velox.out and disp.out need one row more than accel.out's " + std::to_string(samples) +
+                ": the files come from different runs";
+        return false;
+    }
+    if (inputs.ranks.size() > static_cast<std::size_t>(inputs.trialRows)) {
+        error = "rank.out ranks " + std::to_string(inputs.ranks.size()) + " trials, trials.out holds " +
+                std::to_string(inputs.trialRows) + ": the files come from different runs";
+        return false;
+    }
+    if (inputs.srs.size() != inputs.waveletFrequencies.size() ||
+        !(std::fabs(inputs.srs.back().frequency - inputs.waveletFrequencies.back()) <= printedFrequencyTolerance)) {
+        error = std::string("srs.out and wavelet.out lie on different grids") + notOneRun;
+        return false;
+    }
+    return true;
+}
+
+// The output time step: run.out's, or else from accel.out's first and last
+// times (printed with five or eight decimals, so an average of many steps).
+double historyTimeStep(const ReportInputs& inputs) {
+    if (inputs.runRecord) return inputs.runRecord->outputTimeStep;
+    const std::vector<double>& time = inputs.acceleration.time;
+    if (time.size() < 2) return 0.0;
+    return (time.back() - time.front()) / static_cast<double>(time.size() - 1);
+}
+
+// The main program samples its top grid frequency at least 12 times a cycle
+// (at 12 times the last specification frequency, or a higher output rate),
+// and its duration holds at least 1.5 periods of the lowest. Files beyond
+// that are not its files; they would also make the independent SRS
+// upsample, or run on, without bound.
+bool checkSrsFitsHistory(const std::vector<double>& frequencies, double timeStep, std::size_t samples,
+                         std::string& error) {
+    const double recordSeconds = static_cast<double>(samples + 1) * timeStep;
+    for (const double frequency : frequencies) {
+        std::string text;
+        if (!(frequency > 0.0) || !(frequency * timeStep <= 1.0 / 11.9)) {
+            appendFormat(text, "srs.out's frequency %.3f Hz has fewer than 12 samples a cycle at accel.out's rate",
+                         frequency);
+        } else if (!(1.5 / frequency <= 1.001 * recordSeconds)) {
+            appendFormat(text, "1.5 periods of srs.out's frequency %.3f Hz outlast accel.out's %.5f s", frequency,
+                         recordSeconds);
+        } else {
+            continue;
+        }
+        error = text + ": these are not the main program's files";
+        return false;
+    }
+    return true;
+}
+
+bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std::string& error) {
+    const double timeStep = historyTimeStep(inputs);
+    if (!(timeStep > 0.0) || !std::isfinite(timeStep)) {
+        error = "accel.out has no usable time step";
+        return false;
+    }
+    std::vector<double> frequencies;
+    for (const SrsLine& line : inputs.srs) frequencies.push_back(line.frequency);
+    if (!checkSrsFitsHistory(frequencies, timeStep, inputs.acceleration.value.size(), error)) return false;
+    // The main program's run-on after the record: 1.2 periods of the lowest
+    // grid frequency, and a step for its truncation.
+    IndependentSrsSettings settings;
+    settings.dampingRatio = dampingRatio;
+    settings.tailSeconds = 1.2 / frequencies.front() + timeStep;
+    if (!(settings.tailSeconds > 0.0) || !(settings.tailSeconds < 1e4)) settings.tailSeconds = 0.0;
+    const IndependentSrs independent =
+        computeIndependentSrs(inputs.acceleration.value, timeStep, frequencies, settings);
+    // accel.out's values are rounded to 0.00005; a resonance can build that
+    // up by at most about Q.
+    const double roundingAllowance = 1e-4 * (1.0 + 1.0 / (2.0 * std::max(std::fabs(dampingRatio), 0.005)));
+
+    for (std::size_t j = 0; j < inputs.srs.size(); ++j) {
+        const SrsLine& line = inputs.srs[j];
+        const double allowance = srsAgreementAllowance(1.0 / (timeStep * line.frequency), dampingRatio);
+        const double pairs[2][2] = {{line.positive, independent.positive[j]}, {line.negative, independent.negative[j]}};
+        for (const auto& pair : pairs) {
+            // Both peaks are compared to the larger of the two, so that a
+            // zero or not-a-number value never passes.
+            const double scale = std::max(std::fabs(pair[0]), std::fabs(pair[1]));
+            const double difference = std::fabs(pair[0] - pair[1]);
+            if (difference <= allowance * scale + roundingAllowance) continue;
+            std::string text;
+            appendFormat(text,
+                         "srs.out does not match the SRS of accel.out at %.3f Hz (%s against %s, more than the "
+                         "%.2g %% two independent computations can differ by, at ",
+                         line.frequency, formatGeneral(pair[0], 0, 6).c_str(), formatGeneral(pair[1], 0, 6).c_str(),
+                         100.0 * allowance);
+            error = text + qText(dampingRatio) + (inputs.runRecord ? ", run.out's" : ", the damping given") +
+                    "): the files come from different runs, or the damping is not the run's";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+double srsAgreementAllowance(double samplesPerPeriod, double dampingRatio) {
+    // Calibrated on 240 runs (Q 3 to 50, 1/3 to 1/12 octave, output rates
+    // 5000 to 24000 per second, tops of 80 to 8000 Hz); the largest
+    // difference seen was 0.53 of this allowance.
+    //
+    // The main program reads the response at its samples only and misses the
+    // peak between them by up to 1 - cos(pi / samplesPerPeriod), where the
+    // upsampled independent SRS finds it: 2.9 % seen at 12 samples a cycle,
+    // within 1.45 times 1 - cos. Twice 1 - cos is allowed.
+    const double peakBetweenSamples = 2.0 * (1.0 - std::cos(pi / samplesPerPeriod));
+    // The two filters pass the record's top content (down to 12 samples a
+    // cycle) through the damper differently, at every natural frequency:
+    // seen up to 3.8 % at Q = 3, 2.5 % at Q = 5, 1.3 % at Q = 10, 0.3 % at
+    // Q = 25, about a quarter of the damping ratio. Half of it is allowed,
+    // and never less than 0.3 %.
+    const double damperFeedThrough = std::max(0.003, 0.5 * std::fabs(dampingRatio));
+    return peakBetweenSamples + damperFeedThrough;
+}
+
+bool checkRunConsistency(const ReportInputs& inputs, std::optional<double> dampingOverride,
+                         ConsistencyOutcome& outcome, std::string& error) {
+    outcome = ConsistencyOutcome{};
+    double runDamping = 0.0;
+    if (!chooseDamping(inputs, dampingOverride, outcome, runDamping, error)) return false;
+    if (inputs.srs.empty() || inputs.waveletFrequencies.empty() || inputs.acceleration.value.empty()) {
+        error = "srs.out, wavelet.out or accel.out is empty";
+        return false;
+    }
+    const bool consistent = inputs.runRecord ? checkAgainstRecord(inputs, *inputs.runRecord, outcome, error)
+                                             : checkAmongThemselves(inputs, error);
+    return consistent && checkSrsAgainstHistory(inputs, runDamping, error);
+}

@@ -1,0 +1,137 @@
+#include "report/report_files.h"
+
+#include <algorithm>
+
+#include "common/number_format.h"
+#include "report/json_writer.h"
+#include "report/report_table.h"
+
+namespace {
+
+// How many of the points with the smallest margins report.json lists.
+constexpr std::size_t worstPointsListed = 5;
+
+const char* polarityName(Polarity polarity) { return polarity == Polarity::both ? "both" : "maximax"; }
+
+std::string bandJson(const DbBand& band) {
+    return "{\"low_db\": " + jsonNumber(band.lowDb) + ", \"high_db\": " + jsonNumber(band.highDb) + "}";
+}
+
+std::string pointJson(const AnalysisPoint& point) {
+    return "{\"frequency_hz\": " + jsonNumber(point.frequency) + ", \"spec\": " + jsonNumber(point.specLevel) +
+           ", \"pos\": " + jsonNumber(point.positive) + ", \"neg\": " + jsonNumber(point.negative) +
+           ", \"maximax\": " + jsonNumber(point.maximax) + ", \"maximax_db\": " + jsonNumber(point.maximaxDb) +
+           ", \"margin_db\": " + jsonNumber(point.marginDb) + ", \"passes\": " + jsonBool(point.passes) +
+           ", \"place\": " + jsonString(placeName(point.place)) + "}";
+}
+
+std::string limitJson(const std::optional<double>& limit) { return limit ? jsonNumber(*limit) : "null"; }
+
+}  // namespace
+
+std::string analysisCsv(const AcceptanceOutcome& outcome) {
+    std::string out =
+        "frequency_hz,spec,pos,neg,maximax,pos_db,neg_db,maximax_db,low_db,high_db,margin_db,pass,inner,place\n";
+    for (const AnalysisPoint& p : outcome.points) {
+        appendFormat(out, "%.3f,%s,%s,%s,%s,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%s,%s,%s\n", p.frequency,
+                     formatExponent(p.specLevel, 0, 5).c_str(), formatExponent(p.positive, 0, 5).c_str(),
+                     formatExponent(p.negative, 0, 5).c_str(), formatExponent(p.maximax, 0, 5).c_str(), p.positiveDb,
+                     p.negativeDb, p.maximaxDb, p.band.lowDb, p.band.highDb, p.marginDb, p.passes ? "pass" : "FAIL",
+                     p.withinInner ? "yes" : "no", placeName(p.place));
+    }
+    return out;
+}
+
+std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings) {
+    const AcceptanceOutcome& a = findings.acceptance;
+    const RunSettings& run = a.run;
+    const AcceptanceRules& rules = a.rules;
+    const AcceptanceGuidance& g = a.guidance;
+    const UnitNames units = unitNamesOf(inputs.unitSystem);
+    std::string j = "{\n";
+    j += "  \"verdict\": " + jsonString(findings.passes ? "PASS" : "FAIL") + ",\n";
+    j += "  \"specification\": " + jsonString(specPath) + ",\n";
+    j += "  \"warnings\": [";
+    for (std::size_t i = 0; i < a.warnings.size(); ++i) j += std::string(i ? ", " : "") + jsonString(a.warnings[i]);
+    j += "],\n";
+    j += "  \"units\": {\"acceleration\": " + jsonString(units.acceleration) +
+         ", \"velocity\": " + jsonString(units.velocity) + ", \"displacement\": " + jsonString(units.displacement) +
+         "},\n";
+    j += "  \"run\": {\"source\": " + jsonString(run.fromRunRecord ? "run.out" : "output files and options") +
+         ", \"zpa\": " + jsonNumber(run.zpa) + ", \"octave_spacing\": " + jsonString(spacingName(run.spacingChoice)) +
+         ", \"damping_ratio\": " + jsonNumber(run.dampingRatio) + ", \"q\": " + jsonNumber(0.5 / run.dampingRatio) +
+         ", \"time_step_s\": " + jsonNumber(run.timeStep) + ", \"sample_count\": " + std::to_string(run.sampleCount) +
+         ", \"grid_count\": " + std::to_string(run.gridCount) +
+         ", \"last_grid_frequency_hz\": " + jsonNumber(run.lastGridFrequency);
+    if (inputs.runRecord) {
+        const RunRecord& record = *inputs.runRecord;
+        j += ", \"version\": " + jsonString(record.version) + ", \"spec_file\": " + jsonString(record.specFileName) +
+             ", \"duration_s\": " + jsonNumber(record.duration) + ", \"trials\": " + std::to_string(record.trialCount) +
+             ", \"trials_ranked\": " + std::to_string(record.trialsRanked) +
+             ", \"optimum_case\": " + std::to_string(record.optimumCase) +
+             ", \"output_sample_rate\": " + jsonNumber(record.outputSampleRate);
+    }
+    j += ", \"interrupted\": " + jsonBool(a.interrupted) + "},\n";
+
+    j += "  \"rules\": {\"analysis_points_per_octave\": " + std::to_string(rules.analysisPointsPerOctave) +
+         ", \"polarity\": " + jsonString(polarityName(rules.polarity)) + ", \"tolerance\": " + bandJson(rules.outer) +
+         ", \"inner\": " + (rules.inner ? bandJson(*rules.inner) : "null") +
+         ", \"inner_share_required_percent\": " + (rules.inner ? jsonNumber(rules.innerSharePercent) : "null") +
+         ", \"band_file\": " + (rules.bandFile.empty() ? "null" : jsonString(rules.bandFile)) + ", \"band_rows\": [";
+    for (std::size_t i = 0; i < rules.bandRows.size(); ++i) {
+        const BandRow& row = rules.bandRows[i];
+        j += std::string(i ? ", " : "") + "{\"from_hz\": " + jsonNumber(row.fromHz) +
+             ", \"to_hz\": " + jsonNumber(row.toHz) + ", \"low_db\": " + jsonNumber(row.band.lowDb) +
+             ", \"high_db\": " + jsonNumber(row.band.highDb) + "}";
+    }
+    j += "]},\n";
+
+    j += "  \"srs\": {\"passes\": " + jsonBool(a.passes) + ", \"points\": " + std::to_string(a.points.size()) +
+         ", \"failed_points\": " + std::to_string(a.failedPoints) +
+         ", \"inner_share_percent\": " + (rules.inner ? jsonNumber(a.innerSharePercent) : "null") +
+         ", \"worst\": {\"frequency_hz\": " + jsonNumber(a.worst.frequency) +
+         ", \"margin_db\": " + jsonNumber(a.worst.marginDb) + ", \"deviation_db\": " + jsonNumber(a.worst.deviationDb) +
+         ", \"edge\": " + jsonString(a.worst.upperEdge ? "upper" : "lower") +
+         ", \"place\": " + jsonString(placeName(a.worst.place)) + "}},\n";
+
+    std::vector<const AnalysisPoint*> byMargin;
+    for (const AnalysisPoint& point : a.points) byMargin.push_back(&point);
+    std::stable_sort(byMargin.begin(), byMargin.end(),
+                     [](const AnalysisPoint* x, const AnalysisPoint* y) { return x->marginDb < y->marginDb; });
+    j += "  \"worst_points\": [";
+    for (std::size_t i = 0; i < byMargin.size() && i < worstPointsListed; ++i) {
+        j += std::string(i ? ",\n    " : "\n    ") + pointJson(*byMargin[i]);
+    }
+    j += "\n  ],\n";
+
+    const SrsVerdict& own = findings.srs;
+    j += "  \"program_srs\": {\"file\": \"srs.out\", \"passes\": " + jsonBool(own.passes) +
+         ", \"smallest_margin_db\": " + jsonNumber(own.smallestMargin.marginDb) + ", \"frequency_hz\": " +
+         jsonNumber(own.rows.empty() ? 0.0 : own.rows[static_cast<std::size_t>(own.smallestMargin.row)].frequency) +
+         "},\n";
+
+    const MotionSummary& m = findings.motion;
+    j += "  \"motion\": {\"peak_acceleration\": " + jsonNumber(m.acceleration.magnitude) +
+         ", \"peak_velocity\": " + jsonNumber(m.velocity.magnitude) +
+         ", \"peak_displacement\": " + jsonNumber(m.displacement.magnitude) +
+         ", \"residual_velocity\": " + jsonNumber(m.residualVelocity) +
+         ", \"residual_displacement\": " + jsonNumber(m.residualDisplacement) +
+         ", \"max_velocity\": " + limitJson(findings.limits.maxVelocity) +
+         ", \"max_displacement\": " + limitJson(findings.limits.maxDisplacement) +
+         ", \"velocity_within_limit\": " + jsonBool(m.velocityWithinLimit) +
+         ", \"displacement_within_limit\": " + jsonBool(m.displacementWithinLimit) + "},\n";
+
+    j += "  \"guidance\": {\"change_zpa\": " + jsonBool(g.changeZpa) + ", \"suggested_zpa\": " +
+         jsonNumber(g.suggestedZpa) + ", \"zpa_shift_db\": " + jsonNumber(g.zpaShiftDb) +
+         ", \"spread_db\": " + jsonNumber(g.spreadDb) + ", \"zpa_can_centre_all\": " + jsonBool(g.zpaCanCentreAll) +
+         ", \"finer_spacing\": " + jsonBool(g.finerSpacing) + ", \"suggested_spacing\": " +
+         (g.finerSpacing ? jsonString(spacingName(g.suggestedSpacingChoice)) : "null") +
+         ", \"extend_specification\": " + jsonBool(g.extendSpecification) +
+         ", \"extension_frequency_hz\": " + (g.extendSpecification ? jsonNumber(g.extensionFrequency) : "null") +
+         ", \"extension_level\": " + (g.extendSpecification ? jsonNumber(g.extensionLevel) : "null") +
+         ", \"advice\": [";
+    const std::vector<std::string> advice = guidanceLines(a, units);
+    for (std::size_t i = 0; i < advice.size(); ++i) j += std::string(i ? ", " : "") + jsonString(advice[i]);
+    j += "]}\n}\n";
+    return j;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "report/acceptance.h"
+#include "report/report_inputs.h"
+#include "report/verdict.h"
+
+struct ReportFileNames {
+    std::string srsPlot;
+    std::string historyPlot;
+    std::string page;
+    std::string analysis;
+    std::string json;
+};
+
+// analysis.csv: one row per analysis point; the first five columns are
+// frequency_hz,spec,pos,neg,maximax in srs.out's units and layout of numbers.
+std::string analysisCsv(const AcceptanceOutcome& outcome);
+
+// report.json: the run's settings, the rules applied, the verdict, the worst
+// points, the motion checks and the guidance.
+std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings);
