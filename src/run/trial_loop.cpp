@@ -11,6 +11,7 @@
 #include "wavelet/strategies.h"
 #include "wavelet/sine_cache.h"
 #include "wavelet/synthesis.h"
+#include "wavelet/trial_synthesis.h"
 
 namespace {
 
@@ -105,12 +106,8 @@ namespace {
 void synthesize(TrialInProgress& trial, const TrialContext& context) {
     const RunParameters& p = context.parameters;
     TrialWorkspace& workspace = *trial.workspace;
-#ifdef KOLVANE_PLAIN_KERNELS
-    // The baseline of the speed comparison: every synthesis evaluates its sines.
-    synthesizeTrial(context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount, p.zpa, workspace.history);
-#else
-    synthesizeTrialCached(workspace.sines, context.wavelets, trial.t, context.grid, p.zpa, workspace.history);
-#endif
+    synthesizeTrialPass(workspace.sines, context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount, p.zpa,
+                        workspace.history);
 }
 
 void finishTrial(TrialInProgress& trial, const TrialContext& context) {
@@ -136,10 +133,8 @@ void startTrial(TrialInProgress& trial, const TrialContext& context) {
     trial.result = TrialResult{};
     trial.result.passCount = maxPasses;
     trial.finished = false;
-#ifndef KOLVANE_PLAIN_KERNELS
     const RunParameters& p = context.parameters;
-    prepareSineCache(trial.workspace->sines, context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount);
-#endif
+    startTrialSynthesis(trial.workspace->sines, context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount);
     synthesize(trial, context);
 }
 
