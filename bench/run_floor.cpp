@@ -151,8 +151,9 @@ int main(int argc, char** argv) {
         // The first intermediate output moves the run to its output sample
         // rate, as the results step does.
         if (t == 1000 && p.trialCount > 1006) {
-            p.timeStep = 1.0 / outputSampleRate(1.0 / p.timeStep);
-            p.sampleCount = static_cast<int>(p.duration / p.timeStep);
+            const RunSampling next = samplingAfterResults(p, state->grid);
+            p.timeStep = next.timeStep;
+            p.sampleCount = next.sampleCount;
         }
         drawTrial(*state, t);
         sinePairs += activeSampleCount(state->wavelets, t, state->grid, p.timeStep, p.sampleCount);

@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "results/output_file.h"
+#include "common/file_errors.h"
 #include "results/result_files.h"
 #include "run/trial_loop.h"
 
@@ -27,10 +27,10 @@ struct BatchSettings {
 BatchSettings settingsFor(const RunState& state, const TrialBatch& batch) {
     BatchSettings settings{state.parameters, state.bank};
     if (batch.checkpointTrials >= 0) {
-        const OutputSampling sampling = outputSampling(state.parameters);
-        settings.parameters.timeStep = sampling.timeStep;
-        settings.parameters.sampleCount = sampling.sampleCount;
-        settings.bank = computeFilterBank(state.grid, state.parameters.dampingRatio, sampling.timeStep);
+        const RunSampling next = samplingAfterResults(state.parameters, state.grid);
+        settings.parameters.timeStep = next.timeStep;
+        settings.parameters.sampleCount = next.sampleCount;
+        settings.bank = next.bank;
     }
     return settings;
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "results/output_file.h"
+#include "common/file_errors.h"
 #include "results/result_files.h"
 #include "run/parallel_trials.h"
 #include "srs/response_spectrum.h"
@@ -55,18 +55,6 @@ int chooseStrategy(int phase, double d) {
     if (d <= 0.1) return 2;
     if (d <= 0.9) return 3;
     return 4;
-}
-
-void copySummariesToRanking(RunState& state) {
-    TrialRanking& ranking = state.ranking;
-    for (int t = 0; t < state.parameters.trialCount; ++t) {
-        const TrialSummary& s = state.summary[t];
-        ranking.working[accelMeasure][t] = s.peakAccel;
-        ranking.working[velMeasure][t] = s.peakVel;
-        ranking.working[dispMeasure][t] = s.peakDisp;
-        ranking.working[errorMeasure][t] = s.totalError;
-        ranking.working[irrorMeasure][t] = s.largestError;
-    }
 }
 
 // The trial after which the next intermediate output runs, or the last trial.
@@ -170,7 +158,6 @@ TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& gr
 }
 
 bool runCheckpoint(RunState& state, int n, std::FILE* console) {
-    copySummariesToRanking(state);
     std::fputs("\n\n intermediate output \n", console);
     return writeResults(state, n, console);
 }
@@ -218,7 +205,6 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
         first = last + 1;
     }
 
-    copySummariesToRanking(state);
     if (!writeResults(state, p.trialCount, console)) return false;
     printClosingList(p.units, console);
     return true;
