@@ -24,7 +24,7 @@
 
 #include "results/result_files.h"
 #include "run/dialogue.h"
-#include "run/trial_loop.h"
+#include "run/trial.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/sine_cache.h"
 #include "wavelet/synthesis.h"

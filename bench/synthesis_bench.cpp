@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench_setup.h"
-#include "run/trial_loop.h"
+#include "run/trial.h"
 #include "wavelet/sine_cache.h"
 #include "wavelet/synthesis.h"
 #include "wavelet/wavelet_terms.h"
