@@ -50,9 +50,10 @@ test-sanitize: deps
 	cd $(SANITIZE_DIR) && ctest --output-on-failure -j$(JOBS)
 
 # ThreadSanitizer over the tests that run trials on several threads: the same
-# run on 1, 2 and 3 threads, with and without a checkpoint, and the golden
-# transcript (the program on every core). Kept small: TSan slows them manyfold.
-TSAN_TESTS := ^TrialRun\.(MatchesTheGoldenTranscriptByteForByte|RepeatedRunsAndEveryThreadCountGiveIdenticalOutput|CheckpointsGiveIdenticalOutputOnEveryThreadCount)$$
+# run on 1, 2 and 3 threads, with and without a checkpoint and with a
+# checkpoint that fails, and the golden transcript (the program on every
+# core). Kept small: TSan slows them manyfold.
+TSAN_TESTS := ^(TrialRun\.(MatchesTheGoldenTranscriptByteForByte|RepeatedRunsAndEveryThreadCountGiveIdenticalOutput|CheckpointsGiveIdenticalOutputOnEveryThreadCount)|OutputFiles\.FailedIntermediateOutputEndsTheRunOnEveryThreadCount)$$
 test-tsan: deps
 	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_TSAN=ON -DKOLVANE_BENCH=OFF \
 		-DKOLVANE_REPORT=OFF >/dev/null
