@@ -131,12 +131,11 @@ void work(RunningBatch& running, int w) {
 
 }  // namespace
 
-TrialPool::TrialPool(int threads, bool pair) : threadCount(threads < 1 ? 1 : threads), pairTrials(pair) {
+TrialPool::TrialPool(int threads, const FrequencyGrid& grid, int longestRecord)
+    : threadCount(threads < 1 ? 1 : threads), pairTrials(false) {
     // The single-threaded run works in the run state's own stores.
-    if (threadCount == 1) {
-        pairTrials = false;
-        return;
-    }
+    if (threadCount == 1) return;
+    pairTrials = spectrumPairPays(grid) && sineCacheHoldsEveryWindow(sineCacheBudgetBytes / 2, grid.count, longestRecord);
     const int perThread = pairTrials ? 2 : 1;
     for (int w = 0; w < perThread * threadCount; ++w) {
         workspaces.push_back(std::make_unique<TrialWorkspace>(sineCacheBudgetBytes / perThread));

@@ -13,9 +13,11 @@
 // Working stores for the threads that evaluate trials, allocated once per run.
 // With `pairTrials` every thread keeps two trials going and sweeps their
 // spectra together; it then has two workspaces, whose sine caches share the
-// thread's budget.
+// thread's budget. Trials are paired only where pairing pays on this grid and
+// each of the two caches still keeps all its sines for records of up to
+// `longestRecord` samples.
 struct TrialPool {
-    TrialPool(int threadCount, bool pairTrials);
+    TrialPool(int threadCount, const FrequencyGrid& grid, int longestRecord);
     int threadCount;
     bool pairTrials;
     // Thread w works in workspaces[w], and when pairing also in

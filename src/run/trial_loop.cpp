@@ -6,8 +6,6 @@
 #include "common/file_errors.h"
 #include "results/result_files.h"
 #include "run/parallel_trials.h"
-#include "srs/response_spectrum.h"
-#include "wavelet/sine_cache.h"
 
 namespace {
 
@@ -86,13 +84,10 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
         return reportUnwritable("trials.out", console);
     }
 
-    // Two trials per thread share its sine budget, so they are paired only
-    // where each still keeps all its sines, at the run's sampling and at the
+    // The longest record a trial works on: at the run's sampling, or at the
     // finer one the first intermediate output moves to.
     const int longestRecord = std::max(p.sampleCount, outputSampling(p).sampleCount);
-    const bool pairTrials = spectrumPairPays(state.grid) &&
-                            sineCacheHoldsEveryWindow(sineCacheBudgetBytes / 2, state.grid.count, longestRecord);
-    TrialPool pool(threadCount, pairTrials);
+    TrialPool pool(threadCount, state.grid, longestRecord);
     // An intermediate output ranks the trials before the last one of a batch;
     // it is reported before the next batch's first row.
     int checkpointTrials = -1;
