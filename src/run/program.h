@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-// The version the banner names, recorded in run.out too.
-constexpr const char* programVersion = "1.0";
+#include "run/constants.h"
 
 struct ProgramResult {
     int exitStatus;      // 0 after a completed run, 1 after any error
