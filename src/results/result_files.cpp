@@ -160,7 +160,8 @@ bool writeResults(RunState& state, int n, std::FILE* console) {
     if (!writeRankingFiles(state, n, console)) return false;
     // Before the four files it describes, so none of them is ever older than
     // the run.out that names their run.
-    if (!recordResultsStep(state, n, console)) return false;
+    const OutputSampling output = outputSampling(state.parameters);
+    if (!recordResultsStep(state, n, output.timeStep, output.sampleCount, console)) return false;
 
     TrialRanking& ranking = state.ranking;
     const int optimum = ranking.optimumCase;
