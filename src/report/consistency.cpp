@@ -117,8 +117,8 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
     }
     if (inputs.trialRows > record.trialsRanked || record.trialsRanked < record.trialCount) {
         outcome.interrupted = true;
-        outcome.warnings.push_back("the run was interrupted: trials.out holds " + std::to_string(inputs.trialRows) +
-                                   " of its " + std::to_string(record.trialCount) +
+        outcome.warnings.push_back("the run was interrupted, or is still going: trials.out holds " +
+                                   std::to_string(inputs.trialRows) + " of its " + std::to_string(record.trialCount) +
                                    " trials, the last results step ranked " + std::to_string(record.trialsRanked) +
                                    "; the optimum of that checkpoint is judged");
     }
