@@ -22,21 +22,6 @@ constexpr double onGridAbsoluteHz = 0.0006;
 // zero, so that the largest residual response of every oscillator is seen.
 constexpr double tailPeriods = 2.0;
 
-double deviationDb(double response, double level) { return 20.0 * std::log10(response / level); }
-
-// Distance of `db` to the nearer edge of `band`: negative outside, -infinity
-// for a deviation that is not a number.
-double marginTo(double db, DbBand band, bool& upperEdge) {
-    upperEdge = false;
-    if (std::isnan(db)) return -std::numeric_limits<double>::infinity();
-    const double belowUpper = band.highDb - db;
-    const double aboveLower = db - band.lowDb;
-    upperEdge = belowUpper < aboveLower;
-    return std::min(belowUpper, aboveLower);
-}
-
-bool within(double db, DbBand band) { return db >= band.lowDb && db <= band.highDb; }
-
 PointPlace placeOf(double f, const std::vector<double>& grid) {
     for (const double g : grid) {
         if (std::fabs(f - g) <= std::max(onGridRelative * g, onGridAbsoluteHz)) return PointPlace::onGridPoint;
@@ -94,12 +79,12 @@ bool deriveRunSettings(const ReportInputs& inputs, const std::string& runDir, do
 // further past) its band edge.
 double judgedDeviation(const AnalysisPoint& point, Polarity polarity, bool& upperEdge) {
     if (polarity == Polarity::maximax) {
-        marginTo(point.maximaxDb, point.band, upperEdge);
+        marginToBand(point.maximaxDb, point.band, upperEdge);
         return point.maximaxDb;
     }
     bool negativeUpper = false;
-    const double positiveMargin = marginTo(point.positiveDb, point.band, upperEdge);
-    const double negativeMargin = marginTo(point.negativeDb, point.band, negativeUpper);
+    const double positiveMargin = marginToBand(point.positiveDb, point.band, upperEdge);
+    const double negativeMargin = marginToBand(point.negativeDb, point.band, negativeUpper);
     if (negativeMargin < positiveMargin) {
         upperEdge = negativeUpper;
         return point.negativeDb;
@@ -113,21 +98,15 @@ void judgePoint(AnalysisPoint& point, const AcceptanceRules& rules) {
     point.positiveDb = deviationDb(point.positive, point.specLevel);
     point.negativeDb = deviationDb(point.negative, point.specLevel);
     point.maximaxDb = deviationDb(point.maximax, point.specLevel);
-    bool upperEdge = false;  // the margins' own edge choice is kept in judgedDeviation
-    if (rules.polarity == Polarity::both) {
-        bool negativeUpper = false;
-        const double positiveMargin = marginTo(point.positiveDb, point.band, upperEdge);
-        const double negativeMargin = marginTo(point.negativeDb, point.band, negativeUpper);
-        point.marginDb = std::min(positiveMargin, negativeMargin);
-        point.passes = within(point.positiveDb, point.band) && within(point.negativeDb, point.band);
-        point.withinInner = !rules.inner || (within(point.positiveDb, *rules.inner) &&
-                                             within(point.negativeDb, *rules.inner));
-    } else {
-        point.marginDb = marginTo(point.maximaxDb, point.band, upperEdge);
-        point.passes = within(point.maximaxDb, point.band);
-        point.withinInner = !rules.inner || within(point.maximaxDb, *rules.inner);
-    }
     point.judgedDb = judgedDeviation(point, rules.polarity, point.nearUpperEdge);
+    bool upperEdge = false;
+    point.marginDb = marginToBand(point.judgedDb, point.band, upperEdge);
+    const auto meets = [&](DbBand band) {
+        return rules.polarity == Polarity::both ? withinBand(point.positiveDb, band) && withinBand(point.negativeDb, band)
+                                                : withinBand(point.maximaxDb, band);
+    };
+    point.passes = meets(point.band);
+    point.withinInner = !rules.inner || meets(*rules.inner);
 }
 
 }  // namespace

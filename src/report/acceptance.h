@@ -4,19 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "report/db_band.h"
 #include "report/independent_srs.h"
 #include "report/report_inputs.h"
 
 // The acceptance check a test lab makes: the independent SRS of accel.out on
 // an analysis grid over the whole specified band, judged against dB bands.
 // Shared by kolvane_report and kolvane_fit.
-
-// A deviation band in dB, 20 log10(response / specification); a point on an
-// edge passes.
-struct DbBand {
-    double lowDb = -3.0;
-    double highDb = 6.0;
-};
 
 // One row of a band file: from_Hz to_Hz low_dB high_dB.
 struct BandRow {

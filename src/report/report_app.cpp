@@ -157,7 +157,7 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
-    ReportFindings findings = assessRun(inputs, {options.rules.outer.lowDb, options.rules.outer.highDb}, options.limits);
+    ReportFindings findings = assessRun(inputs, options.rules.outer, options.limits);
     if (!judgeInputs(inputs, options.outputDir, options.rules, findings.acceptance, error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;

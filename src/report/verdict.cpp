@@ -5,25 +5,6 @@
 
 #include "spec/spec_level.h"
 
-namespace {
-
-bool insideBand(double db, ToleranceBand band) { return db >= band.lowDb && db <= band.highDb; }
-
-// Distance to the nearer edge; -infinity for a deviation that is not a number.
-double marginTo(double db, ToleranceBand band, bool& upperEdge) {
-    if (std::isnan(db)) {
-        upperEdge = false;
-        return -std::numeric_limits<double>::infinity();
-    }
-    const double belowUpper = band.highDb - db;
-    const double aboveLower = db - band.lowDb;
-    upperEdge = belowUpper < aboveLower;
-    return upperEdge ? belowUpper : aboveLower;
-}
-
-}  // namespace
-
-double deviationDb(double response, double specLevel) { return 20.0 * std::log10(response / specLevel); }
 
 SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band) {
     SrsVerdict verdict;
@@ -36,14 +17,14 @@ SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, Tole
         row.negative = line.negative;
         row.positiveDb = deviationDb(line.positive, row.specLevel);
         row.negativeDb = deviationDb(line.negative, row.specLevel);
-        row.positivePasses = insideBand(row.positiveDb, band);
-        row.negativePasses = insideBand(row.negativeDb, band);
+        row.positivePasses = withinBand(row.positiveDb, band);
+        row.negativePasses = withinBand(row.negativeDb, band);
         if (!row.positivePasses || !row.negativePasses) ++verdict.failedRows;
 
         const double deviations[2] = {row.positiveDb, row.negativeDb};
         for (int side = 0; side < 2; ++side) {
             bool upperEdge = false;
-            const double margin = marginTo(deviations[side], band, upperEdge);
+            const double margin = marginToBand(deviations[side], band, upperEdge);
             if (margin < verdict.smallestMargin.marginDb) {
                 verdict.smallestMargin = {margin, static_cast<int>(verdict.rows.size()), side == 1, upperEdge};
             }

@@ -8,10 +8,7 @@
 
 // Allowed deviation of the SRS from the specification, in dB; a deviation
 // exactly on either edge is inside the band.
-struct ToleranceBand {
-    double lowDb = -3.0;
-    double highDb = 6.0;
-};
+using ToleranceBand = DbBand;
 
 struct MotionLimits {
     std::optional<double> maxVelocity;
@@ -82,7 +79,6 @@ struct ReportFindings {
     AcceptanceOutcome acceptance;  // the independent check of accel.out
 };
 
-double deviationDb(double response, double specLevel);
 SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band);
 PeakValue peakOf(const MotionRecord& record);
 // The lowest score; the lowest trial number among equal scores.
