@@ -186,9 +186,7 @@ bool writeResults(RunState& state, int n, std::FILE* console) {
     const RunSampling next = samplingAfterResults(p, state.grid);
     // Before the four files it describes, so none of them is ever older than
     // the run.out that names their run.
-    if (!recordResultsStep(state, n, outputSampleRate(1.0 / p.timeStep), next.timeStep, next.sampleCount, console)) {
-        return false;
-    }
+    if (!recordResultsStep(state, n, next.timeStep, next.sampleCount, console)) return false;
 
     TrialRanking& ranking = state.ranking;
     const int optimum = ranking.optimumCase;

@@ -29,12 +29,11 @@ bool startRunRecord(RunState& state, std::FILE* console) {
     return writeRunRecord(record, console);
 }
 
-bool recordResultsStep(RunState& state, int n, double outputRate, double outputTimeStep, int outputSampleCount,
-                       std::FILE* console) {
+bool recordResultsStep(RunState& state, int n, double outputTimeStep, int outputSampleCount, std::FILE* console) {
     RunRecord& record = state.record;
     record.trialsRanked = n;
     record.optimumCase = state.ranking.optimumCase;
-    record.outputSampleRate = outputRate;
+    record.outputSampleRate = 1.0 / outputTimeStep;
     record.outputTimeStep = outputTimeStep;
     record.outputSampleCount = outputSampleCount;
     return writeRunRecord(record, console);

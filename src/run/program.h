@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "run/constants.h"
-
 struct ProgramResult {
     int exitStatus;      // 0 after a completed run, 1 after any error
     bool atExitPrompt;   // false only after the damping error, which ends at once
