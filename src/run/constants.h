@@ -2,9 +2,6 @@
 
 #include <cstdint>
 
-// The version the banner names, recorded in run.out too.
-constexpr const char* programVersion = "1.0";
-
 // Fixed capacities of the run state.
 constexpr int maxTrials = 8000;
 constexpr int maxGridPoints = 200;
