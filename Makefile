@@ -1,9 +1,12 @@
 # make run      builds the program and the report, runs the bundled example into out/example/
-# make test     builds and runs every test, then again under ASan and UBSan
+# make test     builds and runs every test, then again under ASan and UBSan, the
+#               threaded trial runs under TSan, and the core with -Werror
 # make install  puts the commands into $(PREFIX)/bin (PREFIX=/usr/local unless given)
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
+TSAN_DIR := build-tsan
+WERROR_DIR := build-werror
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 EXAMPLE_DIR := out/example
 REPORT := $(BUILD_DIR)/src/report/kolvane_report
@@ -13,7 +16,7 @@ PREFIX ?= /usr/local
 # Every build that runs the tests.
 TEST_OPTIONS := -DKOLVANE_TESTS=ON
 
-.PHONY: all deps build run install test test-deps test-release test-sanitize docs-image bench bench-fit fuzz clean
+.PHONY: all deps build run install test test-deps test-release test-sanitize test-tsan test-werror docs-image bench bench-fit fuzz clean
 
 all: build
 
@@ -44,7 +47,7 @@ docs-image: run
 	@mkdir -p docs
 	cp $(EXAMPLE_DIR)/srs.svg docs/example-srs.svg
 
-test: test-deps test-release test-sanitize
+test: test-deps test-release test-sanitize test-tsan test-werror
 
 # GoogleTest, and headless Chromium for the report's browser test.
 test-deps:
@@ -59,6 +62,24 @@ test-sanitize: test-deps
 	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_SANITIZE=ON $(TEST_OPTIONS) >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j$(JOBS)
 	cd $(SANITIZE_DIR) && ctest --output-on-failure --no-tests=error -j$(JOBS)
+
+# ThreadSanitizer over the tests that run trials on several threads: the same
+# run on 1, 2 and 3 threads, with and without a checkpoint and with a
+# checkpoint that fails, and the golden transcript (the program on every
+# core). Kept small: TSan slows them manyfold.
+TSAN_TESTS := ^(TrialRun\.(MatchesTheGoldenTranscriptByteForByte|RepeatedRunsAndEveryThreadCountGiveIdenticalOutput|CheckpointsGiveIdenticalOutputOnEveryThreadCount)|OutputFiles\.FailedIntermediateOutputEndsTheRunOnEveryThreadCount)$$
+test-tsan: test-deps
+	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_TSAN=ON $(TEST_OPTIONS) -DKOLVANE_BENCH=OFF \
+		-DKOLVANE_REPORT=OFF >/dev/null
+	@cmake --build $(TSAN_DIR) -j$(JOBS) --target kolvane_tests
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) --no-tests=error -R '$(TSAN_TESTS)'
+
+# The core and the program under -Werror with -Wconversion -Wshadow
+# -Wdouble-promotion -Wpedantic; a build only, no tests.
+test-werror: deps
+	@cmake -S . -B $(WERROR_DIR) -DCMAKE_BUILD_TYPE=Release -DKOLVANE_WERROR=ON -DKOLVANE_BENCH=OFF \
+		-DKOLVANE_REPORT=OFF >/dev/null
+	@cmake --build $(WERROR_DIR) -j$(JOBS) --target kolvane_core kolvane_zpa
 
 bench:
 	@scripts/ensure-deps.sh bench
@@ -78,4 +99,4 @@ fuzz:
 	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) out
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(WERROR_DIR) $(FUZZ_DIR) out

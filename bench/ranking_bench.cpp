@@ -43,18 +43,9 @@ void loadWorking(TrialRanking& ranking, const Measures& measures) {
 // The exchange procedure straight from its statement, over all five lists.
 void plainSort(TrialRanking& ranking, int n, double zpa) {
     for (int m = 0; m < measureCount; ++m) {
-        double* v = ranking.working[m];
         std::int32_t* order = ranking.order[m];
         for (int k = 0; k < n; ++k) order[k] = k;
-        for (int i = 0; i + 1 < n; ++i) {
-            for (int j = i + 1; j < n; ++j) {
-                const bool better = m == accelMeasure ? std::fabs(v[j] - zpa) < std::fabs(v[i] - zpa) : v[i] > v[j];
-                if (better) {
-                    std::swap(v[i], v[j]);
-                    std::swap(order[i], order[j]);
-                }
-            }
-        }
+        exchangeSortMeasure(ranking.working[m], order, n, zpa, m == accelMeasure);
         for (int k = 0; k < n; ++k) ranking.rank[m][order[k]] = k;
     }
 }

@@ -24,10 +24,11 @@
 
 #include "results/result_files.h"
 #include "run/dialogue.h"
-#include "run/trial_loop.h"
+#include "run/trial.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/sine_cache.h"
 #include "wavelet/synthesis.h"
+#include "wavelet/wavelet_terms.h"
 
 namespace {
 
@@ -70,13 +71,13 @@ void sineArgumentsOfRow(const RunState& state, const FloorTrial& trial, std::vec
     arguments.clear();
     for (int j = 0; j < state.grid.count; ++j) {
         const double frequency = state.grid.frequency[j];
-        const double omega = twoPi * frequency;
+        const double omega = angularFrequency(frequency);
         const double halfSines = static_cast<double>(w.nhs[trial.t][j]);
-        const double length = static_cast<double>(w.nhs[trial.t][j]) / (2.0 * frequency);
+        const double length = windowLength(w.nhs[trial.t][j], frequency);
         const double delay = w.delay[trial.t][j];
         for (int i = 0; i < trial.sampleCount; ++i) {
-            const double t = static_cast<double>(i) * trial.timeStep;
-            if (!(delay <= t && t - delay <= length)) continue;
+            const double t = sampleTime(i, trial.timeStep);
+            if (!waveletActive(delay, length, t)) continue;
             const double omegaTau = omega * (t - delay);
             arguments.push_back(omegaTau / halfSines);
             arguments.push_back(omegaTau);
@@ -150,8 +151,9 @@ int main(int argc, char** argv) {
         // The first intermediate output moves the run to its output sample
         // rate, as the results step does.
         if (t == 1000 && p.trialCount > 1006) {
-            p.timeStep = 1.0 / outputSampleRate(1.0 / p.timeStep);
-            p.sampleCount = static_cast<int>(p.duration / p.timeStep);
+            const RunSampling next = samplingAfterResults(p, state->grid);
+            p.timeStep = next.timeStep;
+            p.sampleCount = next.sampleCount;
         }
         drawTrial(*state, t);
         sinePairs += activeSampleCount(state->wavelets, t, state->grid, p.timeStep, p.sampleCount);

@@ -13,27 +13,6 @@ namespace {
 constexpr int benchSamples = 6000;  // 0.05 s at 120000 samples per second
 constexpr int benchRunOn = 1440;    // 1.2 periods of 100 Hz
 
-// The recurrence straight from its definition, sample by sample over all
-// grid points.
-void plainFilterPeaks(const double* x, int n, int runOn, const SrsFilterBank& bank, int count, double* positive,
-                      double* negative) {
-    double y1[maxGridPoints] = {}, y2[maxGridPoints] = {};
-    for (int j = 0; j < count; ++j) positive[j] = negative[j] = 0.0;
-    double previousInput = 0.0;
-    for (int i = 0; i < n + runOn; ++i) {
-        const double input = i < n ? x[i] : 0.0;
-        for (int j = 0; j < count; ++j) {
-            const double y = ((bank.a1[j] * y1[j] + bank.a2[j] * y2[j]) + bank.b0[j] * input) +
-                             bank.b1[j] * previousInput;
-            if (y > positive[j]) positive[j] = y;
-            if (y < negative[j]) negative[j] = y;
-            y2[j] = y1[j];
-            y1[j] = y;
-        }
-        previousInput = input;
-    }
-}
-
 void reportPerStep(benchmark::State& state, int count) {
     const double steps = static_cast<double>(benchSamples + benchRunOn) * count;
     state.counters["per_step"] =
@@ -51,20 +30,6 @@ struct SpectrumInput {
     SrsFilterBank bank;
     std::vector<double> history;
 };
-
-void spectrumPlain(benchmark::State& state) {
-    const SpectrumInput input(state);
-    const int count = input.count;
-    const SrsFilterBank& bank = input.bank;
-    const std::vector<double>& history = input.history;
-    double positive[maxGridPoints], negative[maxGridPoints];
-    for (auto _ : state) {
-        plainFilterPeaks(history.data(), benchSamples, benchRunOn, bank, count, positive, negative);
-        benchmark::DoNotOptimize(positive);
-        benchmark::DoNotOptimize(negative);
-    }
-    reportPerStep(state, count);
-}
 
 void spectrumKernel(benchmark::State& state, FilterKernel kernel) {
     if (!filterKernelSupported(kernel)) {
@@ -84,6 +49,9 @@ void spectrumKernel(benchmark::State& state, FilterKernel kernel) {
     reportPerStep(state, count);
 }
 
+// The recurrence straight from its definition, sample by sample over all
+// grid points: the baseline of the others.
+void spectrumPlain(benchmark::State& state) { spectrumKernel(state, FilterKernel::plain); }
 void spectrumFast(benchmark::State& state) {
     spectrumKernel(state, fastestFilterKernel(static_cast<int>(state.range(0))));
 }

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "bench_setup.h"
-#include "run/trial_loop.h"
+#include "run/trial.h"
 #include "wavelet/sine_cache.h"
 #include "wavelet/synthesis.h"
+#include "wavelet/wavelet_terms.h"
 
 namespace {
 
@@ -86,13 +87,13 @@ void sine(benchmark::State& state) {
     std::vector<double> arguments;
     for (int k = 0; k < 2; ++k) {
         for (int j = 0; j < run.grid.count; ++j) {
-            const double omega = twoPi * run.grid.frequency[j];
+            const double omega = angularFrequency(run.grid.frequency[j]);
             const double halfSines = run.wavelets.nhs[k][j];
             const double delay = run.wavelets.delay[k][j];
-            const double length = halfSines / (2.0 * run.grid.frequency[j]);
+            const double length = windowLength(run.wavelets.nhs[k][j], run.grid.frequency[j]);
             for (int i = 0; i < p.sampleCount; ++i) {
-                const double t = static_cast<double>(i) * p.timeStep;
-                if (delay <= t && t - delay <= length) {
+                const double t = sampleTime(i, p.timeStep);
+                if (waveletActive(delay, length, t)) {
                     arguments.push_back((omega * (t - delay)) / halfSines);
                     arguments.push_back(omega * (t - delay));
                 }

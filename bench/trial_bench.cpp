@@ -6,7 +6,7 @@
 #include <string>
 
 #include "bench_setup.h"
-#include "run/trial_loop.h"
+#include "run/trial.h"
 
 namespace {
 

@@ -136,9 +136,14 @@ void readFolder(bool dampingGiven, const char* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char pattern[] = "/tmp/report_readers_fuzz_XXXXXX";
-    if (mkdtemp(pattern) == nullptr) std::abort();
-    workDir = pattern;
+    // In memory where there is a tmpfs: every input rewrites nine files, and
+    // on a disk that discards freed blocks each truncation waits for it.
+    char inMemory[] = "/dev/shm/report_readers_fuzz_XXXXXX";
+    char onDisk[] = "/tmp/report_readers_fuzz_XXXXXX";
+    const char* made = mkdtemp(inMemory);
+    if (made == nullptr) made = mkdtemp(onDisk);
+    if (made == nullptr) std::abort();
+    workDir = made;
     std::atexit(removeWorkDir);
     return 0;
 }

@@ -111,7 +111,6 @@ void judgePoint(AnalysisPoint& point, const AcceptanceRules& rules) {
 
 }  // namespace
 
-double gridStepRatio(int spacingChoice) { return std::pow(2.0, 1.0 / gridStepsPerOctave(spacingChoice)); }
 
 const char* spacingName(int spacingChoice) {
     const int choice = normalisedSpacing(spacingChoice);

@@ -1,111 +1,16 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "report/db_band.h"
+#include "report/acceptance_types.h"
 #include "report/independent_srs.h"
 #include "report/report_inputs.h"
+#include "spec/spec_table.h"
 
 // The acceptance check a test lab makes: the independent SRS of accel.out on
 // an analysis grid over the whole specified band, judged against dB bands.
 // Shared by kolvane_report and kolvane_fit.
-
-// One row of a band file: from_Hz to_Hz low_dB high_dB.
-struct BandRow {
-    double fromHz = 0.0;
-    double toHz = 0.0;
-    DbBand band;
-};
-
-enum class Polarity { maximax, both };
-
-struct AcceptanceRules {
-    DbBand outer;                    // --tolerance LOW,HIGH
-    std::optional<DbBand> inner;     // --inner LOW,HIGH
-    double innerSharePercent = 90.0; // --inner-share PERCENT
-    std::vector<BandRow> bandRows;   // --band-file FILE: bands that change with frequency
-    std::string bandFile;            // its path, for the record of the rules applied
-    Polarity polarity = Polarity::maximax;  // --polarity maximax|both
-    int analysisPointsPerOctave = 12;       // --analysis-spacing 6|12|24
-    // --damping RATIO or --q Q: the run's damping, for a run that left no
-    // run.out behind (the run record's value is used otherwise).
-    std::optional<double> dampingRatio;
-};
-
-// Where an analysis point lies against the program's synthesis grid.
-enum class PointPlace { onGridPoint, betweenGridPoints, aboveLastGridPoint };
-
-// The settings of the run being judged.
-struct RunSettings {
-    double zpa = 0.0;            // acceleration unit of the run
-    int spacingChoice = 1;       // 1 = 1/3, 2 = 1/6, 3 = 1/12 octave
-    double dampingRatio = 0.05;
-    double timeStep = 0.0;       // of accel.out, seconds
-    long sampleCount = 0;        // of accel.out
-    int gridCount = 0;
-    double lastGridFrequency = 0.0;
-    int unitSystem = 1;
-    bool fromRunRecord = false;  // false: derived from the output files and the options
-};
-
-// One analysis frequency judged.
-struct AnalysisPoint {
-    double frequency = 0.0;
-    double specLevel = 0.0;
-    double positive = 0.0;   // independent SRS, acceleration unit of the run
-    double negative = 0.0;   // magnitude
-    double maximax = 0.0;
-    double positiveDb = 0.0;
-    double negativeDb = 0.0;
-    double maximaxDb = 0.0;
-    double judgedDb = 0.0;   // maximax, or for both polarities the one nearer its edge
-    bool nearUpperEdge = false;
-    DbBand band;             // the outer band that applies here
-    double marginDb = 0.0;   // to the nearer edge of `band`; negative outside
-    bool passes = false;
-    bool withinInner = true;
-    PointPlace place = PointPlace::onGridPoint;
-};
-
-struct WorstPoint {
-    double frequency = 0.0;
-    double marginDb = 0.0;  // negative outside the band
-    PointPlace place = PointPlace::onGridPoint;
-    double deviationDb = 0.0;  // the judged deviation there
-    bool upperEdge = false;    // nearer the band's upper edge
-};
-
-// What to change when the check fails, computed from the run.
-struct AcceptanceGuidance {
-    double suggestedZpa = 0.0;        // centres the maximax deviation in the band
-    bool finerSpacing = false;        // failures lie between grid points
-    bool extendSpecification = false; // shortfall lies above the last grid point
-    double extensionFrequency = 0.0;  // one grid step above the last grid frequency, rounded up to 1 Hz
-    double extensionLevel = 0.0;      // at the last level
-    bool changeZpa = false;           // the check fails and the ZPA is off centre
-    double zpaShiftDb = 0.0;          // 20 log10(suggestedZpa / zpa)
-    double spreadDb = 0.0;            // max - min of the maximax deviation from the band centre
-    bool zpaCanCentreAll = false;     // the spread fits inside the narrowest band
-    int suggestedSpacingChoice = 0;   // the next finer spacing (2 or 3) when finerSpacing
-};
-
-struct AcceptanceOutcome {
-    bool passes = false;
-    WorstPoint worst;
-    double innerSharePercent = 100.0;
-    AcceptanceGuidance guidance;
-    RunSettings run;
-    AcceptanceRules rules;                // as applied
-    std::vector<AnalysisPoint> points;
-    std::vector<double> gridFrequencies;  // the run's synthesis grid
-    int failedPoints = 0;
-    std::vector<std::string> warnings;  // from the consistency checks; none stops the judgement
-    bool interrupted = false;           // the files are an interrupted run's last checkpoint
-    bool outerPasses = false;
-    bool innerPasses = true;
-};
 
 // Reads the judging option at args[i] (and its value), advancing i past what
 // it used. Returns false with `error` set on a bad value; sets `recognised`
@@ -128,8 +33,6 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
 // fills the points, the verdict and the guidance.
 void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceOutcome& outcome);
 
-// The step ratio of a spacing choice: 2^(1/3), 2^(1/6) or 2^(1/12).
-double gridStepRatio(int spacingChoice);
 // "1/3", "1/6" or "1/12".
 const char* spacingName(int spacingChoice);
 const char* placeName(PointPlace place);  // "grid", "between", "above"

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "spec/spec_table.h"
+
 namespace {
 
 // Below this a ZPA change is not worth a new run.

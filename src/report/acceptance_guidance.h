@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/acceptance.h"
+#include "report/acceptance_types.h"
 
 // Fills outcome.guidance from the judged points, the run's settings and the
 // specification:

@@ -3,22 +3,16 @@
 
 #include "report/acceptance.h"
 #include "report/band_file.h"
+#include "run/answer_reader.h"
 
 namespace {
-
-bool parseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value);
-}
 
 bool parseBand(const std::string& option, const std::string& text, DbBand& band, std::string& error) {
     const std::size_t comma = text.find(',');
     double low = 0.0;
     double high = 0.0;
-    if (comma == std::string::npos || !parseNumber(text.substr(0, comma), low) ||
-        !parseNumber(text.substr(comma + 1), high) || !(low <= high)) {
+    if (comma == std::string::npos || !parseDoubleToken(text.substr(0, comma), low) ||
+        !parseDoubleToken(text.substr(comma + 1), high) || !(low <= high)) {
         error = option + " needs LOW,HIGH in dB with LOW <= HIGH, e.g. " + option + " -3,6 (got \"" + text + "\")";
         return false;
     }
@@ -63,7 +57,7 @@ bool parseAcceptanceOption(const std::vector<std::string>& args, std::size_t& i,
         if (!parseBand(name, value, inner, error)) return false;
         rules.inner = inner;
     } else if (name == "--inner-share") {
-        if (!parseNumber(value, number) || number < 0.0 || number > 100.0) {
+        if (!parseDoubleToken(value, number) || number < 0.0 || number > 100.0) {
             error = "--inner-share needs a percentage from 0 to 100 (got \"" + value + "\")";
             return false;
         }
@@ -84,13 +78,13 @@ bool parseAcceptanceOption(const std::vector<std::string>& args, std::size_t& i,
         }
         rules.analysisPointsPerOctave = std::atoi(value.c_str());
     } else if (name == "--damping") {
-        if (!parseNumber(value, number) || !(number > 0.0) || !(number < 1.0)) {
+        if (!parseDoubleToken(value, number) || !(number > 0.0) || !(number < 1.0)) {
             error = "--damping needs a damping ratio above 0 and below 1 (got \"" + value + "\")";
             return false;
         }
         rules.dampingRatio = number;
     } else {  // --q
-        if (!parseNumber(value, number) || !(number > 0.5)) {
+        if (!parseDoubleToken(value, number) || !(number > 0.5)) {
             error = "--q needs an amplification factor above 0.5 (got \"" + value + "\")";
             return false;
         }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "report/acceptance.h"
+#include "report/acceptance_types.h"
 
 // A band file gives tolerance bands that change with frequency, one row per
 // line: from_Hz to_Hz low_dB high_dB. A '#' starts a comment that runs to the

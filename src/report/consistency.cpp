@@ -117,8 +117,8 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
     }
     if (inputs.trialRows > record.trialsRanked || record.trialsRanked < record.trialCount) {
         outcome.interrupted = true;
-        outcome.warnings.push_back("the run was interrupted: trials.out holds " + std::to_string(inputs.trialRows) +
-                                   " of its " + std::to_string(record.trialCount) +
+        outcome.warnings.push_back("the run was interrupted, or is still going: trials.out holds " +
+                                   std::to_string(inputs.trialRows) + " of its " + std::to_string(record.trialCount) +
                                    " trials, the last results step ranked " + std::to_string(record.trialsRanked) +
                                    "; the optimum of that checkpoint is judged");
     }
@@ -210,17 +210,17 @@ bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std
         const double allowance = srsAgreementAllowance(1.0 / (timeStep * line.frequency), dampingRatio);
         const double pairs[2][2] = {{line.positive, independent.positive[j]}, {line.negative, independent.negative[j]}};
         for (const auto& pair : pairs) {
-            // Both peaks are compared to the larger of the two, so that a
-            // zero or not-a-number value never passes.
+            // Measured against the larger of the two peaks; a not-a-number
+            // peak never passes.
             const double scale = std::max(std::fabs(pair[0]), std::fabs(pair[1]));
             const double difference = std::fabs(pair[0] - pair[1]);
             if (difference <= allowance * scale + roundingAllowance) continue;
             std::string text;
             appendFormat(text,
-                         "srs.out does not match the SRS of accel.out at %.3f Hz (%s against %s, more than the "
-                         "%.2g %% two independent computations can differ by, at ",
+                         "srs.out does not match the SRS of accel.out at %.3f Hz: %s in srs.out, %s computed, "
+                         "%.2g %% apart where the two computations agree within %.2g %% (",
                          line.frequency, formatGeneral(pair[0], 0, 6).c_str(), formatGeneral(pair[1], 0, 6).c_str(),
-                         100.0 * allowance);
+                         100.0 * difference / scale, 100.0 * allowance);
             error = text + qText(dampingRatio) + (inputs.runRecord ? ", run.out's" : ", the damping given") +
                     "): the files come from different runs, or the damping is not the run's";
             return false;

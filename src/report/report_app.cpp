@@ -12,6 +12,7 @@
 #include "report/report_plots.h"
 #include "report/report_table.h"
 #include "report/svg_writer.h"
+#include "run/answer_reader.h"
 
 const char* const reportUsage =
     "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]\n"
@@ -48,17 +49,10 @@ const char* const reportUsage =
 
 namespace {
 
-bool parseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value);
-}
-
 bool parseLimit(const std::string& option, const std::string& text, std::optional<double>& limit,
                 std::string& error) {
     double value = 0.0;
-    if (!parseNumber(text, value) || value < 0.0) {
+    if (!parseDoubleToken(text, value) || value < 0.0) {
         error = option + " needs a non-negative number (got \"" + text + "\")";
         return false;
     }

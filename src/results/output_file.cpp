@@ -27,8 +27,3 @@ void discardOutputFile(OutputFile& file) {
         std::remove(file.temporaryName.c_str());
     }
 }
-
-bool reportUnwritable(const char* name, std::FILE* console) {
-    std::fprintf(console, "\n\n Error: cannot write %s \n\n", name);
-    return false;
-}

@@ -19,8 +19,5 @@ bool openOutputFile(OutputFile& file, const char* name);
 // temporary removed) when anything failed.
 bool commitOutputFile(OutputFile& file);
 
-// Prints "\n\n Error: cannot write NAME \n\n" and returns false.
-bool reportUnwritable(const char* name, std::FILE* console);
-
 // Closes and removes the temporary file, leaving any previous file in place.
 void discardOutputFile(OutputFile& file);

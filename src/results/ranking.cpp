@@ -4,11 +4,12 @@
 #include <cmath>
 #include <algorithm>
 
-#if defined(__x86_64__) || defined(__i386__)
+#include "common/cpu_features.h"
+#include "common/number_format.h"
+
+#ifdef KOLVANE_X86_KERNELS
 #include <immintrin.h>
 #endif
-
-#include "common/number_format.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ void exchangeWave(std::uint32_t* entry, int n, int i0) {
 constexpr int entryPadding = 64;
 constexpr std::uint32_t sentinelEntry = 0x7FFFFFFFu;
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef KOLVANE_X86_KERNELS
 // The same wave with sixteen passes in the lanes of one vector. The entries
 // in flight move up one lane per step, so lane k meets each position one step
 // after lane k-1 has left it; a new position enters lane 0 and lane 15 hands
@@ -180,9 +181,8 @@ constexpr int vectorHandCount = 16;
 void exchangeSortPacked(std::uint32_t* entry, int n) {
     for (int p = n; p < n + entryPadding; ++p) entry[p] = sentinelEntry;
     int i = 0;
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool vectorWave = __builtin_cpu_supports("avx512f");
-    if (vectorWave) {
+#ifdef KOLVANE_X86_KERNELS
+    if (cpuOffers(InstructionSet::avx512)) {
         for (; i + vectorHandCount < n; i += vectorHandCount) exchangeWaveAvx512(entry, n, i);
     }
 #endif

@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "common/file_errors.h"
+#include "common/number_format.h"
 #include "results/output_file.h"
 #include "results/ranking.h"
 #include "results/run_record_steps.h"
-#include "common/number_format.h"
 #include "wavelet/synthesis.h"
 
 namespace {
@@ -49,6 +50,20 @@ private:
     std::FILE* stream_;
     std::string text_;
 };
+
+// The ranking works on copies of the five summary columns, all trialCount
+// entries of each; it reads the first n of them.
+void copySummariesToRanking(RunState& state) {
+    TrialRanking& ranking = state.ranking;
+    for (int t = 0; t < state.parameters.trialCount; ++t) {
+        const TrialSummary& s = state.summary[t];
+        ranking.working[accelMeasure][t] = s.peakAccel;
+        ranking.working[velMeasure][t] = s.peakVel;
+        ranking.working[dispMeasure][t] = s.peakDisp;
+        ranking.working[errorMeasure][t] = s.totalError;
+        ranking.working[irrorMeasure][t] = s.largestError;
+    }
+}
 
 bool writeRankingFiles(RunState& state, int n, std::FILE* console) {
     OutputFile sortedLists, ranks, wavelets;
@@ -97,13 +112,21 @@ OutputSampling outputSampling(const RunParameters& parameters) {
     return sampling;
 }
 
-bool writeAccelFile(RunState& state, std::FILE* console) {
+RunSampling samplingAfterResults(const RunParameters& parameters, const FrequencyGrid& grid) {
+    const OutputSampling output = outputSampling(parameters);
+    RunSampling sampling;
+    sampling.timeStep = output.timeStep;
+    sampling.sampleCount = output.sampleCount;
+    sampling.bank = computeFilterBank(grid, parameters.dampingRatio, output.timeStep);
+    return sampling;
+}
+
+bool writeAccelFile(RunState& state, const RunSampling& next, std::FILE* console) {
     OutputFile file;
     if (!openOrReport(file, "accel.out", console)) return false;
     RunParameters& p = state.parameters;
-    const OutputSampling sampling = outputSampling(p);
-    p.timeStep = sampling.timeStep;
-    p.sampleCount = sampling.sampleCount;
+    p.timeStep = next.timeStep;
+    p.sampleCount = next.sampleCount;
 
     const int decimals = timeDecimals(p.timeStep);
     const int optimum = state.ranking.optimumCase;
@@ -157,10 +180,13 @@ bool writeSrsFile(const RunState& state, std::FILE* console) {
 }
 
 bool writeResults(RunState& state, int n, std::FILE* console) {
+    copySummariesToRanking(state);
     if (!writeRankingFiles(state, n, console)) return false;
+    RunParameters& p = state.parameters;
+    const RunSampling next = samplingAfterResults(p, state.grid);
     // Before the four files it describes, so none of them is ever older than
     // the run.out that names their run.
-    if (!recordResultsStep(state, n, console)) return false;
+    if (!recordResultsStep(state, n, next.timeStep, next.sampleCount, console)) return false;
 
     TrialRanking& ranking = state.ranking;
     const int optimum = ranking.optimumCase;
@@ -168,11 +194,10 @@ bool writeResults(RunState& state, int n, std::FILE* console) {
     std::fprintf(console, "\n   Peak Accel = %12.3f G  \n\n",
                  ranking.working[accelMeasure][ranking.rank[accelMeasure][optimum]]);
 
-    RunParameters& p = state.parameters;
     synthesizeTrial(state.wavelets, optimum, state.grid, p.timeStep, p.sampleCount, p.zpa, state.workspace.history);
-    if (!writeAccelFile(state, console)) return false;
+    if (!writeAccelFile(state, next, console)) return false;
     if (!writeMotionFiles(state, console)) return false;
-    state.bank = computeFilterBank(state.grid, p.dampingRatio, p.timeStep);
+    state.bank = next.bank;
     computeResponseSpectrum(state.workspace.history.sample, p.sampleCount, state.grid, state.bank, p.timeStep,
                             state.workspace.spectrum);
     return writeSrsFile(state, console);

@@ -17,13 +17,26 @@ struct OutputSampling {
 };
 OutputSampling outputSampling(const RunParameters& parameters);
 
-// The results step for trials 0 .. n-1: ranks them, announces the optimum,
-// rebuilds it at the output sample rate (which becomes the run's timeStep and
-// sampleCount, with the filter bank recomputed) and writes the seven result
-// files. False, after "\n\n Error: cannot write %s \n\n", when a file could
-// not be written; the previous file of that name is then left as it was.
+// What a results step leaves the run with for the trials after it: the output
+// sample rate's time step and sample count, and the filter bank for them.
+// The results step applies exactly this, so the trials that follow it may
+// take their sampling from here before the step has run.
+struct RunSampling {
+    double timeStep = 0.0;
+    int sampleCount = 0;
+    SrsFilterBank bank;
+};
+RunSampling samplingAfterResults(const RunParameters& parameters, const FrequencyGrid& grid);
+
+// The results step for trials 0 .. n-1: copies the trial summaries into the
+// ranking's working lists, ranks them, announces the optimum, rebuilds it at
+// the output sample rate (samplingAfterResults, which becomes the run's
+// timeStep, sampleCount and filter bank) and writes the seven result files.
+// False, after "\n\n Error: cannot write %s \n\n", when a file could not be
+// written; the previous file of that name is then left as it was.
 bool writeResults(RunState& state, int n, std::FILE* console);
 
-bool writeAccelFile(RunState& state, std::FILE* console);
+// accel.out at the `next` sampling, which becomes the run's.
+bool writeAccelFile(RunState& state, const RunSampling& next, std::FILE* console);
 bool writeMotionFiles(RunState& state, std::FILE* console);
 bool writeSrsFile(const RunState& state, std::FILE* console);

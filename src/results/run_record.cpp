@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/file_errors.h"
 #include "common/number_format.h"
 #include "results/output_file.h"
 

@@ -33,7 +33,7 @@ struct RunRecord {
     // The latest results step; trialsRanked stays 0 until the first one.
     int trialsRanked = 0;
     int optimumCase = -1;
-    double outputSampleRate = 0.0;
+    double outputSampleRate = 0.0;  // 1 / outputTimeStep
     double outputTimeStep = 0.0;
     int outputSampleCount = 0;  // rows of accel.out; velox.out and disp.out hold one more
 };

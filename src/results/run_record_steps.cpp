@@ -1,9 +1,8 @@
 #include "results/run_record_steps.h"
 
 #include "common/checksum.h"
-#include "results/result_files.h"
 #include "results/run_record.h"
-#include "run/program.h"
+#include "run/constants.h"
 
 bool startRunRecord(RunState& state, std::FILE* console) {
     const RunParameters& p = state.parameters;
@@ -30,16 +29,12 @@ bool startRunRecord(RunState& state, std::FILE* console) {
     return writeRunRecord(record, console);
 }
 
-bool recordResultsStep(RunState& state, int n, std::FILE* console) {
-    const RunParameters& p = state.parameters;
+bool recordResultsStep(RunState& state, int n, double outputTimeStep, int outputSampleCount, std::FILE* console) {
     RunRecord& record = state.record;
-    // The sampling writeAccelFile is about to choose: the rate mapping of the
-    // run's current time step.
-    const OutputSampling sampling = outputSampling(p);
     record.trialsRanked = n;
     record.optimumCase = state.ranking.optimumCase;
-    record.outputSampleRate = outputSampleRate(1.0 / p.timeStep);
-    record.outputTimeStep = sampling.timeStep;
-    record.outputSampleCount = sampling.sampleCount;
+    record.outputSampleRate = 1.0 / outputTimeStep;
+    record.outputTimeStep = outputTimeStep;
+    record.outputSampleCount = outputSampleCount;
     return writeRunRecord(record, console);
 }

@@ -13,6 +13,6 @@ bool startRunRecord(RunState& state, std::FILE* console);
 
 // In a results step for trials 0 .. n-1, after the ranking has chosen the
 // optimum and before accel.out is written: records the trials ranked, the
-// optimum and the output sampling that accel.out, velox.out, disp.out and
-// srs.out are about to use.
-bool recordResultsStep(RunState& state, int n, std::FILE* console);
+// optimum and the output sampling (time step and sample count) that
+// accel.out, velox.out, disp.out and srs.out are about to use.
+bool recordResultsStep(RunState& state, int n, double outputTimeStep, int outputSampleCount, std::FILE* console);

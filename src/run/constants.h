@@ -16,3 +16,6 @@ constexpr int sampleCapacity = 750001;
 // atan2(0, -1) and twice it; the literal is that double exactly.
 constexpr double pi = 3.141592653589793;
 constexpr double twoPi = 2.0 * pi;
+
+// The version the banner names, recorded in run.out too.
+constexpr const char* programVersion = "1.0";

@@ -1,38 +1,14 @@
 #include "run/parallel_trials.h"
 
-#include <atomic>
-#include <string>
-#include <thread>
+#include <functional>
 
-#include "results/output_file.h"
-#include "results/result_files.h"
-#include "run/trial_loop.h"
+#include "common/file_errors.h"
+#include "srs/response_spectrum.h"
 
 namespace {
 
-struct TrialSlot {
-    int strategy = 0;
-    TrialResult result;
-    std::string diagnostics;
-    std::atomic<bool> done{false};
-};
-
-// The sampling and filter bank the batch's trials run with: those the
-// preceding results step, if any, leaves for the rest of the run.
-struct BatchSettings {
-    RunParameters parameters;
-    SrsFilterBank bank;
-};
-
-BatchSettings settingsFor(const RunState& state, const TrialBatch& batch) {
-    BatchSettings settings{state.parameters, state.bank};
-    if (batch.checkpointTrials >= 0) {
-        const OutputSampling sampling = outputSampling(state.parameters);
-        settings.parameters.timeStep = sampling.timeStep;
-        settings.parameters.sampleCount = sampling.sampleCount;
-        settings.bank = computeFilterBank(state.grid, state.parameters.dampingRatio, sampling.timeStep);
-    }
-    return settings;
+TrialSlot& slotOf(RunningBatch& running, int t) {
+    return running.slots[static_cast<std::size_t>(t - running.batch.first)];
 }
 
 // Console and file rows differ only in the blanks before the strategy number,
@@ -57,137 +33,148 @@ bool emitTrial(RunState& state, int t, const TrialSlot& slot, std::FILE* console
     return true;
 }
 
-// One thread runs the checkpoint first and the trials after it with the
-// sampling and bank it left in the run state: the reference the concurrent
-// run must match.
-bool runOneThread(RunState& state, const TrialBatch& batch, std::vector<TrialSlot>& slots, std::FILE* console,
-                  std::FILE* trialsFile) {
-    if (batch.checkpointTrials >= 0 && !runCheckpoint(state, batch.checkpointTrials, console)) return false;
-    for (int t = batch.first; t <= batch.last; ++t) {
-        TrialSlot& slot = slots[static_cast<std::size_t>(t - batch.first)];
+// One thread runs the trials after the checkpoint with the sampling and bank
+// it left in the run state.
+bool runOneThread(RunningBatch& running) {
+    RunState& state = *running.state;
+    for (int t = running.batch.first; t <= running.batch.last; ++t) {
+        TrialSlot& slot = slotOf(running, t);
         slot.result = evaluateTrial(state.wavelets, t, state.grid, state.bank, state.parameters, state.workspace,
                                     slot.diagnostics);
-        if (!emitTrial(state, t, slot, console, trialsFile)) return false;
+        if (!emitTrial(state, t, slot, running.console, running.trialsFile)) return false;
     }
     return true;
 }
 
+// Whichever thread finishes a trial emits every row that is now ready.
+// After letting go it looks once more, in case a trial finished while it
+// held the turn and that trial's thread found the turn taken.
+void emitReadyRows(RunningBatch& running) {
+    const int last = running.batch.last;
+    for (;;) {
+        if (!running.rowsAllowed.load() || running.failed.load()) return;
+        bool expected = false;
+        if (!running.emitting.compare_exchange_strong(expected, true)) return;
+        int row = running.nextRow.load();
+        while (row <= last && slotOf(running, row).done.load()) {
+            TrialSlot& slot = slotOf(running, row);
+            if (!emitTrial(*running.state, row, slot, running.console, running.trialsFile)) {
+                running.failed.store(true);
+                break;
+            }
+            std::string().swap(slot.diagnostics);
+            running.nextRow.store(++row);
+        }
+        running.emitting.store(false);
+        row = running.nextRow.load();
+        if (running.failed.load() || row > last || !slotOf(running, row).done.load()) return;
+    }
+}
+
+TrialContext contextOf(RunningBatch& running) {
+    return TrialContext{running.state->wavelets, running.state->grid, running.bank, running.parameters};
+}
+
+// Takes the next trial of the batch into `trial` and does its first
+// synthesis; false when none is left or the run has failed.
+bool takeTrial(RunningBatch& running, TrialInProgress& trial) {
+    const int t = running.nextTrial.fetch_add(1);
+    if (t > running.batch.last || running.failed.load()) return false;
+    trial.t = t;
+    trial.diagnostics = &slotOf(running, t).diagnostics;
+    startTrial(trial, contextOf(running));
+    return true;
+}
+
+void completeTrial(RunningBatch& running, const TrialInProgress& trial) {
+    TrialSlot& slot = slotOf(running, trial.t);
+    slot.result = trial.result;
+    slot.done.store(true);
+    emitReadyRows(running);
+}
+
+// Thread w evaluates one trial at a time, or when pairing two, sweeping
+// their spectra together; whenever one finishes the next takes its place,
+// and the last one of the batch goes on alone.
+void work(RunningBatch& running, int w) {
+    const TrialPool& pool = *running.pool;
+    const TrialContext context = contextOf(running);
+    const RunParameters& parameters = running.parameters;
+    const FrequencyGrid& grid = running.state->grid;
+    TrialInProgress trial[2];
+    bool busy[2] = {false, false};
+    const int trialsAtOnce = pool.pairTrials ? 2 : 1;
+    for (int s = 0; s < trialsAtOnce; ++s) {
+        trial[s].workspace = pool.workspaces[static_cast<std::size_t>(s * pool.threadCount + w)].get();
+        busy[s] = takeTrial(running, trial[s]);
+    }
+    while (busy[0] || busy[1]) {
+        if (busy[0] && busy[1]) {
+            const double* const histories[2] = {trial[0].workspace->history.sample, trial[1].workspace->history.sample};
+            ResponseSpectrum* const spectra[2] = {&trial[0].workspace->spectrum, &trial[1].workspace->spectrum};
+            computeResponseSpectrumPair(histories, parameters.sampleCount, grid, running.bank, parameters.timeStep,
+                                        spectra);
+        } else {
+            TrialWorkspace& alone = *trial[busy[0] ? 0 : 1].workspace;
+            computeResponseSpectrum(alone.history.sample, parameters.sampleCount, grid, running.bank,
+                                    parameters.timeStep, alone.spectrum);
+        }
+        for (int s = 0; s < 2; ++s) {
+            if (!busy[s]) continue;
+            finishPass(trial[s], context);
+            if (!trial[s].finished) continue;
+            completeTrial(running, trial[s]);
+            busy[s] = takeTrial(running, trial[s]);
+        }
+    }
+}
+
 }  // namespace
 
-TrialPool::TrialPool(int threads, bool pair) : threadCount(threads < 1 ? 1 : threads), pairTrials(pair) {
+TrialPool::TrialPool(int threads, const FrequencyGrid& grid, int longestRecord)
+    : threadCount(threads < 1 ? 1 : threads), pairTrials(false) {
     // The single-threaded run works in the run state's own stores.
-    if (threadCount == 1) {
-        pairTrials = false;
-        return;
-    }
+    if (threadCount == 1) return;
+    pairTrials = spectrumPairPays(grid) && sineCacheHoldsEveryWindow(sineCacheBudgetBytes / 2, grid.count, longestRecord);
     const int perThread = pairTrials ? 2 : 1;
     for (int w = 0; w < perThread * threadCount; ++w) {
         workspaces.push_back(std::make_unique<TrialWorkspace>(sineCacheBudgetBytes / perThread));
     }
 }
 
-bool runTrialBatch(RunState& state, TrialPool& pool, const TrialBatch& batch, std::FILE* console,
-                   std::FILE* trialsFile) {
-    const int first = batch.first;
-    const int last = batch.last;
-    std::vector<TrialSlot> slots(static_cast<std::size_t>(last - first + 1));
+void startTrialBatch(RunningBatch& running, RunState& state, TrialPool& pool, const TrialBatch& batch,
+                     double timeStep, int sampleCount, const SrsFilterBank& bank, std::FILE* console,
+                     std::FILE* trialsFile) {
+    running.state = &state;
+    running.pool = &pool;
+    running.batch = batch;
+    running.console = console;
+    running.trialsFile = trialsFile;
+    running.slots = std::vector<TrialSlot>(static_cast<std::size_t>(batch.last - batch.first + 1));
     // A row depends only on the random source, never on earlier trials' results.
-    for (int t = first; t <= last; ++t) slots[static_cast<std::size_t>(t - first)].strategy = drawTrial(state, t);
-    if (pool.threadCount == 1) return runOneThread(state, batch, slots, console, trialsFile);
+    for (int t = batch.first; t <= batch.last; ++t) slotOf(running, t).strategy = drawTrial(state, t);
+    if (pool.threadCount == 1) return;
 
-    const BatchSettings settings = settingsFor(state, batch);
-    std::atomic<int> nextTrial{first};
-    std::atomic<int> nextRow{first};
-    std::atomic<bool> emitting{false};
-    std::atomic<bool> rowsAllowed{batch.checkpointTrials < 0};
-    std::atomic<bool> failed{false};
+    running.parameters = state.parameters;
+    running.parameters.timeStep = timeStep;
+    running.parameters.sampleCount = sampleCount;
+    running.bank = bank;
+    running.nextTrial.store(batch.first);
+    running.nextRow.store(batch.first);
+    running.rowsAllowed.store(!batch.rowsWait);
+    for (int w = 1; w < pool.threadCount; ++w) running.helpers.emplace_back(work, std::ref(running), w);
+}
 
-    // Whichever thread finishes a trial emits every row that is now ready.
-    // After letting go it looks once more, in case a trial finished while it
-    // held the turn and that trial's thread found the turn taken.
-    auto emitReadyRows = [&] {
-        for (;;) {
-            if (!rowsAllowed.load() || failed.load()) return;
-            bool expected = false;
-            if (!emitting.compare_exchange_strong(expected, true)) return;
-            int row = nextRow.load();
-            while (row <= last && slots[static_cast<std::size_t>(row - first)].done.load()) {
-                TrialSlot& slot = slots[static_cast<std::size_t>(row - first)];
-                if (!emitTrial(state, row, slot, console, trialsFile)) {
-                    failed.store(true);
-                    break;
-                }
-                std::string().swap(slot.diagnostics);
-                nextRow.store(++row);
-            }
-            emitting.store(false);
-            row = nextRow.load();
-            if (failed.load() || row > last || !slots[static_cast<std::size_t>(row - first)].done.load()) return;
-        }
-    };
-    const TrialContext context{state.wavelets, state.grid, settings.bank, settings.parameters};
-    const RunParameters& parameters = settings.parameters;
-    // Takes the next trial of the batch into `trial` and does its first
-    // synthesis; false when none is left or the run has failed.
-    auto takeTrial = [&](TrialInProgress& trial) {
-        const int t = nextTrial.fetch_add(1);
-        if (t > last || failed.load()) return false;
-        trial.t = t;
-        trial.diagnostics = &slots[static_cast<std::size_t>(t - first)].diagnostics;
-        startTrial(trial, context);
-        return true;
-    };
-    auto completeTrial = [&](const TrialInProgress& trial) {
-        TrialSlot& slot = slots[static_cast<std::size_t>(trial.t - first)];
-        slot.result = trial.result;
-        slot.done.store(true);
-        emitReadyRows();
-    };
-    // Thread w evaluates one trial at a time, or when pairing two, sweeping
-    // their spectra together; whenever one finishes the next takes its
-    // place, and the last one of the batch goes on alone.
-    auto work = [&](int w) {
-        TrialInProgress trial[2];
-        bool busy[2] = {false, false};
-        const int trialsAtOnce = pool.pairTrials ? 2 : 1;
-        for (int s = 0; s < trialsAtOnce; ++s) {
-            trial[s].workspace = pool.workspaces[static_cast<std::size_t>(s * pool.threadCount + w)].get();
-            busy[s] = takeTrial(trial[s]);
-        }
-        while (busy[0] || busy[1]) {
-            if (busy[0] && busy[1]) {
-                const double* const histories[2] = {trial[0].workspace->history.sample,
-                                                    trial[1].workspace->history.sample};
-                ResponseSpectrum* const spectra[2] = {&trial[0].workspace->spectrum, &trial[1].workspace->spectrum};
-                computeResponseSpectrumPair(histories, parameters.sampleCount, state.grid, settings.bank,
-                                            parameters.timeStep, spectra);
-            } else {
-                TrialWorkspace& alone = *trial[busy[0] ? 0 : 1].workspace;
-                computeResponseSpectrum(alone.history.sample, parameters.sampleCount, state.grid, settings.bank,
-                                        parameters.timeStep, alone.spectrum);
-            }
-            for (int s = 0; s < 2; ++s) {
-                if (!busy[s]) continue;
-                finishPass(trial[s], context);
-                if (!trial[s].finished) continue;
-                completeTrial(trial[s]);
-                busy[s] = takeTrial(trial[s]);
-            }
-        }
-    };
+bool finishTrialBatch(RunningBatch& running, bool checkpointWritten) {
+    if (running.pool->threadCount == 1) return checkpointWritten && runOneThread(running);
 
-    std::vector<std::thread> helpers;
-    for (int w = 1; w < pool.threadCount; ++w) helpers.emplace_back(work, w);
-    // The checkpoint's results step reads only earlier trials' rows and the run
-    // state, and the sampling it leaves is already in the batch's settings, so
-    // it runs here while the batch's trials are evaluated; their rows wait.
-    if (batch.checkpointTrials >= 0) {
-        if (!runCheckpoint(state, batch.checkpointTrials, console)) failed.store(true);
-        rowsAllowed.store(true);
-        emitReadyRows();
+    if (!checkpointWritten) running.failed.store(true);
+    if (running.batch.rowsWait) {
+        running.rowsAllowed.store(true);
+        emitReadyRows(running);
     }
-    work(0);
-    for (std::thread& helper : helpers) helper.join();
-    emitReadyRows();
-    return !failed.load() && nextRow.load() == last + 1;
+    work(running, 0);
+    for (std::thread& helper : running.helpers) helper.join();
+    emitReadyRows(running);
+    return !running.failed.load() && running.nextRow.load() == running.batch.last + 1;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "run/constants.h"
 #include "run/dialogue.h"
 #include "run/terminal.h"
 #include "run/trial_loop.h"

@@ -2,9 +2,6 @@
 
 #include <cstdio>
 
-// The version the banner names, recorded in run.out too.
-constexpr const char* programVersion = "1.0";
-
 struct ProgramResult {
     int exitStatus;      // 0 after a completed run, 1 after any error
     bool atExitPrompt;   // false only after the damping error, which ends at once

@@ -1,21 +1,15 @@
 #include "run/trial_loop.h"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 
-#include "results/output_file.h"
+#include "common/file_errors.h"
 #include "results/result_files.h"
 #include "results/run_record_steps.h"
 #include "run/parallel_trials.h"
-#include "srs/response_spectrum.h"
-#include "wavelet/strategies.h"
-#include "wavelet/sine_cache.h"
-#include "wavelet/synthesis.h"
 
 namespace {
 
-constexpr int maxPasses = 44;
 constexpr int checkpointInterval = 1000;
 
 const char* const unitsLine[3] = {
@@ -48,27 +42,6 @@ void printClosingList(UnitSystem units, std::FILE* console) {
     std::fputs("\n\n wavelet.out  - wavelet table. ", console);
 }
 
-int chooseStrategy(int phase, double d) {
-    if (phase == 1) return d <= 0.5 ? 1 : 2;
-    if (phase == 2) return 3;
-    if (d <= 0.05) return 1;
-    if (d <= 0.1) return 2;
-    if (d <= 0.9) return 3;
-    return 4;
-}
-
-void copySummariesToRanking(RunState& state) {
-    TrialRanking& ranking = state.ranking;
-    for (int t = 0; t < state.parameters.trialCount; ++t) {
-        const TrialSummary& s = state.summary[t];
-        ranking.working[accelMeasure][t] = s.peakAccel;
-        ranking.working[velMeasure][t] = s.peakVel;
-        ranking.working[dispMeasure][t] = s.peakDisp;
-        ranking.working[errorMeasure][t] = s.totalError;
-        ranking.working[irrorMeasure][t] = s.largestError;
-    }
-}
-
 // The trial after which the next intermediate output runs, or the last trial.
 // Outputs follow every 1000th trial while at least 7 trials remain after it.
 int lastTrialOfBatch(int first, int trialCount) {
@@ -77,109 +50,14 @@ int lastTrialOfBatch(int first, int trialCount) {
     return trialCount - 1;
 }
 
-}  // namespace
-
-int drawTrial(RunState& state, int t) {
-    const RunParameters& p = state.parameters;
-    skipDraws(state.random, static_cast<long long>(p.skipCount) - 1);
-    const double d = nextUniform(state.random);
-    const int strategy = chooseStrategy(t % 3 + 1, d);
-    switch (strategy) {
-        case 1:
-            drawIndependentWavelets(state.random, state.wavelets, t, state.grid, p.duration);
-            break;
-        case 2:
-            drawCommonCountWavelets(state.random, state.wavelets, t, state.grid, p.duration);
-            break;
-        case 3:
-            drawChainedRandomWavelets(state.random, state.wavelets, t, state.grid, p.duration);
-            break;
-        default:
-            drawChainedSpecWavelets(state.random, state.wavelets, t, state.grid, p.duration);
-            break;
-    }
-    return strategy;
-}
-
-namespace {
-
-void synthesize(TrialInProgress& trial, const TrialContext& context) {
-    const RunParameters& p = context.parameters;
-    TrialWorkspace& workspace = *trial.workspace;
-#ifdef KOLVANE_PLAIN_KERNELS
-    // The baseline of the speed comparison: every synthesis evaluates its sines.
-    synthesizeTrial(context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount, p.zpa, workspace.history);
-#else
-    synthesizeTrialCached(workspace.sines, context.wavelets, trial.t, context.grid, p.zpa, workspace.history);
-#endif
-}
-
-void finishTrial(TrialInProgress& trial, const TrialContext& context) {
-    const RunParameters& p = context.parameters;
-    TrialWorkspace& workspace = *trial.workspace;
-    const PeakMeasures peaks =
-        measureMotion(workspace.history.sample, p.sampleCount, p.timeStep, p.units, workspace.velocity);
-    TrialSummary& summary = trial.result.summary;
-    summary.peakAccel = std::fabs(peaks.peakAccel);
-    summary.peakVel = std::fabs(peaks.peakVel);
-    summary.peakDisp = std::fabs(peaks.peakDisp);
-    summary.totalError = std::fabs(trial.error.totalError);
-    summary.largestError = std::fabs(trial.error.largestError);
-    trial.finished = true;
-}
-
-}  // namespace
-
-void startTrial(TrialInProgress& trial, const TrialContext& context) {
-    trial.pass = 0;
-    trial.previousTotal = 0.0;
-    trial.error = SpectrumError{};
-    trial.result = TrialResult{};
-    trial.result.passCount = maxPasses;
-    trial.finished = false;
-#ifndef KOLVANE_PLAIN_KERNELS
-    const RunParameters& p = context.parameters;
-    prepareSineCache(trial.workspace->sines, context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount);
-#endif
-    synthesize(trial, context);
-}
-
-// The stop rule: after the seventh pass, the first pass whose total error
-// grew ends the trial.
-void finishPass(TrialInProgress& trial, const TrialContext& context) {
-    correctAmplitudes(context.wavelets, trial.t, context.grid, trial.workspace->spectrum);
-    synthesize(trial, context);
-    trial.error = computeSpectrumError(context.grid, trial.workspace->spectrum, *trial.diagnostics);
-    if (trial.pass > 6 && trial.error.totalError > trial.previousTotal) {
-        trial.result.passCount = trial.pass;
-        finishTrial(trial, context);
-        return;
-    }
-    trial.previousTotal = trial.error.totalError;
-    if (++trial.pass == maxPasses) finishTrial(trial, context);
-}
-
-TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
-                          const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics) {
-    const TrialContext context{wavelets, grid, bank, parameters};
-    TrialInProgress trial;
-    trial.t = t;
-    trial.workspace = &workspace;
-    trial.diagnostics = &diagnostics;
-    startTrial(trial, context);
-    while (!trial.finished) {
-        computeResponseSpectrum(workspace.history.sample, parameters.sampleCount, grid, bank, parameters.timeStep,
-                                workspace.spectrum);
-        finishPass(trial, context);
-    }
-    return trial.result;
-}
-
+// An intermediate output: the notice and the results step for trials
+// 0 .. n-1. False after a write error.
 bool runCheckpoint(RunState& state, int n, std::FILE* console) {
-    copySummariesToRanking(state);
     std::fputs("\n\n intermediate output \n", console);
     return writeResults(state, n, console);
 }
+
+}  // namespace
 
 bool runTrials(RunState& state, std::FILE* console, int threadCount) {
     RunParameters& p = state.parameters;
@@ -208,24 +86,29 @@ bool runTrials(RunState& state, std::FILE* console, int threadCount) {
         return reportUnwritable("trials.out", console);
     }
 
-    // Two trials per thread share its sine budget, so they are paired only
-    // where each still keeps all its sines, at the run's sampling and at the
+    // The longest record a trial works on: at the run's sampling, or at the
     // finer one the first intermediate output moves to.
     const int longestRecord = std::max(p.sampleCount, outputSampling(p).sampleCount);
-    const bool pairTrials = spectrumPairPays(state.grid) &&
-                            sineCacheHoldsEveryWindow(sineCacheBudgetBytes / 2, state.grid.count, longestRecord);
-    TrialPool pool(threadCount, pairTrials);
+    TrialPool pool(threadCount, state.grid, longestRecord);
+    // An intermediate output ranks the trials before the last one of a batch;
+    // it is reported before the next batch's first row.
     int checkpointTrials = -1;
     for (int first = 0; first < p.trialCount;) {
         const int last = lastTrialOfBatch(first, p.trialCount);
-        if (!runTrialBatch(state, pool, TrialBatch{first, last, checkpointTrials}, console, trialsFile)) return false;
-        // An intermediate output ranks the trials before the last one; it is
-        // reported before the next batch's first row.
+        const bool afterCheckpoint = checkpointTrials >= 0;
+        // With several threads the batch's trials are under way while the
+        // checkpoint's results step runs here, at the sampling it will leave.
+        const RunSampling sampling = afterCheckpoint ? samplingAfterResults(p, state.grid)
+                                                     : RunSampling{p.timeStep, p.sampleCount, state.bank};
+        RunningBatch batch;
+        startTrialBatch(batch, state, pool, TrialBatch{first, last, afterCheckpoint}, sampling.timeStep,
+                        sampling.sampleCount, sampling.bank, console, trialsFile);
+        const bool checkpointWritten = !afterCheckpoint || runCheckpoint(state, checkpointTrials, console);
+        if (!finishTrialBatch(batch, checkpointWritten)) return false;
         checkpointTrials = last < p.trialCount - 1 ? last : -1;
         first = last + 1;
     }
 
-    copySummariesToRanking(state);
     if (!writeResults(state, p.trialCount, console)) return false;
     printClosingList(p.units, console);
     return true;

@@ -10,17 +10,13 @@ int gridStepsPerOctave(int spacingChoice) {
     return 3;
 }
 
-namespace {
-
-double octaveFraction(int spacingChoice) { return 1.0 / gridStepsPerOctave(spacingChoice); }
-
-}  // namespace
+double gridStepRatio(int spacingChoice) { return std::pow(2.0, 1.0 / gridStepsPerOctave(spacingChoice)); }
 
 FrequencyGrid buildFrequencyGrid(SpecTable& spec, int spacingChoice, std::FILE* console) {
     FrequencyGrid grid;
     if (spec.count < 1) return grid;
     computeSlopes(spec);
-    const double ratio = std::pow(2.0, octaveFraction(spacingChoice));
+    const double ratio = gridStepRatio(spacingChoice);
     const double lastFrequency = spec.frequency[spec.count - 1];
 
     grid.frequency[0] = spec.frequency[0];

@@ -38,6 +38,8 @@ SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* co
 // Grid points per octave for the octave-spacing answer: 6 for 2, 12 for 3,
 // 3 for every other answer.
 int gridStepsPerOctave(int spacingChoice);
+// The grid's step ratio, 2 to the power 1/3, 1/6 or 1/12.
+double gridStepRatio(int spacingChoice);
 
 // Fills spec.slope and returns the grid. Prints the 200-point reduction warning
 // to `console` when the grid is cut.

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
+#include "common/cpu_features.h"
 #include "srs/filter_lanes.h"
 #include "srs/spectrum_kernel.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef KOLVANE_X86_KERNELS
 #include <immintrin.h>
-#define KOLVANE_PAIR_KERNEL 1
 #endif
 
 namespace {
@@ -20,7 +20,7 @@ constexpr int mostPairedPoints = 24;
 constexpr int lanes = 8;
 constexpr int mostVectors = 2 * mostPairedPoints / lanes;
 
-#ifdef KOLVANE_PAIR_KERNEL
+#ifdef KOLVANE_X86_KERNELS
 typedef double Vec8 __attribute__((vector_size(64)));
 
 // Lane l of vector v is point (8v + l) mod count of history (8v + l) / count;
@@ -89,19 +89,16 @@ __attribute__((target("avx512f"))) void sweepPairAvx512(const double* const hist
 
 }  // namespace
 
+// Pairing is a vector kernel of its own: where the run keeps the plain loop
+// it sweeps every history alone.
 bool pairSweepPays(int count) {
-#ifdef KOLVANE_PAIR_KERNEL
-    static const bool avx512 = __builtin_cpu_supports("avx512f");
-    return avx512 && count >= fewestPairedPoints && count <= mostPairedPoints;
-#else
-    (void)count;
-    return false;
-#endif
+    return runFilterKernel(count) != FilterKernel::plain && cpuOffers(InstructionSet::avx512) &&
+           count >= fewestPairedPoints && count <= mostPairedPoints;
 }
 
 void filterPeaksPair(const double* const history[2], int sampleCount, int runOn, const SrsFilterBank& bank, int count,
                      double* const positive[2], double* const negative[2]) {
-#ifdef KOLVANE_PAIR_KERNEL
+#ifdef KOLVANE_X86_KERNELS
     if (pairSweepPays(count)) {
         PairLayout layout;
         const int points = 2 * count;
@@ -129,6 +126,6 @@ void filterPeaksPair(const double* const history[2], int sampleCount, int runOn,
     }
 #endif
     for (int h = 0; h < 2; ++h) {
-        filterPeaks(fastestFilterKernel(count), history[h], sampleCount, runOn, bank, count, positive[h], negative[h]);
+        filterPeaks(runFilterKernel(count), history[h], sampleCount, runOn, bank, count, positive[h], negative[h]);
     }
 }

@@ -18,18 +18,6 @@ int runOnSampleCount(const FrequencyGrid& grid, double timeStep) {
     return static_cast<int>(samples);
 }
 
-namespace {
-
-// The plain build keeps the sample-major loop, as the baseline the faster
-// kernels are measured against.
-#ifdef KOLVANE_PLAIN_KERNELS
-FilterKernel runKernel(int) { return FilterKernel::plain; }
-#else
-FilterKernel runKernel(int count) { return fastestFilterKernel(count); }
-#endif
-
-}  // namespace
-
 void computeResponseSpectrum(const double* history, int sampleCount, const FrequencyGrid& grid,
                              const SrsFilterBank& bank, double timeStep,
                              ResponseSpectrum& spectrum) {
@@ -37,28 +25,17 @@ void computeResponseSpectrum(const double* history, int sampleCount, const Frequ
     // Free response after the excitation ends; the first step still sees the
     // last history sample as its previous input.
     const int runOn = runOnSampleCount(grid, timeStep);
-    filterPeaks(runKernel(count), history, sampleCount, runOn, bank, count, spectrum.positivePeak,
+    filterPeaks(runFilterKernel(count), history, sampleCount, runOn, bank, count, spectrum.positivePeak,
                 spectrum.negativePeak);
     for (int j = 0; j < count; ++j) spectrum.negativePeak[j] = std::fabs(spectrum.negativePeak[j]);
 }
 
-bool spectrumPairPays(const FrequencyGrid& grid) {
-#ifdef KOLVANE_PLAIN_KERNELS
-    (void)grid;
-    return false;
-#else
-    return pairSweepPays(grid.count);
-#endif
-}
+bool spectrumPairPays(const FrequencyGrid& grid) { return pairSweepPays(grid.count); }
 
+// Where pairing does not pay, filterPeaksPair sweeps the two histories one
+// after the other with the run's kernel, as computeResponseSpectrum would.
 void computeResponseSpectrumPair(const double* const history[2], int sampleCount, const FrequencyGrid& grid,
                                  const SrsFilterBank& bank, double timeStep, ResponseSpectrum* const spectrum[2]) {
-    if (!spectrumPairPays(grid)) {
-        for (int h = 0; h < 2; ++h) {
-            computeResponseSpectrum(history[h], sampleCount, grid, bank, timeStep, *spectrum[h]);
-        }
-        return;
-    }
     const int count = grid.count;
     double* const positive[2] = {spectrum[0]->positivePeak, spectrum[1]->positivePeak};
     double* const negative[2] = {spectrum[0]->negativePeak, spectrum[1]->negativePeak};

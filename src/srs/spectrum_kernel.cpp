@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/cpu_features.h"
 #include "srs/filter_lanes.h"
 
 namespace {
@@ -151,8 +152,7 @@ template <typename Vec, int maxBlock>
 // The baseline x86-64 (or any) target: two lanes.
 void sweepTwoLanes(const SweepJob& job) { sweepAll<Vec2, 4>(job); }
 
-#if defined(__x86_64__) || defined(__i386__)
-#define KOLVANE_X86_KERNELS 1
+#ifdef KOLVANE_X86_KERNELS
 __attribute__((target("avx2"))) void sweepAvx2(const SweepJob& job) { sweepAll<Vec4, 5>(job); }
 __attribute__((target("avx512f"))) void sweepAvx512(const SweepJob& job) { sweepAll<Vec8, 5>(job); }
 #endif
@@ -170,25 +170,27 @@ int lanesOf(FilterKernel kernel) {
 bool filterKernelSupported(FilterKernel kernel) {
     switch (kernel) {
         case FilterKernel::plain:
-        case FilterKernel::sse2:
             return true;
-#ifdef KOLVANE_X86_KERNELS
+        case FilterKernel::sse2:
+            return cpuOffers(InstructionSet::sse2);
         case FilterKernel::avx2:
-            return __builtin_cpu_supports("avx2");
+            return cpuOffers(InstructionSet::avx2);
         case FilterKernel::avx512:
-            return __builtin_cpu_supports("avx512f");
-#endif
-        default:
-            return false;
+            return cpuOffers(InstructionSet::avx512);
     }
+    return false;
 }
 
 FilterKernel fastestFilterKernel(int count) {
-    static const bool avx512 = filterKernelSupported(FilterKernel::avx512);
-    static const bool avx2 = filterKernelSupported(FilterKernel::avx2);
+    const bool avx512 = cpuOffers(InstructionSet::avx512);
+    const bool avx2 = cpuOffers(InstructionSet::avx2);
     if (avx512 && (count > 12 || !avx2)) return FilterKernel::avx512;
     if (avx2) return FilterKernel::avx2;
     return FilterKernel::sse2;
+}
+
+FilterKernel runFilterKernel(int count) {
+    return plainKernelsOnly ? FilterKernel::plain : fastestFilterKernel(count);
 }
 
 void filterPeaks(FilterKernel kernel, const double* history, int sampleCount, int runOn, const SrsFilterBank& bank,

@@ -21,6 +21,10 @@ bool filterKernelSupported(FilterKernel kernel);
 // 256-bit registers, so up to three such vectors beat one or two wider ones.
 FilterKernel fastestFilterKernel(int count);
 
+// The kernel the run's spectra use: the fastest, except in the plain build,
+// which keeps the sample-major loop as the baseline of the speed comparison.
+FilterKernel runFilterKernel(int count);
+
 // Runs grid points 0 .. count-1 over history[0 .. sampleCount-1] and then
 // runOn zero samples, the first of which still sees the last history sample
 // as its previous input. State and extremes start at zero; positive[j] gets

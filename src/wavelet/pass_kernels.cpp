@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "common/cpu_features.h"
+
 namespace {
 
 typedef double Vec2 __attribute__((vector_size(16)));
@@ -139,7 +141,7 @@ bool scaleToPeakBaseline(double* sample, int n, double zpa, double& scale) {
     return scaleToPeakLanes(sample, n, zpa, scale);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef KOLVANE_X86_KERNELS
 __attribute__((target("avx2"))) void accumulateAvx2(double* sample, const double* envelope, const double* carrier,
                                                     double amplitude, int n) {
     accumulateLanes<Vec4>(sample, envelope, carrier, amplitude, n);
@@ -158,14 +160,15 @@ __attribute__((target("avx512f"))) bool scaleToPeakAvx512(double* sample, int n,
     return scaleToPeakLanes(sample, n, zpa, scale);
 }
 
+#endif
+
 PassKernels choosePassKernels() {
-    if (__builtin_cpu_supports("avx512f")) return {accumulateAvx512, scaleToPeakAvx512};
-    if (__builtin_cpu_supports("avx2")) return {accumulateAvx2, scaleToPeakAvx2};
+#ifdef KOLVANE_X86_KERNELS
+    if (cpuOffers(InstructionSet::avx512)) return {accumulateAvx512, scaleToPeakAvx512};
+    if (cpuOffers(InstructionSet::avx2)) return {accumulateAvx2, scaleToPeakAvx2};
+#endif
     return {accumulateBaseline, scaleToPeakBaseline};
 }
-#else
-PassKernels choosePassKernels() { return {accumulateBaseline, scaleToPeakBaseline}; }
-#endif
 
 const PassKernels& passKernels() {
     static const PassKernels chosen = choosePassKernels();

@@ -1,6 +1,7 @@
 #include "wavelet/sine_cache.h"
 
 #include "wavelet/pass_kernels.h"
+#include "wavelet/wavelet_terms.h"
 
 #include <cmath>
 #include <cstdint>
@@ -9,15 +10,6 @@
 #include <new>
 
 namespace {
-
-// The per-wavelet values exactly as the wavelet sum forms them.
-inline double angularFrequency(double frequency) { return twoPi * frequency; }
-
-inline double windowLength(std::int32_t halfSines, double frequency) {
-    return static_cast<double>(halfSines) / (2.0 * frequency);
-}
-
-inline double sampleTime(int i, double timeStep) { return static_cast<double>(i) * timeStep; }
 
 // First index in [0, n) where the predicate turns true, n if it never does;
 // the predicate must be false on a prefix and true after it.
@@ -44,6 +36,7 @@ bool windowsAreExact(double timeStep, int sampleCount) {
     return timeStep >= 0.0 && std::isfinite(sampleTime(sampleCount > 0 ? sampleCount - 1 : 0, timeStep));
 }
 
+// The two bounds of waveletActive, each found on its own.
 void findWindow(double delay, double length, double timeStep, int sampleCount, int& begin, int& end) {
     begin = firstTrue(sampleCount, [&](int i) { return delay <= sampleTime(i, timeStep); });
     end = firstTrue(sampleCount, [&](int i) { return !(sampleTime(i, timeStep) - delay <= length); });
@@ -108,8 +101,8 @@ void prepareSineCache(SineCache& cache, const WaveletTable& table, int k, const 
         double* carrier = cache.carrier.get() + used;
         for (int i = cache.windowBegin[j]; i < cache.windowEnd[j]; ++i) {
             const double omegaTau = omega * (sampleTime(i, timeStep) - delay);
-            *envelope++ = std::sin(omegaTau / halfSines);
-            *carrier++ = std::sin(omegaTau);
+            *envelope++ = envelopeSine(omegaTau, halfSines);
+            *carrier++ = carrierSine(omegaTau);
         }
         used += width;
     }
@@ -149,10 +142,8 @@ void synthesizeTrialCached(const SineCache& cache, WaveletTable& table, int k, c
             const double length = windowLength(table.nhs[k][j], frequency);
             for (int i = begin; i < end; ++i) {
                 const double t = sampleTime(i, dt);
-                const double tau = t - delay[j];
-                if (cache.exactWindows || (delay[j] <= t && tau <= length)) {
-                    const double omegaTau = omega * tau;
-                    sample[i] += (amplitude[j] * std::sin(omegaTau / halfSines)) * std::sin(omegaTau);
+                if (cache.exactWindows || waveletActive(delay[j], length, t)) {
+                    sample[i] += waveletValue(amplitude[j], halfSines, omega, t - delay[j]);
                 }
             }
         }
@@ -181,8 +172,7 @@ std::int64_t activeSampleCount(const WaveletTable& table, int k, const Frequency
             continue;
         }
         for (int i = 0; i < nt; ++i) {
-            const double t = sampleTime(i, timeStep);
-            if (delay <= t && t - delay <= length) ++total;
+            if (waveletActive(delay, length, sampleTime(i, timeStep))) ++total;
         }
     }
     return total;

@@ -2,22 +2,7 @@
 
 #include <cmath>
 
-namespace {
-
-// The values of one wavelet that do not depend on time, formed exactly as the
-// sum forms them so that a cached value equals a recomputed one bit for bit.
-inline double angularFrequency(double frequency) { return twoPi * frequency; }
-
-inline double windowLength(std::int32_t halfSines, double frequency) {
-    return static_cast<double>(halfSines) / (2.0 * frequency);
-}
-
-inline double waveletValue(double amplitude, double halfSines, double omega, double tau) {
-    const double omegaTau = omega * tau;
-    return amplitude * std::sin(omegaTau / halfSines) * std::sin(omegaTau);
-}
-
-}  // namespace
+#include "wavelet/wavelet_terms.h"
 
 double waveletSum(const WaveletTable& table, int k, const FrequencyGrid& grid, double t) {
     const double* amplitude = table.amplitude[k];
@@ -26,10 +11,8 @@ double waveletSum(const WaveletTable& table, int k, const FrequencyGrid& grid, d
     double sum = 0.0;
     for (int j = 0; j < grid.count; ++j) {
         const double frequency = grid.frequency[j];
-        const double tau = t - delay[j];
-        if (delay[j] <= t && tau <= windowLength(nhs[j], frequency)) {
-            sum += waveletValue(amplitude[j], static_cast<double>(nhs[j]),
-                                angularFrequency(frequency), tau);
+        if (waveletActive(delay[j], windowLength(nhs[j], frequency), t)) {
+            sum += waveletValue(amplitude[j], static_cast<double>(nhs[j]), angularFrequency(frequency), t - delay[j]);
         }
     }
     return sum;
@@ -53,12 +36,11 @@ void synthesizeTrial(WaveletTable& table, int k, const FrequencyGrid& grid, doub
     double* sample = history.sample;
     double peak = 0.0;
     for (int i = 0; i < sampleCount; ++i) {
-        const double t = static_cast<double>(i) * timeStep;
+        const double t = sampleTime(i, timeStep);
         double sum = 0.0;
         for (int j = 0; j < count; ++j) {
-            const double tau = t - delay[j];
-            if (delay[j] <= t && tau <= windowEnd[j]) {
-                sum += waveletValue(amplitude[j], halfSines[j], omega[j], tau);
+            if (waveletActive(delay[j], windowEnd[j], t)) {
+                sum += waveletValue(amplitude[j], halfSines[j], omega[j], t - delay[j]);
             }
         }
         sample[i] = sum;

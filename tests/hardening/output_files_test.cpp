@@ -148,3 +148,27 @@ TEST_F(OutputFiles, RunStoppedMidwayLeavesOnlyWholeFiles) {
         EXPECT_EQ(record.outputSampleCount, static_cast<int>(samples));
     }
 }
+
+TEST_F(OutputFiles, FailedIntermediateOutputEndsTheRunOnEveryThreadCount) {
+    // accel.out cannot be written at the intermediate output after trial 999.
+    // With several threads the trials after it are already being evaluated
+    // meanwhile (10 grid points: two at once per thread where the processor
+    // pairs them); none of them may get a row, and every helper must stop.
+    const std::string checkpointRun = "s.srs 3 1 2 10 0.2 1008 3 1\n";
+    std::string reference;
+    for (int threads : {1, 2, 3}) {
+        std::filesystem::create_symlink("/dev/full", path(temporaryNameOf("accel.out", getpid())));
+        const ProgramRun run = runInProcess(dir, checkpointRun, threads);
+        EXPECT_EQ(run.exitStatus, 1) << threads << " threads";
+        const std::string ending = cannotWrite("accel.out") + exitPrompt;
+        ASSERT_GE(run.console.size(), ending.size());
+        EXPECT_EQ(run.console.substr(run.console.size() - ending.size()), ending) << threads << " threads";
+        EXPECT_NE(run.console.find("\n\n intermediate output \n"), std::string::npos);
+        const std::vector<std::string> trials = splitLines(readFile(path("trials.out")));
+        ASSERT_EQ(trials.size(), 4u + 1000u) << threads << " threads";
+        EXPECT_EQ(trials.back().rfind(" 999 ", 0), 0u) << trials.back();
+        EXPECT_EQ(leftoverTemporaries(dir), std::vector<std::string>{}) << threads << " threads";
+        if (threads == 1) reference = run.console;
+        EXPECT_EQ(run.console, reference) << threads << " threads";
+    }
+}

@@ -38,6 +38,11 @@ public:
                checkRunConsistency(inputs, damping, outcome, error);
     }
 
+    void cutLastLine(const std::string& name) const {
+        const std::string text = readFile(path(name));
+        writeFile(path(name), text.substr(0, text.find_last_of('\n', text.size() - 2) + 1));
+    }
+
     // Sets the file's modification time `seconds` before run.out's.
     void makeOlderThanRunRecord(const std::string& name, int seconds) const {
         struct stat record;
@@ -50,11 +55,6 @@ public:
 
     std::string dir;
 };
-
-std::string withoutLastLine(const std::string& text) {
-    const std::size_t end = text.find_last_of('\n', text.size() - 2);
-    return text.substr(0, end + 1);
-}
 
 }  // namespace
 
@@ -74,10 +74,12 @@ TEST_F(RunConsistency, FilesThatDoNotBelongTogetherAreRefused) {
         std::function<void(RunConsistency&)> spoil;
         const char* named;  // in the refusal
     } cases[] = {
-        {"stale accel.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("accel.out", 5); }, "accel.out is older than run.out"},
-        {"stale srs.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("srs.out", 1); }, "srs.out is older than run.out"},
+        {"stale accel.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("accel.out", 5); },
+         "accel.out is older than run.out"},
+        {"stale srs.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("srs.out", 1); },
+         "srs.out is older than run.out"},
         {"run.out cut short",
-         [](RunConsistency& r) { writeFile(r.path("run.out"), withoutLastLine(readFile(r.path("run.out")))); },
+         [](RunConsistency& r) { r.cutLastLine("run.out"); },
          "run.out is not a complete run record"},
         {"other units",
          [](RunConsistency& r) {
@@ -87,21 +89,21 @@ TEST_F(RunConsistency, FilesThatDoNotBelongTogetherAreRefused) {
          },
          "trials.out's units"},
         {"other grid in srs.out",
-         [](RunConsistency& r) { writeFile(r.path("srs.out"), withoutLastLine(readFile(r.path("srs.out")))); }, "srs.out has 9"},
+         [](RunConsistency& r) { r.cutLastLine("srs.out"); }, "srs.out has 9"},
         {"other grid in wavelet.out",
-         [](RunConsistency& r) { writeFile(r.path("wavelet.out"), withoutLastLine(readFile(r.path("wavelet.out")))); },
+         [](RunConsistency& r) { r.cutLastLine("wavelet.out"); },
          "wavelet.out has 9"},
         {"short accel.out",
-         [](RunConsistency& r) { writeFile(r.path("accel.out"), withoutLastLine(readFile(r.path("accel.out")))); },
+         [](RunConsistency& r) { r.cutLastLine("accel.out"); },
          "accel.out has 1249 rows, run.out 1250"},
         {"short disp.out",
-         [](RunConsistency& r) { writeFile(r.path("disp.out"), withoutLastLine(readFile(r.path("disp.out")))); },
+         [](RunConsistency& r) { r.cutLastLine("disp.out"); },
          "disp.out has 1250 rows, run.out 1251"},
         {"short rank.out",
-         [](RunConsistency& r) { writeFile(r.path("rank.out"), withoutLastLine(readFile(r.path("rank.out")))); },
+         [](RunConsistency& r) { r.cutLastLine("rank.out"); },
          "rank.out has 19 rows, run.out 20"},
         {"trials.out of a shorter run",
-         [](RunConsistency& r) { writeFile(r.path("trials.out"), withoutLastLine(readFile(r.path("trials.out")))); },
+         [](RunConsistency& r) { r.cutLastLine("trials.out"); },
          "trials.out has 19 trials"},
         {"one peak of srs.out ten times too high",
          [](RunConsistency& r) {
@@ -154,5 +156,6 @@ TEST_F(RunConsistency, InterruptedRunsForeignSpecificationsAndOtherDampingsAreWa
     EXPECT_NE(outcome.warnings[1].find("trials.out holds 22 of its 20 trials, the last results step ranked 20"),
               std::string::npos)
         << outcome.warnings[1];
-    EXPECT_NE(outcome.warnings[2].find("s.srs is not the run's (s.srs in run.out)"), std::string::npos) << outcome.warnings[2];
+    EXPECT_NE(outcome.warnings[2].find("s.srs is not the run's (s.srs in run.out)"), std::string::npos)
+        << outcome.warnings[2];
 }
