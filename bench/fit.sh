@@ -30,7 +30,7 @@ for spec in "$root/examples/pyroshock.srs" "$root/bench/long_run.srs" "$root/ben
     done
     attempts="$(grep -c '^ attempt' "$work/$name.console")"
     echo
-    printf '%s.srs: %d attempts, exit status %d, best of three %d.%02d s\n' "$name" "$attempts" "$status" \
+    printf '%s.srs: attempts %d, exit status %d, best of three %d.%02d s\n' "$name" "$attempts" "$status" \
         $((best / 1000000)) $((best % 1000000 / 10000))
     cat "$work/$name.console"
     if [ "$status" -eq 1 ]; then cat "$work/$name.err"; fi
