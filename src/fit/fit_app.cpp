@@ -12,6 +12,7 @@
 #include "fit/fit_record.h"
 #include "fit/fit_specification.h"
 #include "report/report_app.h"
+#include "report/report_files.h"
 
 namespace fs = std::filesystem;
 
@@ -24,16 +25,6 @@ bool readWholeFile(const std::string& path, std::string& text) {
     buffer << in.rdbuf();
     text = buffer.str();
     return !in.bad();
-}
-
-bool writeWholeFile(const fs::path& path, const std::string& text, std::string& error) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) file << text;
-    if (!file) {
-        error = "cannot write " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
 }
 
 int hardwareThreads() {
@@ -64,9 +55,9 @@ bool runAndJudge(const FitOptions& options, const fs::path& dir, AttemptRecord& 
         error = "cannot create " + dir.string() + ": " + failed.message();
         return false;
     }
-    if (!writeWholeFile(dir / record.plan.answers.specFileName, record.plan.specText, error)) return false;
+    if (!writeTextFile((dir / record.plan.answers.specFileName).string(), record.plan.specText, error)) return false;
     const AttemptRun run = runAttempt(dir.string(), answersText(record.plan.answers), hardwareThreads());
-    if (!writeWholeFile(dir / "console.txt", run.console, error)) return false;
+    if (!writeTextFile((dir / "console.txt").string(), run.console, error)) return false;
     if (run.exitStatus != 0) {
         const std::string message = programErrorText(run.console);
         error = "kolvane_zpa refused attempt " + std::to_string(record.number) +
@@ -101,7 +92,7 @@ int writeReport(const FitOptions& options, std::ostream& err) {
     std::ostringstream table;
     const int status = runReport(args, table, err);
     std::string error;
-    if (!writeWholeFile(fs::path(options.outputDir) / "report.txt", table.str(), error)) {
+    if (!writeTextFile((fs::path(options.outputDir) / "report.txt").string(), table.str(), error)) {
         err << "kolvane_fit: " << error << "\n";
         return reportUnusableInput;
     }
@@ -162,8 +153,8 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const int chosen = chosenAttemptIndex(records);
     const AttemptRecord& kept = records[chosen];
     if (!copyAttemptFiles(outputDir / "attempts" / std::to_string(kept.number), outputDir, error) ||
-        !writeWholeFile(outputDir / "answers.txt", answersText(kept.plan.answers), error) ||
-        !writeWholeFile(outputDir / "fit.json", fitJson(options.specPath, records, chosen), error)) {
+        !writeTextFile((outputDir / "answers.txt").string(), answersText(kept.plan.answers), error) ||
+        !writeTextFile((outputDir / "fit.json").string(), fitJson(options.specPath, records, chosen), error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;
     }

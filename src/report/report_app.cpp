@@ -60,16 +60,6 @@ bool parseLimit(const std::string& option, const std::string& text, std::optiona
     return true;
 }
 
-bool writeFile(const std::string& path, const std::string& text, std::string& error) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) file << text;
-    if (!file) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
 // A prefix names files inside the output folder, never a path of its own.
 bool validPrefix(const std::string& prefix) {
     return !prefix.empty() && prefix.find('/') == std::string::npos && prefix != "." && prefix != "..";
@@ -165,11 +155,11 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const std::string stem = dir + (options.prefix.empty() ? "" : options.prefix + "-");
     const ReportFileNames names{stem + "srs.svg", stem + "history.svg", stem + "report.html", stem + "analysis.csv",
                                 stem + "report.json"};
-    if (!writeFile(names.srsPlot, standaloneSvg(srsSvg), error) ||
-        !writeFile(names.historyPlot, standaloneSvg(historySvg), error) ||
-        !writeFile(names.page, reportPageHtml(options.specPath, inputs, findings, srsSvg, historySvg), error) ||
-        !writeFile(names.analysis, analysisCsv(findings.acceptance), error) ||
-        !writeFile(names.json, reportJson(options.specPath, inputs, findings), error)) {
+    if (!writeTextFile(names.srsPlot, standaloneSvg(srsSvg), error) ||
+        !writeTextFile(names.historyPlot, standaloneSvg(historySvg), error) ||
+        !writeTextFile(names.page, reportPageHtml(options.specPath, inputs, findings, srsSvg, historySvg), error) ||
+        !writeTextFile(names.analysis, analysisCsv(findings.acceptance), error) ||
+        !writeTextFile(names.json, reportJson(options.specPath, inputs, findings), error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }

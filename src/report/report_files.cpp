@@ -1,10 +1,23 @@
 #include "report/report_files.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 
 #include "common/number_format.h"
 #include "report/json_writer.h"
 #include "report/report_table.h"
+
+bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file) file << text;
+    if (!file) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
 
 namespace {
 

@@ -14,6 +14,10 @@ struct ReportFileNames {
     std::string json;
 };
 
+// Writes `text` to `path` whole, replacing the file. False, with a message
+// naming the file, when it cannot be written.
+bool writeTextFile(const std::string& path, const std::string& text, std::string& error);
+
 // analysis.csv: one row per analysis point; the first five columns are
 // frequency_hz,spec,pos,neg,maximax in srs.out's units and layout of numbers.
 std::string analysisCsv(const AcceptanceOutcome& outcome);
