@@ -1,6 +1,7 @@
 #include "fit/fit_options.h"
 
 #include "fit/attempt_answers.h"
+#include "run/answer_reader.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -33,16 +34,9 @@ const char* const fitUsage =
 
 namespace {
 
-bool parseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value);
-}
-
 bool parseWhole(const std::string& text, int& value) {
     double number = 0.0;
-    if (!parseNumber(text, number) || number != std::floor(number) || std::fabs(number) > 1e9) return false;
+    if (!parseDoubleToken(text, number) || number != std::floor(number) || std::fabs(number) > 1e9) return false;
     value = static_cast<int>(number);
     return true;
 }
@@ -80,20 +74,20 @@ bool parseAnswerOption(const std::vector<std::string>& args, std::size_t& i, Fit
     double number = 0.0;
     int whole = 0;
     if (name == "--zpa") {
-        if (parseNumber(value, number) && number > 0.0) {
+        if (parseDoubleToken(value, number) && number > 0.0) {
             options.zpa = number;
             return true;
         }
         error = "--zpa needs a positive acceleration";
     } else if (name == "--duration") {
-        if (parseNumber(value, number) && number > 0.0) {
+        if (parseDoubleToken(value, number) && number > 0.0) {
             options.duration = number;
             return true;
         }
         error = "--duration needs a positive number of seconds";
     } else if (name == "--q") {
         // Q of 0.5 or less is a damping ratio of 1 or more, which the program refuses.
-        if (parseNumber(value, number) && number > 0.5) {
+        if (parseDoubleToken(value, number) && number > 0.5) {
             options.q = number;
             return true;
         }
