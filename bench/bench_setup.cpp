@@ -7,7 +7,15 @@
 
 std::unique_ptr<RunState> makeBenchRun(double firstFrequency, double lastFrequency, int spacingChoice,
                                        double duration, double zpa) {
-    auto state = std::make_unique<RunState>();
+    RunAnswers answers;
+    answers.zpa = zpa;
+    answers.spacingChoice = spacingChoice;
+    answers.dampingRatio = 0.05;
+    answers.duration = duration;
+    answers.skipCount = 1;
+    answers.units = 1;
+    answers.trialCount = maxTrials;
+    auto state = std::make_unique<RunState>(answers);
     SpecTable& spec = state->spec;
     spec.count = 2;
     spec.frequency[0] = firstFrequency;
@@ -17,16 +25,10 @@ std::unique_ptr<RunState> makeBenchRun(double firstFrequency, double lastFrequen
     std::FILE* quiet = std::fopen("/dev/null", "w");
     state->grid = buildFrequencyGrid(spec, spacingChoice, quiet);
     std::fclose(quiet);
-    RunParameters& p = state->parameters;
-    p.zpa = zpa;
-    p.dampingRatio = 0.05;
-    p.duration = duration;
-    p.timeStep = 1.0 / (12.0 * lastFrequency);
-    p.sampleCount = static_cast<int>(duration / p.timeStep);
-    p.skipCount = 1;
-    p.units = 1;
-    p.trialCount = maxTrials;
-    state->bank = computeFilterBank(state->grid, p.dampingRatio, p.timeStep);
+    RunSampling& s = state->sampling;
+    s.timeStep = 1.0 / (12.0 * lastFrequency);
+    s.sampleCount = static_cast<int>(duration / s.timeStep);
+    s.bank = computeFilterBank(state->grid, answers.dampingRatio, s.timeStep);
     return state;
 }
 

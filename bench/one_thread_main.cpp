@@ -3,7 +3,7 @@
 #include "run/program.h"
 
 int main() {
-    const ProgramResult result = runProgram(stdin, stdout, 1);
+    const ProgramResult result = runProgram(stdin, stdout, ".", 1);
     if (result.atExitPrompt) waitForKeyPress();
     return result.exitStatus;
 }

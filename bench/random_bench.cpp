@@ -1,7 +1,7 @@
 // Skipping draws: the jump-ahead against drawing and discarding one by one.
 #include <benchmark/benchmark.h>
 
-#include "run/random_source.h"
+#include "model/random_source.h"
 
 namespace {
 

@@ -24,6 +24,7 @@
 
 #include "results/result_files.h"
 #include "run/dialogue.h"
+#include "run/synthesis_run.h"
 #include "run/trial.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/sine_cache.h"
@@ -100,7 +101,7 @@ struct FloorTiming {
 // timing; the filter's speed does not depend on the samples.
 void timeTrial(RunState& state, const WaveletTable& drawn, const FloorTrial& trial, TrialWorkspace& workspace,
                std::vector<double>& arguments, FloorTiming& timing) {
-    const RunParameters& p = state.parameters;
+    const RunAnswers& p = state.answers;
     const SrsFilterBank bank = computeFilterBank(state.grid, p.dampingRatio, trial.timeStep);
     synthesizeTrial(state.wavelets, trial.t, state.grid, trial.timeStep, trial.sampleCount, p.zpa, workspace.history);
     for (int j = 0; j < state.grid.count; ++j) state.wavelets.amplitude[trial.t][j] = drawn.amplitude[trial.t][j];
@@ -129,16 +130,23 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::vector<int> passes = readPassCounts(argv[1]);
-    const auto state = std::make_unique<RunState>();
     AnswerReader answers{stdin};
     std::FILE* quiet = std::fopen("/dev/null", "w");
-    const DialogueOutcome outcome = runDialogue(*state, answers, quiet);
+    AcceptedDialogue accepted;
+    const DialogueOutcome outcome = runDialogue(accepted, answers, ".", quiet);
+    RunRequest request;
+    request.answers = accepted.answers;
+    request.specification = RunSpecification{accepted.specPath, accepted.spec};
+    request.console = quiet;
+    const auto state = std::make_unique<RunState>(accepted.answers);
+    const bool prepared = outcome == DialogueOutcome::accepted && prepareRun(request, *state) == RunOutcome::completed;
     std::fclose(quiet);
-    if (outcome != DialogueOutcome::accepted) {
+    if (!prepared) {
         std::fprintf(stderr, "the answers do not start a run\n");
         return 1;
     }
-    RunParameters& p = state->parameters;
+    const RunAnswers& p = state->answers;
+    RunSampling& sampling = state->sampling;
     if (static_cast<int>(passes.size()) != p.trialCount) {
         std::fprintf(stderr, "trials.out has %zu rows for %d trials\n", passes.size(), p.trialCount);
         return 1;
@@ -150,20 +158,17 @@ int main(int argc, char** argv) {
     for (int t = 0; t < p.trialCount; ++t) {
         // The first intermediate output moves the run to its output sample
         // rate, as the results step does.
-        if (t == 1000 && p.trialCount > 1006) {
-            const RunSampling next = samplingAfterResults(p, state->grid);
-            p.timeStep = next.timeStep;
-            p.sampleCount = next.sampleCount;
-        }
+        if (t == 1000 && p.trialCount > 1006) sampling = samplingAfterResults(p, sampling, state->grid);
         drawTrial(*state, t);
-        sinePairs += activeSampleCount(state->wavelets, t, state->grid, p.timeStep, p.sampleCount);
+        sinePairs += activeSampleCount(state->wavelets, t, state->grid, sampling.timeStep, sampling.sampleCount);
         // A pass counter below 44 is the pass the stop rule ended in; the
         // passes 0 .. that one each computed a spectrum.
         const int spectra = passes[static_cast<std::size_t>(t)] < 44 ? passes[static_cast<std::size_t>(t)] + 1 : 44;
         const long long stepsPerSpectrum =
-            static_cast<long long>(p.sampleCount + runOnSampleCount(state->grid, p.timeStep)) * state->grid.count;
+            static_cast<long long>(sampling.sampleCount + runOnSampleCount(state->grid, sampling.timeStep)) *
+            state->grid.count;
         filterSteps += spectra * stepsPerSpectrum;
-        trials.push_back(FloorTrial{t, p.timeStep, p.sampleCount, spectra});
+        trials.push_back(FloorTrial{t, sampling.timeStep, sampling.sampleCount, spectra});
     }
 
     // The work is timed on every core at once, each thread taking every

@@ -32,14 +32,11 @@ struct Figures {
 
 // Runs the program in `dir` on `answers`; false when the run failed.
 bool runProgramIn(const std::string& dir, const std::string& answers) {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
     std::FILE* input = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
     std::FILE* console = std::fopen("/dev/null", "w");
-    const ProgramResult result = runProgram(input, console, 2);
+    const ProgramResult result = runProgram(input, console, dir, 2);
     std::fclose(console);
     std::fclose(input);
-    std::filesystem::current_path(previous);
     return result.exitStatus == 0;
 }
 

@@ -26,7 +26,7 @@ struct ExampleRows {
 };
 
 void reportPerSampleAndWavelet(benchmark::State& state, const RunState& run) {
-    const double perPass = static_cast<double>(run.parameters.sampleCount) * run.grid.count;
+    const double perPass = static_cast<double>(run.sampling.sampleCount) * run.grid.count;
     state.counters["per_sample_wavelet"] =
         benchmark::Counter(perPass, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
@@ -34,7 +34,8 @@ void reportPerSampleAndWavelet(benchmark::State& state, const RunState& run) {
 // Straight from the definition: every sample is the wavelet sum at its time,
 // then the peak and the scaling to the ZPA.
 void plainPass(RunState& run, int k) {
-    const RunParameters& p = run.parameters;
+    const RunSampling& p = run.sampling;
+    const double zpa = run.answers.zpa;
     double* sample = run.workspace.history.sample;
     double peak = 0.0;
     for (int i = 0; i < p.sampleCount; ++i) {
@@ -42,7 +43,7 @@ void plainPass(RunState& run, int k) {
         if (std::fabs(sample[i]) > std::fabs(peak)) peak = sample[i];
     }
     if (peak == 0.0) return;
-    const double scale = p.zpa / peak;
+    const double scale = zpa / peak;
     for (int i = 0; i < p.sampleCount; ++i) sample[i] *= scale;
     for (int j = 0; j < run.grid.count; ++j) run.wavelets.amplitude[k][j] *= scale;
 }
@@ -62,7 +63,7 @@ void synthesisPlain(benchmark::State& state) {
 void synthesisCached(benchmark::State& state) {
     ExampleRows rows;
     RunState& run = *rows.state;
-    const RunParameters& p = run.parameters;
+    const RunSampling& p = run.sampling;
     // One cache per row, as each trial prepares its own.
     std::vector<std::unique_ptr<SineCache>> caches;
     for (int k = 0; k < benchRows; ++k) {
@@ -71,7 +72,7 @@ void synthesisCached(benchmark::State& state) {
     }
     int k = 0;
     for (auto _ : state) {
-        synthesizeTrialCached(*caches[static_cast<std::size_t>(k)], run.wavelets, k, run.grid, p.zpa,
+        synthesizeTrialCached(*caches[static_cast<std::size_t>(k)], run.wavelets, k, run.grid, run.answers.zpa,
                               run.workspace.history);
         benchmark::DoNotOptimize(run.workspace.history.sample[0]);
         k = (k + 1) % benchRows;
@@ -83,7 +84,7 @@ void synthesisCached(benchmark::State& state) {
 void sine(benchmark::State& state) {
     ExampleRows rows;
     const RunState& run = *rows.state;
-    const RunParameters& p = run.parameters;
+    const RunSampling& p = run.sampling;
     std::vector<double> arguments;
     for (int k = 0; k < 2; ++k) {
         for (int j = 0; j < run.grid.count; ++j) {

@@ -17,14 +17,14 @@ void wholeTrial(benchmark::State& state, std::unique_ptr<RunState> run) {
     // Each trial starts from its drawn amplitudes.
     const std::unique_ptr<WaveletTable> drawn = std::make_unique<WaveletTable>(run->wavelets);
     std::string diagnostics;
+    const TrialContext context{run->wavelets, run->grid, run->answers, run->sampling};
     int t = 0;
     long passes = 0;
     for (auto _ : state) {
         state.PauseTiming();
         for (int j = 0; j < run->grid.count; ++j) run->wavelets.amplitude[t][j] = drawn->amplitude[t][j];
         state.ResumeTiming();
-        const TrialResult result =
-            evaluateTrial(run->wavelets, t, run->grid, run->bank, run->parameters, run->workspace, diagnostics);
+        const TrialResult result = evaluateTrial(context, t, run->workspace, diagnostics);
         passes += result.passCount;
         diagnostics.clear();
         t = (t + 1) % benchRows;

@@ -12,12 +12,12 @@
 #include <memory>
 #include <string>
 
+#include "model/constants.h"
 #include "run/dialogue.h"
 
 namespace {
 
 std::FILE* console = nullptr;
-RunState* state = nullptr;
 std::string workDir;
 
 void removeWorkDir() {
@@ -44,8 +44,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     writeSpec("nan", "nan 1\r\n100\t1\r\n");
     writeSpec("big", "1 1\n8000 1\n");
     console = std::fopen("/dev/null", "w");
-    // One run state for the whole session: it is tens of megabytes.
-    state = new RunState();
     return 0;
 }
 
@@ -66,20 +64,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             size == 0 ? fmemopen(&blank, 1, "r") : fmemopen(const_cast<std::uint8_t*>(data), size, "r");
         if (input == nullptr) return 0;
 
-        // Everything the dialogue reads or writes starts as in a fresh run state.
-        state->parameters = RunParameters{};
-        state->spec = SpecTable{};
-        state->grid = FrequencyGrid{};
-        state->random = RandomSource{};
+        AcceptedDialogue accepted;
         AnswerReader answers{input, atTerminal};
-        const DialogueOutcome outcome = runDialogue(*state, answers, console);
+        const DialogueOutcome outcome = runDialogue(accepted, answers, ".", console);
         std::fclose(input);
 
         if (outcome == DialogueOutcome::accepted) {
-            const RunParameters& p = state->parameters;
-            if (p.sampleCount < 0 || p.sampleCount > maxRunSamples) std::abort();
+            const RunAnswers& p = accepted.answers;
             if (p.trialCount > maxTrials || p.units < 1 || p.units > 3) std::abort();
-            if (state->grid.count < 1 || state->grid.count > maxGridPoints) std::abort();
+            if (accepted.spec.count < 1 || accepted.spec.count > maxSpecPoints) std::abort();
             if (!(p.dampingRatio < 1.0)) std::abort();
         }
     }

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "run/dialogue.h"
+#include "run/synthesis_run.h"
 #include "spec/spec_table.h"
 #include "srs/filter_bank.h"
 #include "srs/response_spectrum.h"

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Fails when units of the source tree include each other in a cycle.
+"""Fails when units, or folders, of the source tree include each other in a cycle.
 
 A unit is a header with its source file (x.h and x.cpp); unit A depends on
-unit B when A's header or source includes B's header. Quoted includes are
-taken relative to the tree's root, as the build's include path has them.
+unit B when A's header or source includes B's header. A folder depends on
+another when one of its units depends on one of the other's: the floors of
+the tree (common and model at the bottom, the program's subsystems above,
+the commands on top) only ever include downwards. Quoted includes are taken
+relative to the tree's root, as the build's include path has them.
 
     scripts/check-include-cycles.py [src]
 """
@@ -67,18 +70,39 @@ def cycles(dependencies):
     return found
 
 
+def folder_of(unit):
+    return os.path.dirname(unit) or "."
+
+
+def folder_dependencies(dependencies):
+    folders = {}
+    for unit, targets in dependencies.items():
+        mine = folders.setdefault(folder_of(unit), set())
+        mine.update(folder_of(target) for target in targets)
+    for folder, targets in folders.items():
+        targets.discard(folder)
+    return folders
+
+
+def report(kind, dependencies, found):
+    for component in found:
+        print(f"include cycle between {kind}: " + ", ".join(component))
+        for member in component:
+            inside = sorted(dependencies[member].intersection(component))
+            print("  " + member + " includes " + ", ".join(inside))
+
+
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "src")
     dependencies = unit_dependencies(root)
-    found = cycles(dependencies)
-    for component in found:
-        print("include cycle between units: " + ", ".join(component))
-        for unit in component:
-            inside = sorted(dependencies[unit].intersection(component))
-            print("  " + unit + " includes " + ", ".join(inside))
-    if found:
+    folders = folder_dependencies(dependencies)
+    unit_cycles = cycles(dependencies)
+    folder_cycles = cycles(folders)
+    report("units", dependencies, unit_cycles)
+    report("folders", folders, folder_cycles)
+    if unit_cycles or folder_cycles:
         return 1
-    print(f"no include cycle among {len(dependencies)} units")
+    print(f"no include cycle among {len(dependencies)} units in {len(folders)} folders")
     return 0
 
 

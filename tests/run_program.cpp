@@ -40,16 +40,13 @@ ProgramRun runKolvane(const std::string& workDir, const std::string& answers) {
 }
 
 ProgramRun runInProcess(const std::string& workDir, const std::string& answers, int threadCount) {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(workDir);
     std::FILE* input = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
     char* text = nullptr;
     std::size_t size = 0;
     std::FILE* console = open_memstream(&text, &size);
-    const ProgramResult result = runProgram(input, console, threadCount);
+    const ProgramResult result = runProgram(input, console, workDir, threadCount);
     std::fclose(console);
     std::fclose(input);
-    std::filesystem::current_path(previous);
     ProgramRun run;
     run.console.assign(text, size);
     run.exitStatus = result.exitStatus;

@@ -16,7 +16,6 @@ std::string exactNumberText(double value) {
 
 std::vector<std::string> answerLines(const AttemptAnswers& answers) {
     constexpr const char* dampingAsQ = "2";
-    constexpr const char* skipNoDraws = "1";
     return {answers.specFileName,
             exactNumberText(answers.zpa),
             std::to_string(answers.spacingChoice),
@@ -25,7 +24,7 @@ std::vector<std::string> answerLines(const AttemptAnswers& answers) {
             exactNumberText(answers.duration),
             std::to_string(answers.trialCount),
             std::to_string(answers.units),
-            skipNoDraws};
+            std::to_string(answers.skipCount)};
 }
 
 std::string answersText(const AttemptAnswers& answers) {

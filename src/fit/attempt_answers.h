@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-// The answers one attempt gives the program's dialogue. The damping is always
-// given as Q and no random draws are skipped.
+// The answers one attempt gives the program. The damping is always given as Q.
 struct AttemptAnswers {
     std::string specFileName;  // relative to the attempt's folder, no blanks
     double zpa = 0.0;
@@ -13,6 +12,7 @@ struct AttemptAnswers {
     double duration = 0.0;     // seconds
     int trialCount = 300;
     int units = 1;             // 1, 2 or 3, as the program numbers them
+    int skipCount = 1;         // the arbitrary integer: 1 skips no random draws
 };
 
 // The program's octave-spacing answer for 3, 6 or 12 points per octave: 1, 2, 3.

@@ -1,41 +1,41 @@
 #include "fit/attempt_run.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <cstring>
+#include <memory>
 
-#include "run/program.h"
+#include "common/file_paths.h"
+#include "model/damping.h"
+#include "run/synthesis_run.h"
 
-AttemptRun runAttempt(const std::string& dir, const std::string& answers, int threadCount) {
-    AttemptRun run;
-    std::error_code failed;
-    const std::filesystem::path previous = std::filesystem::current_path(failed);
-    if (failed) return run;
-    std::filesystem::current_path(dir, failed);
-    if (failed) {
-        run.console = "cannot enter " + dir + ": " + failed.message();
-        return run;
-    }
-    std::FILE* input = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* console = open_memstream(&text, &size);
-    if (input != nullptr && console != nullptr) run.exitStatus = runProgram(input, console, threadCount).exitStatus;
-    if (console != nullptr) std::fclose(console);
-    if (input != nullptr) std::fclose(input);
-    std::filesystem::current_path(previous, failed);
-    if (text != nullptr) run.console.assign(text, size);
-    std::free(text);
+RunAnswers runAnswersOf(const AttemptAnswers& answers) {
+    RunAnswers run;
+    run.specFileName = answers.specFileName;
+    run.zpa = answers.zpa;
+    run.spacingChoice = answers.spacingChoice;
+    run.dampingRatio = dampingRatioOfQ(answers.q);
+    run.duration = answers.duration;
+    run.trialCount = answers.trialCount;
+    run.units = answers.units;
+    run.skipCount = answers.skipCount;
     return run;
 }
 
-std::string programErrorText(const std::string& console) {
-    std::size_t at = console.rfind("Error:");
-    const std::size_t failedOpen = console.rfind("Failed to open file:");
-    if (failedOpen != std::string::npos && (at == std::string::npos || failedOpen > at)) at = failedOpen;
-    if (at == std::string::npos) return "";
-    const std::size_t end = console.find("\n\n", at);
-    std::string message = console.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    while (!message.empty() && (message.back() == ' ' || message.back() == '\n')) message.pop_back();
-    return message;
+bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const SpecTable& spec, int threadCount,
+                RunOutcome& outcome, std::string& error) {
+    const std::string consolePath = pathInFolder(dir, "console.txt");
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> console(std::fopen(consolePath.c_str(), "wb"), std::fclose);
+    if (!console) {
+        error = "cannot write " + consolePath + ": " + std::strerror(errno);
+        return false;
+    }
+    RunRequest request;
+    request.answers = runAnswersOf(answers);
+    request.specification = RunSpecification{pathInFolder(dir, answers.specFileName), spec};
+    request.outputDir = dir;
+    request.console = console.get();
+    request.threadCount = threadCount;
+    outcome = runSynthesis(request);
+    return true;
 }

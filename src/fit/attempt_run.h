@@ -2,17 +2,19 @@
 
 #include <string>
 
-struct AttemptRun {
-    int exitStatus = 1;
-    std::string console;  // everything the program printed
-};
+#include "fit/attempt_answers.h"
+#include "model/run_answers.h"
+#include "run/run_outcome.h"
+#include "spec/spec_table.h"
 
-// One whole run of the program inside this process, in the folder `dir`
-// (which must exist and hold the specification file), with `answers` as its
-// standard input and its console captured. The working directory is
-// restored afterwards. The files written are those kolvane_zpa writes for
-// the same answers.
-AttemptRun runAttempt(const std::string& dir, const std::string& answers, int threadCount);
+// The program's run on an attempt's answers, as kolvane_zpa would make it
+// from the same answers typed in the same folder.
+RunAnswers runAnswersOf(const AttemptAnswers& answers);
 
-// The program's last error message on `console`, trimmed; empty when none.
-std::string programErrorText(const std::string& console);
+// One whole run of the program into the folder `dir`, which must exist and
+// hold the specification file `answers.specFileName` whose points are
+// `spec`. Its console goes to dir/console.txt. False, with `error` set, when
+// the console file cannot be created; otherwise the run's outcome is in
+// `outcome`.
+bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const SpecTable& spec, int threadCount,
+                RunOutcome& outcome, std::string& error);

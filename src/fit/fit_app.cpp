@@ -56,12 +56,13 @@ bool runAndJudge(const FitOptions& options, const fs::path& dir, AttemptRecord& 
         return false;
     }
     if (!writeTextFile((dir / record.plan.answers.specFileName).string(), record.plan.specText, error)) return false;
-    const AttemptRun run = runAttempt(dir.string(), answersText(record.plan.answers), hardwareThreads());
-    if (!writeTextFile((dir / "console.txt").string(), run.console, error)) return false;
-    if (run.exitStatus != 0) {
-        const std::string message = programErrorText(run.console);
-        error = "kolvane_zpa refused attempt " + std::to_string(record.number) +
-                (message.empty() ? "" : ": " + message) + " (console in " + (dir / "console.txt").string() + ")";
+    SpecTable spec;
+    readSpecificationText(record.plan.specText, spec);
+    RunOutcome outcome = RunOutcome::completed;
+    if (!runAttempt(dir.string(), record.plan.answers, spec, hardwareThreads(), outcome, error)) return false;
+    if (outcome != RunOutcome::completed) {
+        error = "kolvane_zpa refused attempt " + std::to_string(record.number) + ": " + runOutcomeWords(outcome) +
+                " (console in " + (dir / "console.txt").string() + ")";
         return false;
     }
     return judgeRun(options.specPath, dir.string(), options.rules, record.outcome, error);

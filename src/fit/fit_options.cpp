@@ -1,7 +1,7 @@
 #include "fit/fit_options.h"
 
 #include "fit/attempt_answers.h"
-#include "run/answer_reader.h"
+#include "common/number_parse.h"
 
 #include <cmath>
 #include <cstdlib>

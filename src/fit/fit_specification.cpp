@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "fit/attempt_answers.h"
-#include "run/run_parameters.h"
+#include "model/run_answers.h"
 
 bool readSpecificationText(const std::string& text, SpecTable& table) {
     if (text.empty()) {

@@ -3,7 +3,7 @@
 
 #include "report/acceptance.h"
 #include "report/band_file.h"
-#include "run/answer_reader.h"
+#include "common/number_parse.h"
 
 namespace {
 

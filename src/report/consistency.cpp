@@ -6,7 +6,7 @@
 
 #include "common/number_format.h"
 #include "report/independent_srs.h"
-#include "run/constants.h"
+#include "model/constants.h"
 
 namespace {
 

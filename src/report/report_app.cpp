@@ -12,7 +12,7 @@
 #include "report/report_plots.h"
 #include "report/report_table.h"
 #include "report/svg_writer.h"
-#include "run/answer_reader.h"
+#include "common/number_parse.h"
 
 const char* const reportUsage =
     "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]\n"

@@ -14,6 +14,7 @@
 
 #include "common/checksum.h"
 #include "report/run_record_file.h"
+#include "results/file_layout.h"
 #include "spec/spec_level.h"
 
 namespace {
@@ -58,14 +59,6 @@ std::string lineError(const std::string& path, std::size_t lineIndex, const char
 }
 
 }  // namespace
-
-UnitNames unitNamesOf(int unitSystem) {
-    switch (unitSystem) {
-        case 1: return {"G", "in/sec", "in"};
-        case 2: return {"G", "m/sec", "mm"};
-        default: return {"m/sec^2", "m/sec", "mm"};
-    }
-}
 
 bool readSpecification(const std::string& path, SpecTable& spec, std::string& error) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -147,18 +140,18 @@ bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string&
     std::vector<std::string> text;
     if (!readLines(trialsPath, text, error)) return false;
     // The header's third line, e.g. "           (G)         (in/sec)     (in)".
-    static const char* const unitWords[3][3] = {
-        {"(G)", "(in/sec)", "(in)"}, {"(G)", "(m/sec)", "(mm)"}, {"(m/sec^2)", "(m/sec)", "(mm)"}};
+    const auto inParentheses = [](const char* word) { return std::string("(") + word + ")"; };
     for (std::size_t i = 0; i < text.size() && i < 8; ++i) {
         std::istringstream fields(text[i]);
         std::vector<std::string> words;
         std::string word;
         while (fields >> word) words.push_back(word);
         if (words.size() != 3 || words[0].front() != '(') continue;
-        for (int system = 0; system < 3; ++system) {
-            if (words[0] == unitWords[system][0] && words[1] == unitWords[system][1] &&
-                words[2] == unitWords[system][2]) {
-                unitSystem = system + 1;
+        for (UnitSystem system = 1; system <= 3; ++system) {
+            const UnitNames names = unitNamesOf(system);
+            if (words[0] == inParentheses(names.acceleration) && words[1] == inParentheses(names.velocity) &&
+                words[2] == inParentheses(names.displacement)) {
+                unitSystem = system;
                 return true;
             }
         }
@@ -301,17 +294,17 @@ bool readReportInputs(const std::string& specPath, const std::string& outputDir,
         inputs.runRecord = record;
         if (!readModificationTime(runPath, inputs.times.runRecord, error)) return false;
     }
-    if (!readWaveletFrequencies(dir + "wavelet.out", inputs.waveletFrequencies, error)) return false;
+    if (!readWaveletFrequencies(dir + waveletFileName, inputs.waveletFrequencies, error)) return false;
     inputs.waveletCount = static_cast<int>(inputs.waveletFrequencies.size());
-    return readSrsFile(dir + "srs.out", inputs.srs, error) &&
-           readMotionFile(dir + "accel.out", inputs.acceleration, error) &&
-           readMotionFile(dir + "velox.out", inputs.velocity, error) &&
-           readMotionFile(dir + "disp.out", inputs.displacement, error) &&
-           readUnitSystem(dir + "trials.out", inputs.unitSystem, error) &&
-           readTrialRowCount(dir + "trials.out", inputs.trialRows, error) &&
-           readRankFile(dir + "rank.out", inputs.ranks, error) &&
-           readModificationTime(dir + "accel.out", inputs.times.acceleration, error) &&
-           readModificationTime(dir + "velox.out", inputs.times.velocity, error) &&
-           readModificationTime(dir + "disp.out", inputs.times.displacement, error) &&
-           readModificationTime(dir + "srs.out", inputs.times.srs, error);
+    return readSrsFile(dir + srsFileName, inputs.srs, error) &&
+           readMotionFile(dir + accelFileName, inputs.acceleration, error) &&
+           readMotionFile(dir + velocityFileName, inputs.velocity, error) &&
+           readMotionFile(dir + displacementFileName, inputs.displacement, error) &&
+           readUnitSystem(dir + trialsFileName, inputs.unitSystem, error) &&
+           readTrialRowCount(dir + trialsFileName, inputs.trialRows, error) &&
+           readRankFile(dir + ranksFileName, inputs.ranks, error) &&
+           readModificationTime(dir + accelFileName, inputs.times.acceleration, error) &&
+           readModificationTime(dir + velocityFileName, inputs.times.velocity, error) &&
+           readModificationTime(dir + displacementFileName, inputs.times.displacement, error) &&
+           readModificationTime(dir + srsFileName, inputs.times.srs, error);
 }

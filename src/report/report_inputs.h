@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/units.h"
 #include "results/run_record.h"
 #include "spec/spec_table.h"
 
@@ -27,15 +28,6 @@ struct RankLine {
     long trial = 0;
     long score = 0;
 };
-
-// The unit system named by trials.out's units line: 1 = G, in/sec, in;
-// 2 = G, m/sec, mm; 3 = m/sec^2, m/sec, mm.
-struct UnitNames {
-    const char* acceleration;
-    const char* velocity;
-    const char* displacement;
-};
-UnitNames unitNamesOf(int unitSystem);
 
 // Modification times of the files whose age matters, in nanoseconds since
 // the epoch; runRecord is 0 when there is no run.out.

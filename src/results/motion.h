@@ -1,7 +1,7 @@
 #pragma once
 
-#include "run/constants.h"
-#include "run/run_parameters.h"
+#include "model/constants.h"
+#include "model/units.h"
 
 // Integrated velocity v[0 .. nt], in acceleration unit x seconds, unconverted.
 struct VelocityHistory {

@@ -1,12 +1,15 @@
 #include "results/output_file.h"
 
-#include <cstdio>
 #include <unistd.h>
 
-bool openOutputFile(OutputFile& file, const char* name) {
+#include "common/file_paths.h"
+
+bool openOutputFile(OutputFile& file, const std::string& folder, const char* name) {
     file.name = name;
-    file.temporaryName = std::string(".") + name + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
-    file.stream = std::fopen(file.temporaryName.c_str(), "wb");
+    file.path = pathInFolder(folder, name);
+    file.temporaryPath =
+        pathInFolder(folder, std::string(".") + name + "." + std::to_string(static_cast<long>(getpid())) + ".tmp");
+    file.stream = std::fopen(file.temporaryPath.c_str(), "wb");
     return file.stream != nullptr;
 }
 
@@ -15,8 +18,8 @@ bool commitOutputFile(OutputFile& file) {
     bool ok = std::fflush(file.stream) == 0 && std::ferror(file.stream) == 0;
     ok = (std::fclose(file.stream) == 0) && ok;
     file.stream = nullptr;
-    if (ok) ok = std::rename(file.temporaryName.c_str(), file.name.c_str()) == 0;
-    if (!ok) std::remove(file.temporaryName.c_str());
+    if (ok) ok = std::rename(file.temporaryPath.c_str(), file.path.c_str()) == 0;
+    if (!ok) std::remove(file.temporaryPath.c_str());
     return ok;
 }
 
@@ -24,6 +27,6 @@ void discardOutputFile(OutputFile& file) {
     if (file.stream != nullptr) {
         std::fclose(file.stream);
         file.stream = nullptr;
-        std::remove(file.temporaryName.c_str());
+        std::remove(file.temporaryPath.c_str());
     }
 }

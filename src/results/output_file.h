@@ -3,17 +3,20 @@
 #include <cstdio>
 #include <string>
 
-// A result file written under a temporary name in the working directory and
-// renamed over its real name only once complete, so a run stopped at any
-// moment leaves either the previous file or the new one, whole.
+// A result file written under a temporary name in its folder and renamed over
+// its real name only once complete, so a run stopped at any moment leaves
+// either the previous file or the new one, whole. The rename replaces a link
+// of that name, never the file it points to.
 struct OutputFile {
     std::FILE* stream = nullptr;
-    std::string name;
-    std::string temporaryName;
+    std::string name;           // as messages name it
+    std::string path;           // in its folder
+    std::string temporaryPath;  // ".NAME.PID.tmp" beside it
 };
 
-// Creates the temporary file. False when it cannot be created.
-bool openOutputFile(OutputFile& file, const char* name);
+// Creates the temporary file for `name` in `folder`. False when it cannot be
+// created.
+bool openOutputFile(OutputFile& file, const std::string& folder, const char* name);
 
 // Flushes, checks every write, closes and renames into place. False (and the
 // temporary removed) when anything failed.

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "run/constants.h"
-#include "run/run_parameters.h"
+#include "model/constants.h"
+#include "model/units.h"
 #include "spec/spec_table.h"
 #include "wavelet/wavelet_table.h"
 

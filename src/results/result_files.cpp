@@ -7,22 +7,19 @@
 #include "common/number_format.h"
 #include "results/output_file.h"
 #include "results/ranking.h"
+#include "results/file_layout.h"
 #include "results/run_record_steps.h"
 #include "wavelet/synthesis.h"
 
 namespace {
 
-bool openOrReport(OutputFile& file, const char* name, std::FILE* console) {
-    return openOutputFile(file, name) || reportUnwritable(name, console);
+bool openOrReport(OutputFile& file, const ResultsContext& context, const char* name) {
+    return openOutputFile(file, context.outputDir, name) || reportUnwritable(name, context.console);
 }
 
 bool commitOrReport(OutputFile& file, std::FILE* console) {
     return commitOutputFile(file) || reportUnwritable(file.name.c_str(), console);
 }
-
-// Above 10000 samples per second "%12.5f" repeats times, so the time column
-// then carries eight decimals.
-int timeDecimals(double timeStep) { return 1.0 / timeStep > 10000.0 ? 8 : 5; }
 
 // Lines of a time-history file gathered and written a block at a time.
 class HistoryLines {
@@ -34,7 +31,7 @@ public:
     void add(double time, int timeDecimals, const char* separator, double value) {
         appendFixed(text_, time, 12, timeDecimals);
         text_ += separator;
-        appendFixed(text_, value, 12, 4);
+        appendFixed(text_, value, 12, historyValueDecimals);
         text_ += " \n";
         if (text_.size() >= blockBytes) flush();
     }
@@ -53,10 +50,9 @@ private:
 
 // The ranking works on copies of the five summary columns, all trialCount
 // entries of each; it reads the first n of them.
-void copySummariesToRanking(RunState& state) {
-    TrialRanking& ranking = state.ranking;
-    for (int t = 0; t < state.parameters.trialCount; ++t) {
-        const TrialSummary& s = state.summary[t];
+void copySummariesToRanking(const ResultsContext& context, TrialRanking& ranking) {
+    for (int t = 0; t < context.answers.trialCount; ++t) {
+        const TrialSummary& s = context.summaries[t];
         ranking.working[accelMeasure][t] = s.peakAccel;
         ranking.working[velMeasure][t] = s.peakVel;
         ranking.working[dispMeasure][t] = s.peakDisp;
@@ -65,27 +61,81 @@ void copySummariesToRanking(RunState& state) {
     }
 }
 
-bool writeRankingFiles(RunState& state, int n, std::FILE* console) {
+bool writeRankingFiles(const ResultsContext& context, TrialRanking& ranking, int n) {
     OutputFile sortedLists, ranks, wavelets;
-    if (!openOrReport(sortedLists, "rank_d.out", console)) return false;
-    if (!openOrReport(ranks, "rank.out", console)) {
+    if (!openOrReport(sortedLists, context, sortedListsFileName)) return false;
+    if (!openOrReport(ranks, context, ranksFileName)) {
         discardOutputFile(sortedLists);
         return false;
     }
-    if (!openOrReport(wavelets, "wavelet.out", console)) {
+    if (!openOrReport(wavelets, context, waveletFileName)) {
         discardOutputFile(sortedLists);
         discardOutputFile(ranks);
         return false;
     }
-    const RunParameters& p = state.parameters;
-    rankTrials(state.ranking, n, p.zpa, p.units, state.grid, state.wavelets,
+    const RunAnswers& a = context.answers;
+    rankTrials(ranking, n, a.zpa, a.units, context.grid, context.wavelets,
                RankingFiles{sortedLists.stream, ranks.stream, wavelets.stream});
-    const bool sortedOk = commitOrReport(sortedLists, console);
-    const bool ranksOk = sortedOk && commitOrReport(ranks, console);
-    const bool waveletsOk = ranksOk && commitOrReport(wavelets, console);
+    const bool sortedOk = commitOrReport(sortedLists, context.console);
+    const bool ranksOk = sortedOk && commitOrReport(ranks, context.console);
+    const bool waveletsOk = ranksOk && commitOrReport(wavelets, context.console);
     if (!sortedOk) discardOutputFile(ranks);
     if (!ranksOk) discardOutputFile(wavelets);
     return waveletsOk;
+}
+
+// accel.out: the optimum's unscaled wavelet sum at every sample of `output`,
+// kept in the history store.
+bool writeAccelFile(const ResultsContext& context, ResultsStores& stores, const RunSampling& output) {
+    OutputFile file;
+    if (!openOrReport(file, context, accelFileName)) return false;
+    const int decimals = historyTimeDecimals(output.timeStep);
+    const int optimum = stores.ranking.optimumCase;
+    double* sample = stores.history.sample;
+    {
+        HistoryLines lines(file.stream);
+        for (int i = 0; i < output.sampleCount; ++i) {
+            const double t = static_cast<double>(i) * output.timeStep;
+            const double a = waveletSum(context.wavelets, optimum, context.grid, t);
+            lines.add(t, decimals, " \t ", a);
+            sample[i] = a;
+        }
+    }
+    return commitOrReport(file, context.console);
+}
+
+bool writeMotionFiles(const ResultsContext& context, ResultsStores& stores, const RunSampling& output) {
+    const int nt = output.sampleCount;
+    const double dt = output.timeStep;
+    double* velocity = stores.velocity.value;
+    integrateVelocity(stores.history.sample, nt, dt, velocity);
+    integrateDisplacement(velocity, nt, dt, stores.displacement);
+
+    const int decimals = historyTimeDecimals(dt);
+    const double* series[2] = {velocity, stores.displacement};
+    const double factor[2] = {velocityFactor(context.answers.units), displacementFactor(context.answers.units)};
+    const char* name[2] = {velocityFileName, displacementFileName};
+    for (int s = 0; s < 2; ++s) {
+        OutputFile file;
+        if (!openOrReport(file, context, name[s])) return false;
+        {
+            HistoryLines lines(file.stream);
+            for (int i = 0; i <= nt; ++i) lines.add(static_cast<double>(i) * dt, decimals, " ", series[s][i] * factor[s]);
+        }
+        if (!commitOrReport(file, context.console)) return false;
+    }
+    return true;
+}
+
+bool writeSrsFile(const ResultsContext& context, const ResponseSpectrum& spectrum) {
+    OutputFile file;
+    if (!openOrReport(file, context, srsFileName)) return false;
+    for (int j = 0; j < context.grid.count; ++j) {
+        std::fprintf(file.stream, "%12.*f \t %s \t %s\n", srsFrequencyDecimals, context.grid.frequency[j],
+                     formatExponent(spectrum.positivePeak[j], 12, srsPeakDigits).c_str(),
+                     formatExponent(spectrum.negativePeak[j], 12, srsPeakDigits).c_str());
+    }
+    return commitOrReport(file, context.console);
 }
 
 }  // namespace
@@ -99,106 +149,43 @@ double outputSampleRate(double runRate) {
     return runRate;
 }
 
-OutputSampling outputSampling(const RunParameters& parameters) {
-    OutputSampling sampling;
-    sampling.timeStep = 1.0 / outputSampleRate(1.0 / parameters.timeStep);
-    double count = parameters.duration / sampling.timeStep;
+RunSampling samplingAfterResults(const RunAnswers& answers, const RunSampling& current, const FrequencyGrid& grid) {
+    RunSampling sampling;
+    sampling.timeStep = 1.0 / outputSampleRate(1.0 / current.timeStep);
+    double count = answers.duration / sampling.timeStep;
     // The stores hold five times the run's own limit, which no output rate
     // exceeds; the bounds only guard the store against a degenerate
     // specification (a time step that is negative or not a number).
     if (!(count >= 0.0)) count = 0.0;
     if (count > static_cast<double>(sampleCapacity - 1)) count = static_cast<double>(sampleCapacity - 1);
     sampling.sampleCount = static_cast<int>(count);
+    sampling.bank = computeFilterBank(grid, answers.dampingRatio, sampling.timeStep);
     return sampling;
 }
 
-RunSampling samplingAfterResults(const RunParameters& parameters, const FrequencyGrid& grid) {
-    const OutputSampling output = outputSampling(parameters);
-    RunSampling sampling;
-    sampling.timeStep = output.timeStep;
-    sampling.sampleCount = output.sampleCount;
-    sampling.bank = computeFilterBank(grid, parameters.dampingRatio, output.timeStep);
-    return sampling;
-}
-
-bool writeAccelFile(RunState& state, const RunSampling& next, std::FILE* console) {
-    OutputFile file;
-    if (!openOrReport(file, "accel.out", console)) return false;
-    RunParameters& p = state.parameters;
-    p.timeStep = next.timeStep;
-    p.sampleCount = next.sampleCount;
-
-    const int decimals = timeDecimals(p.timeStep);
-    const int optimum = state.ranking.optimumCase;
-    double* sample = state.workspace.history.sample;
-    {
-        HistoryLines lines(file.stream);
-        for (int i = 0; i < p.sampleCount; ++i) {
-            const double t = static_cast<double>(i) * p.timeStep;
-            const double a = waveletSum(state.wavelets, optimum, state.grid, t);
-            lines.add(t, decimals, " \t ", a);
-            sample[i] = a;
-        }
-    }
-    return commitOrReport(file, console);
-}
-
-bool writeMotionFiles(RunState& state, std::FILE* console) {
-    const RunParameters& p = state.parameters;
-    const int nt = p.sampleCount;
-    const double dt = p.timeStep;
-    double* velocity = state.workspace.velocity.value;
-    integrateVelocity(state.workspace.history.sample, nt, dt, velocity);
-    integrateDisplacement(velocity, nt, dt, state.outputDisplacement);
-
-    const int decimals = timeDecimals(dt);
-    const double* series[2] = {velocity, state.outputDisplacement};
-    const double factor[2] = {velocityFactor(p.units), displacementFactor(p.units)};
-    const char* name[2] = {"velox.out", "disp.out"};
-    for (int s = 0; s < 2; ++s) {
-        OutputFile file;
-        if (!openOrReport(file, name[s], console)) return false;
-        {
-            HistoryLines lines(file.stream);
-            for (int i = 0; i <= nt; ++i) lines.add(static_cast<double>(i) * dt, decimals, " ", series[s][i] * factor[s]);
-        }
-        if (!commitOrReport(file, console)) return false;
-    }
-    return true;
-}
-
-bool writeSrsFile(const RunState& state, std::FILE* console) {
-    OutputFile file;
-    if (!openOrReport(file, "srs.out", console)) return false;
-    const ResponseSpectrum& spectrum = state.workspace.spectrum;
-    for (int j = 0; j < state.grid.count; ++j) {
-        std::fprintf(file.stream, "%12.3f \t %s \t %s\n", state.grid.frequency[j],
-                     formatExponent(spectrum.positivePeak[j], 12, 5).c_str(),
-                     formatExponent(spectrum.negativePeak[j], 12, 5).c_str());
-    }
-    return commitOrReport(file, console);
-}
-
-bool writeResults(RunState& state, int n, std::FILE* console) {
-    copySummariesToRanking(state);
-    if (!writeRankingFiles(state, n, console)) return false;
-    RunParameters& p = state.parameters;
-    const RunSampling next = samplingAfterResults(p, state.grid);
+std::optional<RunSampling> writeResults(const ResultsContext& context, ResultsStores& stores,
+                                        const RunSampling& current, int n) {
+    copySummariesToRanking(context, stores.ranking);
+    if (!writeRankingFiles(context, stores.ranking, n)) return std::nullopt;
+    const RunSampling next = samplingAfterResults(context.answers, current, context.grid);
     // Before the four files it describes, so none of them is ever older than
     // the run.out that names their run.
-    if (!recordResultsStep(state, n, next.timeStep, next.sampleCount, console)) return false;
+    if (!recordResultsStep(stores.record, stores.ranking, n, next, context.outputDir, context.console)) {
+        return std::nullopt;
+    }
 
-    TrialRanking& ranking = state.ranking;
+    const TrialRanking& ranking = stores.ranking;
     const int optimum = ranking.optimumCase;
-    std::fprintf(console, "\n\n Optimum case = %ld \n", static_cast<long>(optimum));
-    std::fprintf(console, "\n   Peak Accel = %12.3f G  \n\n",
+    std::fprintf(context.console, "\n\n Optimum case = %ld \n", static_cast<long>(optimum));
+    std::fprintf(context.console, "\n   Peak Accel = %12.3f G  \n\n",
                  ranking.working[accelMeasure][ranking.rank[accelMeasure][optimum]]);
 
-    synthesizeTrial(state.wavelets, optimum, state.grid, p.timeStep, p.sampleCount, p.zpa, state.workspace.history);
-    if (!writeAccelFile(state, next, console)) return false;
-    if (!writeMotionFiles(state, console)) return false;
-    state.bank = next.bank;
-    computeResponseSpectrum(state.workspace.history.sample, p.sampleCount, state.grid, state.bank, p.timeStep,
-                            state.workspace.spectrum);
-    return writeSrsFile(state, console);
+    synthesizeTrial(context.wavelets, optimum, context.grid, current.timeStep, current.sampleCount,
+                    context.answers.zpa, stores.history);
+    if (!writeAccelFile(context, stores, next)) return std::nullopt;
+    if (!writeMotionFiles(context, stores, next)) return std::nullopt;
+    computeResponseSpectrum(stores.history.sample, next.sampleCount, context.grid, next.bank, next.timeStep,
+                            stores.spectrum);
+    if (!writeSrsFile(context, stores.spectrum)) return std::nullopt;
+    return next;
 }

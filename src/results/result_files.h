@@ -1,42 +1,59 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
-#include "run/run_state.h"
+#include "model/run_answers.h"
+#include "model/sampling.h"
+#include "model/trial_summary.h"
+#include "results/motion.h"
+#include "results/ranking.h"
+#include "results/run_record.h"
+#include "spec/spec_table.h"
+#include "srs/response_spectrum.h"
+#include "wavelet/wavelet_table.h"
 
 // The output sample rate for a run rate r (samples per second): 500, 1000,
 // 5000 or 10000 for r in the bands that end there, r itself at or below 100
 // and above 10000.
 double outputSampleRate(double runRate);
 
-// The time step and sample count of the output sample rate, which the results
-// step makes the run's own.
-struct OutputSampling {
-    double timeStep = 0.0;
-    int sampleCount = 0;
-};
-OutputSampling outputSampling(const RunParameters& parameters);
-
 // What a results step leaves the run with for the trials after it: the output
-// sample rate's time step and sample count, and the filter bank for them.
-// The results step applies exactly this, so the trials that follow it may
-// take their sampling from here before the step has run.
-struct RunSampling {
-    double timeStep = 0.0;
-    int sampleCount = 0;
-    SrsFilterBank bank;
+// sample rate's time step and the duration's sample count at it, and the
+// filter bank for them. Applied to its own result it changes nothing.
+RunSampling samplingAfterResults(const RunAnswers& answers, const RunSampling& current, const FrequencyGrid& grid);
+
+// The stores the results steps work in, kept for the whole run: the ranking
+// (its optimum survives from one step to the next), run.out's record, and
+// the optimum rebuilt at the output rate with its velocity, displacement and
+// spectrum.
+struct ResultsStores {
+    TrialRanking ranking;
+    RunRecord record;
+    TimeHistory history;
+    VelocityHistory velocity;
+    double displacement[sampleCapacity];
+    ResponseSpectrum spectrum;
 };
-RunSampling samplingAfterResults(const RunParameters& parameters, const FrequencyGrid& grid);
 
-// The results step for trials 0 .. n-1: copies the trial summaries into the
-// ranking's working lists, ranks them, announces the optimum, rebuilds it at
-// the output sample rate (samplingAfterResults, which becomes the run's
-// timeStep, sampleCount and filter bank) and writes the seven result files.
-// False, after "\n\n Error: cannot write %s \n\n", when a file could not be
-// written; the previous file of that name is then left as it was.
-bool writeResults(RunState& state, int n, std::FILE* console);
+// What a results step reads, and the wavelet table whose optimum row it
+// scales to the ZPA once more.
+struct ResultsContext {
+    const RunAnswers& answers;
+    const FrequencyGrid& grid;
+    const TrialSummary* summaries;  // answers.trialCount entries
+    WaveletTable& wavelets;
+    const std::string& outputDir;
+    std::FILE* console;
+};
 
-// accel.out at the `next` sampling, which becomes the run's.
-bool writeAccelFile(RunState& state, const RunSampling& next, std::FILE* console);
-bool writeMotionFiles(RunState& state, std::FILE* console);
-bool writeSrsFile(const RunState& state, std::FILE* console);
+// The results step for trials 0 .. n-1, at the sampling the trials ran at:
+// copies the trial summaries into the ranking's working lists, ranks them,
+// announces the optimum, rebuilds it at the output sample rate and writes the
+// seven result files (and run.out) into the output folder. Returns the
+// sampling the trials after it take, samplingAfterResults(current); nothing,
+// after "\n\n Error: cannot write %s \n\n", when a file could not be written
+// (the previous file of that name is then left as it was).
+std::optional<RunSampling> writeResults(const ResultsContext& context, ResultsStores& stores,
+                                        const RunSampling& current, int n);

@@ -7,6 +7,7 @@
 
 #include "common/file_errors.h"
 #include "common/number_format.h"
+#include "results/file_layout.h"
 #include "results/output_file.h"
 
 namespace {
@@ -152,9 +153,9 @@ bool parseRunRecord(const std::string& text, RunRecord& record, std::string& err
     return true;
 }
 
-bool writeRunRecord(const RunRecord& record, std::FILE* console) {
+bool writeRunRecord(const RunRecord& record, const std::string& outputDir, std::FILE* console) {
     OutputFile file;
-    if (!openOutputFile(file, runRecordFileName)) return reportUnwritable(runRecordFileName, console);
+    if (!openOutputFile(file, outputDir, runRecordFileName)) return reportUnwritable(runRecordFileName, console);
     const std::string text = formatRunRecord(record);
     std::fwrite(text.data(), 1, text.size(), file.stream);
     return commitOutputFile(file) || reportUnwritable(runRecordFileName, console);

@@ -38,8 +38,6 @@ struct RunRecord {
     int outputSampleCount = 0;  // rows of accel.out; velox.out and disp.out hold one more
 };
 
-constexpr const char* runRecordFileName = "run.out";
-
 // run.out's text: a first line naming the file's purpose, then one
 // "key = value" line per field, reals as "%.17g" (with the three-digit
 // exponent) so that they read back to the same double.
@@ -50,7 +48,8 @@ std::string formatRunRecord(const RunRecord& record);
 // the line (without a file name).
 bool parseRunRecord(const std::string& text, RunRecord& record, std::string& error);
 
-// Writes run.out whole, through a temporary file renamed into place. False,
-// after "\n\n Error: cannot write run.out \n\n" on the console, when it
-// cannot be written; the previous run.out is then left as it was.
-bool writeRunRecord(const RunRecord& record, std::FILE* console);
+// Writes run.out whole into `outputDir`, through a temporary file renamed
+// into place. False, after "\n\n Error: cannot write run.out \n\n" on the
+// console, when it cannot be written; the previous run.out is then left as it
+// was.
+bool writeRunRecord(const RunRecord& record, const std::string& outputDir, std::FILE* console);

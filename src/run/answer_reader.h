@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/number_parse.h"
+
 // Reads the dialogue's answers as whitespace-delimited tokens, several to a
 // line allowed. A token must be wholly the expected kind: a finite double, or a
 // base-10 integer within the 32-bit range. Every read fails at end of input.
@@ -31,7 +33,3 @@ AnswerStatus readIntegerAnswer(AnswerReader& reader, std::int32_t& value);
 // Drops what is left of the line the last token stood on, so that a question
 // asked again reads a fresh line.
 void discardRestOfLine(AnswerReader& reader);
-
-// Parsers of one whole token, shared with the tests.
-bool parseDoubleToken(const std::string& token, double& value);
-bool parseIntegerToken(const std::string& token, std::int32_t& value);

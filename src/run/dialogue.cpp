@@ -1,9 +1,10 @@
 #include "run/dialogue.h"
 
-#include <cstring>
 #include <string>
 
-#include "run/random_source.h"
+#include "common/file_paths.h"
+#include "model/constants.h"
+#include "model/damping.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ Question durationQuestion(double recommended) {
 
 enum class FileNameStatus { ok, tooLong, endOfInput };
 
-FileNameStatus readFileName(RunParameters& parameters, AnswerReader& answers) {
+FileNameStatus readFileName(RunAnswers& run, AnswerReader& answers) {
     std::string token;
     switch (readToken(answers, token)) {
         case TokenStatus::endOfInput:
@@ -85,19 +86,20 @@ FileNameStatus readFileName(RunParameters& parameters, AnswerReader& answers) {
             break;
     }
     if (token.size() > static_cast<std::size_t>(maxFileNameLength)) return FileNameStatus::tooLong;
-    std::memcpy(parameters.specFileName, token.c_str(), token.size() + 1);
+    run.specFileName = token;
     return FileNameStatus::ok;
 }
 
 // Asks for the file name and reads the specification it names. At a terminal
 // a name too long or a file that cannot be opened asks for the name again.
-bool askSpecification(RunState& state, AnswerReader& answers, std::FILE* console) {
+bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const std::string& folder,
+                      std::FILE* console) {
     std::fputs("\n\n\n The input SRS specification file must have two columns: \n\n   natural frequency(Hz) and SRS accel(G) ",
                console);
     std::fputs("\n\n The format is free, but no header lines allowed.\n", console);
     for (;;) {
         prompt(console, "\n\n Please enter the input filename. \n");
-        switch (readFileName(state.parameters, answers)) {
+        switch (readFileName(accepted.answers, answers)) {
             case FileNameStatus::endOfInput:
                 std::fputs(invalidAnswer, console);
                 return false;
@@ -112,7 +114,9 @@ bool askSpecification(RunState& state, AnswerReader& answers, std::FILE* console
             case FileNameStatus::ok:
                 break;
         }
-        switch (readSpecFile(state.parameters.specFileName, state.spec, console)) {
+        const std::string& name = accepted.answers.specFileName;
+        accepted.specPath = pathInFolder(folder, name);
+        switch (readSpecFile(accepted.specPath.c_str(), accepted.spec, console, name.c_str())) {
             case SpecReadStatus::ok:
                 return true;
             case SpecReadStatus::openFailed:
@@ -132,27 +136,18 @@ bool askSpecification(RunState& state, AnswerReader& answers, std::FILE* console
 
 }  // namespace
 
-int deriveSampleCount(double duration, double timeStep, std::FILE* console) {
-    const double quotient = duration / timeStep;
-    if (quotient > static_cast<double>(maxRunSamples)) {
-        std::fputs("\n\n Warning: duration reduced. \n", console);
-        return maxRunSamples;
-    }
-    // Only a degenerate specification (non-positive last frequency) gets here
-    // with a quotient that is negative or not a number.
-    if (!(quotient >= 0.0)) return 0;
-    return static_cast<int>(quotient);
-}
+DialogueOutcome runDialogue(AcceptedDialogue& accepted, AnswerReader& answers, const std::string& folder,
+                            std::FILE* console) {
+    RunAnswers& p = accepted.answers;
 
-DialogueOutcome runDialogue(RunState& state, AnswerReader& answers, std::FILE* console) {
-    RunParameters& p = state.parameters;
-
-    if (!askSpecification(state, answers, console)) return DialogueOutcome::exitPrompt;
+    if (!askSpecification(accepted, answers, folder, console)) return DialogueOutcome::exitPrompt;
 
     if (!askDouble(answers, console, zpaQuestion, p.zpa)) return DialogueOutcome::exitPrompt;
 
     if (!askInteger(answers, console, spacingQuestion, p.spacingChoice)) return DialogueOutcome::exitPrompt;
-    state.grid = buildFrequencyGrid(state.spec, p.spacingChoice, console);
+    // Built here for its warning, in its place among the questions; the run
+    // builds it again.
+    buildFrequencyGrid(accepted.spec, p.spacingChoice, console);
 
     std::int32_t dampingFormat = 0;
     if (!askInteger(answers, console, dampingFormatQuestion, dampingFormat)) return DialogueOutcome::exitPrompt;
@@ -161,7 +156,7 @@ DialogueOutcome runDialogue(RunState& state, AnswerReader& answers, std::FILE* c
     } else {
         double q = 0.0;
         if (!askDouble(answers, console, qQuestion, q)) return DialogueOutcome::exitPrompt;
-        p.dampingRatio = 1.0 / (2.0 * q);
+        p.dampingRatio = dampingRatioOfQ(q);
     }
     // Written so that a ratio that is not a number is refused too.
     if (!(p.dampingRatio < 1.0)) {
@@ -170,7 +165,8 @@ DialogueOutcome runDialogue(RunState& state, AnswerReader& answers, std::FILE* c
         return DialogueOutcome::dampingError;
     }
 
-    const double firstFrequency = state.grid.frequency[0];
+    // The first grid frequency is the first specification frequency.
+    const double firstFrequency = accepted.spec.frequency[0];
     if (!askDouble(answers, console, durationQuestion(2.0 / firstFrequency), p.duration)) {
         return DialogueOutcome::exitPrompt;
     }
@@ -185,15 +181,5 @@ DialogueOutcome runDialogue(RunState& state, AnswerReader& answers, std::FILE* c
     }
 
     if (!askInteger(answers, console, skipQuestion, p.skipCount)) return DialogueOutcome::exitPrompt;
-    skipDraws(state.random, static_cast<long long>(p.skipCount) - 1);
-
-    if (1.5 / firstFrequency > p.duration) {
-        std::fputs("\n\n Error: duration is too short.\n\n", console);
-        return DialogueOutcome::exitPrompt;
-    }
-
-    const double sampleRate = 12.0 * state.spec.frequency[state.spec.count - 1];
-    p.timeStep = 1.0 / sampleRate;
-    p.sampleCount = deriveSampleCount(p.duration, p.timeStep, console);
     return DialogueOutcome::accepted;
 }

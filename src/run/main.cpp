@@ -7,7 +7,7 @@
 int main() {
     const unsigned hardwareThreads = std::thread::hardware_concurrency();
     const ProgramResult result =
-        runProgram(stdin, stdout, hardwareThreads == 0 ? 1 : static_cast<int>(hardwareThreads));
+        runProgram(stdin, stdout, ".", hardwareThreads == 0 ? 1 : static_cast<int>(hardwareThreads));
     if (result.atExitPrompt) waitForKeyPress();
     return result.exitStatus;
 }

@@ -33,14 +33,18 @@ bool emitTrial(RunState& state, int t, const TrialSlot& slot, std::FILE* console
     return true;
 }
 
-// One thread runs the trials after the checkpoint with the sampling and bank
-// it left in the run state.
+TrialContext contextOf(RunningBatch& running) {
+    return TrialContext{running.state->wavelets, running.state->grid, running.state->answers, running.sampling};
+}
+
+// One thread runs the trials one after the other, in the run state's own
+// workspace.
 bool runOneThread(RunningBatch& running) {
     RunState& state = *running.state;
+    const TrialContext context = contextOf(running);
     for (int t = running.batch.first; t <= running.batch.last; ++t) {
         TrialSlot& slot = slotOf(running, t);
-        slot.result = evaluateTrial(state.wavelets, t, state.grid, state.bank, state.parameters, state.workspace,
-                                    slot.diagnostics);
+        slot.result = evaluateTrial(context, t, state.workspace, slot.diagnostics);
         if (!emitTrial(state, t, slot, running.console, running.trialsFile)) return false;
     }
     return true;
@@ -71,10 +75,6 @@ void emitReadyRows(RunningBatch& running) {
     }
 }
 
-TrialContext contextOf(RunningBatch& running) {
-    return TrialContext{running.state->wavelets, running.state->grid, running.bank, running.parameters};
-}
-
 // Takes the next trial of the batch into `trial` and does its first
 // synthesis; false when none is left or the run has failed.
 bool takeTrial(RunningBatch& running, TrialInProgress& trial) {
@@ -99,7 +99,7 @@ void completeTrial(RunningBatch& running, const TrialInProgress& trial) {
 void work(RunningBatch& running, int w) {
     const TrialPool& pool = *running.pool;
     const TrialContext context = contextOf(running);
-    const RunParameters& parameters = running.parameters;
+    const RunSampling& sampling = running.sampling;
     const FrequencyGrid& grid = running.state->grid;
     TrialInProgress trial[2];
     bool busy[2] = {false, false};
@@ -112,12 +112,12 @@ void work(RunningBatch& running, int w) {
         if (busy[0] && busy[1]) {
             const double* const histories[2] = {trial[0].workspace->history.sample, trial[1].workspace->history.sample};
             ResponseSpectrum* const spectra[2] = {&trial[0].workspace->spectrum, &trial[1].workspace->spectrum};
-            computeResponseSpectrumPair(histories, parameters.sampleCount, grid, running.bank, parameters.timeStep,
+            computeResponseSpectrumPair(histories, sampling.sampleCount, grid, sampling.bank, sampling.timeStep,
                                         spectra);
         } else {
             TrialWorkspace& alone = *trial[busy[0] ? 0 : 1].workspace;
-            computeResponseSpectrum(alone.history.sample, parameters.sampleCount, grid, running.bank,
-                                    parameters.timeStep, alone.spectrum);
+            computeResponseSpectrum(alone.history.sample, sampling.sampleCount, grid, sampling.bank,
+                                    sampling.timeStep, alone.spectrum);
         }
         for (int s = 0; s < 2; ++s) {
             if (!busy[s]) continue;
@@ -143,22 +143,18 @@ TrialPool::TrialPool(int threads, const FrequencyGrid& grid, int longestRecord)
 }
 
 void startTrialBatch(RunningBatch& running, RunState& state, TrialPool& pool, const TrialBatch& batch,
-                     double timeStep, int sampleCount, const SrsFilterBank& bank, std::FILE* console,
-                     std::FILE* trialsFile) {
+                     const RunSampling& sampling, std::FILE* console, std::FILE* trialsFile) {
     running.state = &state;
     running.pool = &pool;
     running.batch = batch;
     running.console = console;
     running.trialsFile = trialsFile;
+    running.sampling = sampling;
     running.slots = std::vector<TrialSlot>(static_cast<std::size_t>(batch.last - batch.first + 1));
     // A row depends only on the random source, never on earlier trials' results.
     for (int t = batch.first; t <= batch.last; ++t) slotOf(running, t).strategy = drawTrial(state, t);
     if (pool.threadCount == 1) return;
 
-    running.parameters = state.parameters;
-    running.parameters.timeStep = timeStep;
-    running.parameters.sampleCount = sampleCount;
-    running.bank = bank;
     running.nextTrial.store(batch.first);
     running.nextRow.store(batch.first);
     running.rowsAllowed.store(!batch.rowsWait);

@@ -52,9 +52,8 @@ struct RunningBatch {
     TrialBatch batch{};
     std::FILE* console = nullptr;
     std::FILE* trialsFile = nullptr;
-    // The sampling and bank the helper threads evaluate at.
-    RunParameters parameters;
-    SrsFilterBank bank;
+    // The sampling every trial of the batch is evaluated at.
+    RunSampling sampling;
     std::vector<TrialSlot> slots;
     std::atomic<int> nextTrial{0};
     std::atomic<int> nextRow{0};
@@ -66,17 +65,16 @@ struct RunningBatch {
 
 // Draws every row of the batch in trial order from the run's random source
 // and, with more than one thread, sets the pool's helper threads evaluating
-// the trials at `timeStep`, `sampleCount` and `bank`: the sampling the run
-// will have once any checkpoint before the batch is done. A single thread
-// evaluates nothing yet. Every startTrialBatch must be followed by
-// finishTrialBatch on the same batch.
+// the trials at `sampling`: the sampling the run will have once any
+// checkpoint before the batch is done. A single thread evaluates nothing
+// yet. Every startTrialBatch must be followed by finishTrialBatch on the same
+// batch.
 void startTrialBatch(RunningBatch& running, RunState& state, TrialPool& pool, const TrialBatch& batch,
-                     double timeStep, int sampleCount, const SrsFilterBank& bank, std::FILE* console,
-                     std::FILE* trialsFile);
+                     const RunSampling& sampling, std::FILE* console, std::FILE* trialsFile);
 
 // Lets the rows go, evaluates on the calling thread too (a single thread
-// evaluates every trial here, with the sampling the run state now holds:
-// the reference the concurrent run must match) and waits for the helpers.
+// evaluates every trial here, one after the other: the reference the
+// concurrent run must match) and waits for the helpers.
 // Each trial's diagnostics, console row, trials.out row and summary are
 // emitted in trial order as soon as it and every earlier trial are done.
 // `checkpointWritten` false (the caller's results step failed) stops the

@@ -1,11 +1,9 @@
 #include "run/program.h"
 
-#include <memory>
-
-#include "run/constants.h"
+#include "model/constants.h"
 #include "run/dialogue.h"
+#include "run/synthesis_run.h"
 #include "run/terminal.h"
-#include "run/trial_loop.h"
 
 namespace {
 
@@ -21,24 +19,28 @@ void printBanner(std::FILE* console) {
 
 }  // namespace
 
-ProgramResult runProgram(std::FILE* input, std::FILE* console, int threadCount) {
+ProgramResult runProgram(std::FILE* input, std::FILE* console, const std::string& folder, int threadCount) {
     printBanner(console);
-    // Kept for the whole run. Default-initialised: the small records start
-    // from their zero initialisers, while the large stores (wavelet rows,
-    // histories, ranking lists) are written before they are read, so their
-    // pages are only touched as far as the run uses them.
-    const std::unique_ptr<RunState> state(new RunState);
     AnswerReader answers{input, isTerminal(input)};
+    AcceptedDialogue accepted;
 
     int status = 1;
-    switch (runDialogue(*state, answers, console)) {
+    switch (runDialogue(accepted, answers, folder, console)) {
         case DialogueOutcome::dampingError:
             return {1, false};
         case DialogueOutcome::exitPrompt:
             break;
-        case DialogueOutcome::accepted:
-            status = runTrials(*state, console, threadCount) ? 0 : 1;
+        case DialogueOutcome::accepted: {
+            RunRequest request;
+            request.answers = accepted.answers;
+            request.specification = RunSpecification{accepted.specPath, accepted.spec};
+            request.outputDir = folder;
+            request.console = console;
+            request.threadCount = threadCount;
+            request.gridReductionShown = true;
+            status = runSynthesis(request) == RunOutcome::completed ? 0 : 1;
             break;
+        }
     }
     std::fputs("\n\n Press any key to exit.\n", console);
     std::fflush(console);

@@ -2,15 +2,14 @@
 
 #include <cstddef>
 
+#include "model/constants.h"
+#include "model/random_source.h"
+#include "model/run_answers.h"
+#include "model/sampling.h"
+#include "model/trial_summary.h"
 #include "results/motion.h"
-#include "results/ranking.h"
-#include "results/run_record.h"
-#include "run/constants.h"
-#include "run/random_source.h"
-#include "run/run_parameters.h"
-#include "run/trial_summary.h"
+#include "results/result_files.h"
 #include "spec/spec_table.h"
-#include "srs/filter_bank.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/sine_cache.h"
 #include "wavelet/wavelet_table.h"
@@ -30,17 +29,17 @@ struct TrialWorkspace {
 // Everything a run keeps, allocated once and never resized. The records carry
 // zero initialisers; the large stores are written before they are read.
 struct RunState {
-    RunParameters parameters;
+    explicit RunState(const RunAnswers& accepted) : answers(accepted) {}
+
+    const RunAnswers answers;
     SpecTable spec;
     FrequencyGrid grid;
     RandomSource random;
-    SrsFilterBank bank;
+    // What the trials sample at: the run's own sampling until the first
+    // results step, that step's output sampling after it.
+    RunSampling sampling;
     WaveletTable wavelets;
     TrialWorkspace workspace;
     TrialSummary summary[maxTrials];
-    TrialRanking ranking;
-    // What run.out says; rewritten by every results step.
-    RunRecord record;
-    // Displacement of the optimum's record, for disp.out only.
-    double outputDisplacement[sampleCapacity];
+    ResultsStores results;
 };

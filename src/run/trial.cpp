@@ -21,17 +21,17 @@ int chooseStrategy(int phase, double d) {
 }
 
 void synthesize(TrialInProgress& trial, const TrialContext& context) {
-    const RunParameters& p = context.parameters;
+    const RunSampling& s = context.sampling;
     TrialWorkspace& workspace = *trial.workspace;
-    synthesizeTrialPass(workspace.sines, context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount, p.zpa,
-                        workspace.history);
+    synthesizeTrialPass(workspace.sines, context.wavelets, trial.t, context.grid, s.timeStep, s.sampleCount,
+                        context.answers.zpa, workspace.history);
 }
 
 void finishTrial(TrialInProgress& trial, const TrialContext& context) {
-    const RunParameters& p = context.parameters;
+    const RunSampling& s = context.sampling;
     TrialWorkspace& workspace = *trial.workspace;
-    const PeakMeasures peaks =
-        measureMotion(workspace.history.sample, p.sampleCount, p.timeStep, p.units, workspace.velocity);
+    const PeakMeasures peaks = measureMotion(workspace.history.sample, s.sampleCount, s.timeStep,
+                                             context.answers.units, workspace.velocity);
     TrialSummary& summary = trial.result.summary;
     summary.peakAccel = std::fabs(peaks.peakAccel);
     summary.peakVel = std::fabs(peaks.peakVel);
@@ -44,7 +44,7 @@ void finishTrial(TrialInProgress& trial, const TrialContext& context) {
 }  // namespace
 
 int drawTrial(RunState& state, int t) {
-    const RunParameters& p = state.parameters;
+    const RunAnswers& p = state.answers;
     skipDraws(state.random, static_cast<long long>(p.skipCount) - 1);
     const double d = nextUniform(state.random);
     const int strategy = chooseStrategy(t % 3 + 1, d);
@@ -72,8 +72,8 @@ void startTrial(TrialInProgress& trial, const TrialContext& context) {
     trial.result = TrialResult{};
     trial.result.passCount = maxPasses;
     trial.finished = false;
-    const RunParameters& p = context.parameters;
-    startTrialSynthesis(trial.workspace->sines, context.wavelets, trial.t, context.grid, p.timeStep, p.sampleCount);
+    const RunSampling& s = context.sampling;
+    startTrialSynthesis(trial.workspace->sines, context.wavelets, trial.t, context.grid, s.timeStep, s.sampleCount);
     synthesize(trial, context);
 }
 
@@ -92,16 +92,15 @@ void finishPass(TrialInProgress& trial, const TrialContext& context) {
     if (++trial.pass == maxPasses) finishTrial(trial, context);
 }
 
-TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
-                          const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics) {
-    const TrialContext context{wavelets, grid, bank, parameters};
+TrialResult evaluateTrial(const TrialContext& context, int t, TrialWorkspace& workspace, std::string& diagnostics) {
+    const RunSampling& s = context.sampling;
     TrialInProgress trial;
     trial.t = t;
     trial.workspace = &workspace;
     trial.diagnostics = &diagnostics;
     startTrial(trial, context);
     while (!trial.finished) {
-        computeResponseSpectrum(workspace.history.sample, parameters.sampleCount, grid, bank, parameters.timeStep,
+        computeResponseSpectrum(workspace.history.sample, s.sampleCount, context.grid, s.bank, s.timeStep,
                                 workspace.spectrum);
         finishPass(trial, context);
     }

@@ -17,20 +17,19 @@ struct TrialResult {
     int passCount = 0;
 };
 
-// Iterates trial t's amplitudes in `workspace`: the first synthesis, up to 44
-// passes of spectrum, correction, synthesis and spectrum error under the stop
-// rule, then the motion peaks. Spectrum-error diagnostics are appended to
-// `diagnostics`. Reads the grid, bank and parameters; writes only row t.
-TrialResult evaluateTrial(WaveletTable& wavelets, int t, const FrequencyGrid& grid, const SrsFilterBank& bank,
-                          const RunParameters& parameters, TrialWorkspace& workspace, std::string& diagnostics);
-
 // What every trial of a batch reads, and the table whose rows they iterate.
 struct TrialContext {
     WaveletTable& wavelets;
     const FrequencyGrid& grid;
-    const SrsFilterBank& bank;
-    const RunParameters& parameters;
+    const RunAnswers& answers;
+    const RunSampling& sampling;
 };
+
+// Iterates trial t's amplitudes in `workspace`: the first synthesis, up to 44
+// passes of spectrum, correction, synthesis and spectrum error under the stop
+// rule, then the motion peaks. Spectrum-error diagnostics are appended to
+// `diagnostics`. Writes only row t of the table.
+TrialResult evaluateTrial(const TrialContext& context, int t, TrialWorkspace& workspace, std::string& diagnostics);
 
 // evaluateTrial taken one pass at a time, so that a thread can keep two
 // trials going and sweep their spectra together: startTrial does the first

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "common/file_errors.h"
+#include "common/file_paths.h"
+#include "results/file_layout.h"
 #include "results/result_files.h"
 #include "results/run_record_steps.h"
 #include "run/parallel_trials.h"
@@ -12,33 +16,26 @@ namespace {
 
 constexpr int checkpointInterval = 1000;
 
-const char* const unitsLine[3] = {
-    "\n           (G)         (in/sec)     (in)       \n",
-    "\n           (G)         (m/sec)      (mm)       \n",
-    "\n           (m/sec^2)   (m/sec)      (mm)       \n",
-};
-
 void writeHeader(UnitSystem units, std::FILE* out) {
+    const UnitNames names = unitNamesOf(units);
     std::fputs("\n           Peak        Peak         Peak         ", out);
     std::fputs("\n Trial     Accel       Vel          Disp      T.Error      I.Error", out);
-    std::fputs(unitsLine[units - 1], out);
+    const std::string acceleration = std::string("(") + names.acceleration + ")";
+    const std::string velocity = std::string("(") + names.velocity + ")";
+    const std::string displacement = std::string("(") + names.displacement + ")";
+    std::fprintf(out, "\n           %-12s%-13s%-11s\n", acceleration.c_str(), velocity.c_str(),
+                 displacement.c_str());
 }
 
 void printClosingList(UnitSystem units, std::FILE* console) {
-    const bool si = units == 3;
+    const UnitNames names = unitNamesOf(units);
     std::fputs("\n\n Output files for Optimum Case: \n", console);
-    std::fputs(si ? "\n     accel.out - acceleration time history: time(sec)  accel(m/sec^2) \n"
-                  : "\n     accel.out - acceleration time history: time(sec)  accel(G) \n",
-               console);
-    std::fputs(units == 1 ? "\n     velox.out - velocity time history:     time(sec)  vel(in/sec) \n"
-                          : "\n     velox.out - velocity time history:     time(sec)  vel(m/sec) \n",
-               console);
-    std::fputs(units == 1 ? "\n      disp.out - displacement time history: time(sec)  disp(in) \n"
-                          : "\n      disp.out - displacement time history: time(sec)  disp(mm) \n",
-               console);
-    std::fputs(si ? "\n      srs.out  - shock response spectra:  fn(Hz)  pos SRS(m/sec^2)   neg SRS(m/sec^2) "
-                  : "\n      srs.out  - shock response spectra:  fn(Hz)  pos SRS(G)   neg SRS(G) ",
-               console);
+    std::fprintf(console, "\n     accel.out - acceleration time history: time(sec)  accel(%s) \n", names.acceleration);
+    std::fprintf(console, "\n     velox.out - velocity time history:     time(sec)  vel(%s) \n", names.velocity);
+    std::fprintf(console, "\n      disp.out - displacement time history: time(sec)  disp(%s) \n", names.displacement);
+    // The spectrum's unit is "G" for both unit systems in G.
+    std::fprintf(console, "\n      srs.out  - shock response spectra:  fn(Hz)  pos SRS(%s)   neg SRS(%s) ",
+                 names.acceleration, names.acceleration);
     std::fputs("\n\n wavelet.out  - wavelet table. ", console);
 }
 
@@ -50,66 +47,85 @@ int lastTrialOfBatch(int first, int trialCount) {
     return trialCount - 1;
 }
 
-// An intermediate output: the notice and the results step for trials
-// 0 .. n-1. False after a write error.
-bool runCheckpoint(RunState& state, int n, std::FILE* console) {
-    std::fputs("\n\n intermediate output \n", console);
-    return writeResults(state, n, console);
+// The results step's context for the run.
+ResultsContext resultsContext(RunState& state, const TrialRunPlace& place) {
+    return ResultsContext{state.answers, state.grid, state.summary, state.wavelets, place.outputDir, place.console};
+}
+
+// Runs a results step for trials 0 .. n-1 and takes over the sampling it
+// leaves: the one place where the run's sampling changes.
+bool runResultsStep(RunState& state, const TrialRunPlace& place, int n) {
+    const std::optional<RunSampling> next = writeResults(resultsContext(state, place), state.results, state.sampling, n);
+    if (!next) return false;
+    state.sampling = *next;
+    return true;
 }
 
 }  // namespace
 
-bool runTrials(RunState& state, std::FILE* console, int threadCount) {
-    RunParameters& p = state.parameters;
-    state.bank = computeFilterBank(state.grid, p.dampingRatio, p.timeStep);
+RunOutcome runTrials(RunState& state, const TrialRunPlace& place) {
+    const RunAnswers& a = state.answers;
+    std::FILE* console = place.console;
+    state.sampling.bank = computeFilterBank(state.grid, a.dampingRatio, state.sampling.timeStep);
 
-    std::FILE* trialsFile = std::fopen("trials.out", "wb");
+    const std::string trialsPath = pathInFolder(place.outputDir, trialsFileName);
+    std::FILE* trialsFile = std::fopen(trialsPath.c_str(), "wb");
     if (trialsFile == nullptr) {
-        return reportUnwritable("trials.out", console);
+        reportUnwritable(trialsFileName, console);
+        return RunOutcome::cannotWrite;
     }
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> trialsCloser(trialsFile, std::fclose);
 
-    if (p.sampleCount >= maxRunSamples) {
+    if (state.sampling.sampleCount >= maxRunSamples) {
         std::fputs("\n\n Error: too many samples.\n\n", console);
-        return false;
+        return RunOutcome::tooManySamples;
     }
-    if (p.trialCount < 1) {
+    if (a.trialCount < 1) {
         std::fputs("\n\n Error: number of trials must be at least 1.\n\n", console);
-        return false;
+        return RunOutcome::noTrials;
     }
-    if (!startRunRecord(state, console)) return false;
+    if (!startRunRecord(state.results.record, a, state.sampling, state.grid, place.specPath, place.outputDir,
+                        console)) {
+        return RunOutcome::cannotWrite;
+    }
 
-    writeHeader(p.units, console);
-    writeHeader(p.units, trialsFile);
+    writeHeader(a.units, console);
+    writeHeader(a.units, trialsFile);
     std::fflush(console);
     if (std::fflush(trialsFile) != 0) {
-        return reportUnwritable("trials.out", console);
+        reportUnwritable(trialsFileName, console);
+        return RunOutcome::cannotWrite;
     }
 
     // The longest record a trial works on: at the run's sampling, or at the
     // finer one the first intermediate output moves to.
-    const int longestRecord = std::max(p.sampleCount, outputSampling(p).sampleCount);
-    TrialPool pool(threadCount, state.grid, longestRecord);
+    const int longestRecord =
+        std::max(state.sampling.sampleCount, samplingAfterResults(a, state.sampling, state.grid).sampleCount);
+    TrialPool pool(place.threadCount, state.grid, longestRecord);
     // An intermediate output ranks the trials before the last one of a batch;
     // it is reported before the next batch's first row.
     int checkpointTrials = -1;
-    for (int first = 0; first < p.trialCount;) {
-        const int last = lastTrialOfBatch(first, p.trialCount);
+    for (int first = 0; first < a.trialCount;) {
+        const int last = lastTrialOfBatch(first, a.trialCount);
         const bool afterCheckpoint = checkpointTrials >= 0;
         // With several threads the batch's trials are under way while the
         // checkpoint's results step runs here, at the sampling it will leave.
-        const RunSampling sampling = afterCheckpoint ? samplingAfterResults(p, state.grid)
-                                                     : RunSampling{p.timeStep, p.sampleCount, state.bank};
+        const RunSampling batchSampling =
+            afterCheckpoint ? samplingAfterResults(a, state.sampling, state.grid) : state.sampling;
         RunningBatch batch;
-        startTrialBatch(batch, state, pool, TrialBatch{first, last, afterCheckpoint}, sampling.timeStep,
-                        sampling.sampleCount, sampling.bank, console, trialsFile);
-        const bool checkpointWritten = !afterCheckpoint || runCheckpoint(state, checkpointTrials, console);
-        if (!finishTrialBatch(batch, checkpointWritten)) return false;
-        checkpointTrials = last < p.trialCount - 1 ? last : -1;
+        startTrialBatch(batch, state, pool, TrialBatch{first, last, afterCheckpoint}, batchSampling, console,
+                        trialsFile);
+        bool checkpointWritten = true;
+        if (afterCheckpoint) {
+            std::fputs("\n\n intermediate output \n", console);
+            checkpointWritten = runResultsStep(state, place, checkpointTrials);
+        }
+        if (!finishTrialBatch(batch, checkpointWritten)) return RunOutcome::cannotWrite;
+        checkpointTrials = last < a.trialCount - 1 ? last : -1;
         first = last + 1;
     }
 
-    if (!writeResults(state, p.trialCount, console)) return false;
-    printClosingList(p.units, console);
-    return true;
+    if (!runResultsStep(state, place, a.trialCount)) return RunOutcome::cannotWrite;
+    printClosingList(a.units, console);
+    return RunOutcome::completed;
 }

@@ -1,11 +1,20 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
+#include "run/run_outcome.h"
 #include "run/run_state.h"
 
-// The trial run: filter bank, trials.out, the checks, every trial with its
-// rows, the intermediate and final results steps and the closing list.
-// `threadCount` trials are evaluated at once; the output is the same for any
-// count. False after any error message.
-bool runTrials(RunState& state, std::FILE* console, int threadCount);
+// Where a trial run writes and how many threads it takes.
+struct TrialRunPlace {
+    const std::string& specPath;   // the specification file, for run.out's checksum
+    const std::string& outputDir;  // every output file goes here
+    std::FILE* console;
+    int threadCount;               // trials evaluated at once; the output is the same for any count
+};
+
+// The trial run on a state whose answers, specification, grid and own
+// sampling are set: filter bank, trials.out, the checks, every trial with
+// its rows, the intermediate and final results steps and the closing list.
+RunOutcome runTrials(RunState& state, const TrialRunPlace& place);

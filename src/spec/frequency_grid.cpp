@@ -37,6 +37,6 @@ FrequencyGrid buildFrequencyGrid(SpecTable& spec, int spacingChoice, std::FILE* 
         grid.level[grid.count] = interpolateSpecLevel(spec, f);
         ++grid.count;
     }
-    if (reduced) std::fprintf(console, "\n Warning: number of specification points reduced.");
+    if (reduced && console != nullptr) std::fputs("\n Warning: number of specification points reduced.", console);
     return grid;
 }

@@ -99,14 +99,15 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
     return spec.count == 0 ? SpecReadStatus::noPoints : SpecReadStatus::ok;
 }
 
-SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console) {
+SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console, const char* shownName) {
+    const char* name = shownName != nullptr ? shownName : fileName;
     std::FILE* stream = std::fopen(fileName, "rb");
     if (stream == nullptr) {
         spec = SpecTable{};
-        std::fprintf(console, " Failed to open file: %s \n", fileName);
+        std::fprintf(console, " Failed to open file: %s \n", name);
         return SpecReadStatus::openFailed;
     }
-    std::fprintf(console, " File: %s opened. \n", fileName);
+    std::fprintf(console, " File: %s opened. \n", name);
     const SpecReadStatus status = readSpecStream(stream, spec, console);
     std::fclose(stream);
     return status;

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "run/constants.h"
+#include "model/constants.h"
 
 // The specification as read: natural frequency (Hz) against SRS level.
 struct SpecTable {
@@ -32,8 +32,11 @@ enum class SpecReadStatus { ok, openFailed, noPoints, tooManyPoints };
 SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings = nullptr);
 
 // Opens, reads and closes the file, printing " File: %s opened. \n" or
-// " Failed to open file: %s \n" to `console`, and the reader's warning.
-SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console);
+// " Failed to open file: %s \n" to `console`, and the reader's warning. The
+// messages name the file as `shownName` when one is given (the name as typed,
+// for a file opened in another folder).
+SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console,
+                            const char* shownName = nullptr);
 
 // Grid points per octave for the octave-spacing answer: 6 for 2, 12 for 3,
 // 3 for every other answer.
@@ -42,5 +45,5 @@ int gridStepsPerOctave(int spacingChoice);
 double gridStepRatio(int spacingChoice);
 
 // Fills spec.slope and returns the grid. Prints the 200-point reduction warning
-// to `console` when the grid is cut.
+// to `console`, unless it is null, when the grid is cut.
 FrequencyGrid buildFrequencyGrid(SpecTable& spec, int spacingChoice, std::FILE* console);

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "run/constants.h"
+#include "model/constants.h"
 #include "spec/spec_table.h"
 #include "srs/filter_bank.h"
 

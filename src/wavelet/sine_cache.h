@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "run/constants.h"
+#include "model/constants.h"
 #include "spec/spec_table.h"
 #include "wavelet/wavelet_table.h"
 

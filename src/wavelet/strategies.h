@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/random_source.h"
+#include "model/random_source.h"
 #include "spec/spec_table.h"
 #include "wavelet/wavelet_table.h"
 

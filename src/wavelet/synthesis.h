@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/constants.h"
+#include "model/constants.h"
 #include "spec/spec_table.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/wavelet_table.h"

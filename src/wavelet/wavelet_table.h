@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "run/constants.h"
+#include "model/constants.h"
 
 // Wavelet parameters of every trial of the run, one row per trial and one
 // wavelet per grid point. Rows stay for the whole run so the optimum can be

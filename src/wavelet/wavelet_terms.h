@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "run/constants.h"
+#include "model/constants.h"
 
 // The terms of the wavelet sum, formed here alone: the sine cache's values
 // must equal those the sum recomputes bit for bit, so every synthesis builds

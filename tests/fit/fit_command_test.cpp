@@ -135,7 +135,7 @@ TEST_F(FitCommand, UnusableInputExitsOneWithAMessage) {
     } cases[] = {
         {scratch_ + "/missing.srs", {}, "cannot read the specification"},
         {scratch_ + "/empty.srs", {}, "holds no specification"},
-        {pyroshockSpec, {"--duration", "0.001"}, "Error: duration is too short."},
+        {pyroshockSpec, {"--duration", "0.001"}, "the duration is too short"},
         {pyroshockSpec, {"--polarity", "sideways"}, "--polarity"},
     };
     for (const auto& c : cases) {

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/dialogue.h"
+#include "run/synthesis_run.h"
 #include "spec/spec_table.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "run/random_source.h"
+#include "model/random_source.h"
 
 namespace {
 constexpr std::uint32_t multiplier = 214013u;

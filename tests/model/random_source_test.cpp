@@ -1,4 +1,4 @@
-#include "run/random_source.h"
+#include "model/random_source.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+// `name` inside `folder`: the name as it stands when the folder is "." or
+// empty (the working directory) or the name is an absolute path.
+std::string pathInFolder(const std::string& folder, const std::string& name);

@@ -1,0 +1,24 @@
+#pragma once
+
+// The names and number layouts of the files a run writes, for the writers
+// and for every reader of them.
+
+constexpr const char* trialsFileName = "trials.out";
+constexpr const char* sortedListsFileName = "rank_d.out";
+constexpr const char* ranksFileName = "rank.out";
+constexpr const char* waveletFileName = "wavelet.out";
+constexpr const char* accelFileName = "accel.out";
+constexpr const char* velocityFileName = "velox.out";
+constexpr const char* displacementFileName = "disp.out";
+constexpr const char* srsFileName = "srs.out";
+constexpr const char* runRecordFileName = "run.out";
+
+// srs.out: "%12.3f \t %12.5e \t %12.5e\n", frequency and the two peaks.
+constexpr int srsFrequencyDecimals = 3;
+constexpr int srsPeakDigits = 5;
+
+// accel.out, velox.out and disp.out: the time with five decimals, or eight
+// above 10000 samples per second where five would repeat times; the value
+// with four.
+int historyTimeDecimals(double timeStep);
+constexpr int historyValueDecimals = 4;

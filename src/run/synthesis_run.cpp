@@ -1,0 +1,85 @@
+#include "run/synthesis_run.h"
+
+#include <memory>
+
+#include "model/random_source.h"
+#include "run/run_state.h"
+#include "run/trial_loop.h"
+
+namespace {
+
+// Reads the specification file the way the dialogue does, with its messages.
+RunOutcome readSpecification(const std::string& path, SpecTable& spec, std::FILE* console) {
+    switch (readSpecFile(path.c_str(), spec, console)) {
+        case SpecReadStatus::ok:
+            return RunOutcome::completed;
+        case SpecReadStatus::openFailed:
+            return RunOutcome::specUnreadable;
+        case SpecReadStatus::noPoints:
+            std::fputs("\n\n Error: no specification points read.\n\n", console);
+            return RunOutcome::specHasNoPoints;
+        case SpecReadStatus::tooManyPoints:
+            std::fputs("\n\n Error: more than 200 specification points.\n\n", console);
+            return RunOutcome::specHasTooManyPoints;
+    }
+    return RunOutcome::specUnreadable;
+}
+
+}  // namespace
+
+int deriveSampleCount(double duration, double timeStep, std::FILE* console) {
+    const double quotient = duration / timeStep;
+    if (quotient > static_cast<double>(maxRunSamples)) {
+        std::fputs("\n\n Warning: duration reduced. \n", console);
+        return maxRunSamples;
+    }
+    // Only a degenerate specification (non-positive last frequency) gets here
+    // with a quotient that is negative or not a number.
+    if (!(quotient >= 0.0)) return 0;
+    return static_cast<int>(quotient);
+}
+
+RunOutcome prepareRun(const RunRequest& request, RunState& run) {
+    const RunAnswers& answers = request.answers;
+    std::FILE* console = request.console;
+    RunState* const state = &run;
+    if (request.specification.table) {
+        state->spec = *request.specification.table;
+    } else {
+        const RunOutcome read = readSpecification(request.specification.path, state->spec, console);
+        if (read != RunOutcome::completed) return read;
+    }
+    // Written so that a ratio that is not a number is refused too.
+    if (!(answers.dampingRatio < 1.0)) {
+        std::fputs("\n Error:  damping value must be < 1 \n", console);
+        std::fflush(console);
+        return RunOutcome::dampingOutOfRange;
+    }
+    if (answers.units < 1 || answers.units > 3) {
+        std::fputs("\n\n Error: units must be 1, 2 or 3.\n\n", console);
+        return RunOutcome::unitsOutOfRange;
+    }
+    state->grid = buildFrequencyGrid(state->spec, answers.spacingChoice, request.gridReductionShown ? nullptr : console);
+    skipDraws(state->random, static_cast<long long>(answers.skipCount) - 1);
+
+    if (1.5 / state->grid.frequency[0] > answers.duration) {
+        std::fputs("\n\n Error: duration is too short.\n\n", console);
+        return RunOutcome::durationTooShort;
+    }
+    const double sampleRate = 12.0 * state->spec.frequency[state->spec.count - 1];
+    state->sampling.timeStep = 1.0 / sampleRate;
+    state->sampling.sampleCount = deriveSampleCount(answers.duration, state->sampling.timeStep, console);
+    return RunOutcome::completed;
+}
+
+RunOutcome runSynthesis(const RunRequest& request) {
+    // Kept for the whole run. Default-initialised: the small records start
+    // from their zero initialisers, while the large stores (wavelet rows,
+    // histories, ranking lists) are written before they are read, so their
+    // pages are only touched as far as the run uses them.
+    const std::unique_ptr<RunState> state(new RunState(request.answers));
+    const RunOutcome prepared = prepareRun(request, *state);
+    if (prepared != RunOutcome::completed) return prepared;
+    const TrialRunPlace place{request.specification.path, request.outputDir, request.console, request.threadCount};
+    return runTrials(*state, place);
+}

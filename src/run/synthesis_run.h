@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "model/run_answers.h"
+#include "run/run_outcome.h"
+#include "run/run_state.h"
+#include "spec/spec_table.h"
+
+// The specification a run synthesises against: the file at `path`, read
+// there unless its table is given already. Either way run.out records the
+// checksum of the file's bytes.
+struct RunSpecification {
+    std::string path;
+    std::optional<SpecTable> table;
+};
+
+// Everything one run is made of.
+struct RunRequest {
+    RunAnswers answers;
+    RunSpecification specification;
+    std::string outputDir = ".";  // every output file is written here
+    std::FILE* console = nullptr; // the program's messages, table header and trial rows
+    int threadCount = 1;          // the output is the same for any count
+    // The caller (the dialogue) has already printed the grid's 200-point
+    // warning, in its place among the questions.
+    bool gridReductionShown = false;
+};
+
+// One whole run on typed answers, from the checks the program makes on them
+// (damping ratio, unit system, duration, sample count, trials) through every
+// trial and results step to the closing list of output files. Messages go to
+// the request's console in the program's own words. Runs never share state:
+// several may go at once in one process, each into its own folder.
+RunOutcome runSynthesis(const RunRequest& request);
+
+// What runSynthesis does before the trials, into a state made with the
+// request's answers: the specification, the checks, the grid, the skip
+// draws, the run's own time step and sample count. `completed` when the
+// trials may start.
+RunOutcome prepareRun(const RunRequest& request, RunState& state);
+
+// The sample count of `duration` at `timeStep`: the quotient truncated, or
+// maxRunSamples with the "duration reduced" warning on `console` when it
+// exceeds that.
+int deriveSampleCount(double duration, double timeStep, std::FILE* console);
