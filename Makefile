@@ -1,6 +1,6 @@
 # make run      builds the program and the report, runs the bundled example into out/example/
 # make test     builds and runs every test, then again under ASan and UBSan, the
-#               threaded trial runs under TSan, and the core with -Werror
+#               threaded trial runs under TSan, and the commands with -Werror
 # make install  puts the commands into $(PREFIX)/bin (PREFIX=/usr/local unless given)
 
 BUILD_DIR := build
@@ -74,12 +74,11 @@ test-tsan: test-deps
 	@cmake --build $(TSAN_DIR) -j$(JOBS) --target kolvane_tests
 	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j$(JOBS) --no-tests=error -R '$(TSAN_TESTS)'
 
-# The core and the program under -Werror with -Wconversion -Wshadow
+# The commands and their libraries under -Werror with -Wconversion -Wshadow
 # -Wdouble-promotion -Wpedantic; a build only, no tests.
 test-werror: deps
-	@cmake -S . -B $(WERROR_DIR) -DCMAKE_BUILD_TYPE=Release -DKOLVANE_WERROR=ON -DKOLVANE_BENCH=OFF \
-		-DKOLVANE_REPORT=OFF >/dev/null
-	@cmake --build $(WERROR_DIR) -j$(JOBS) --target kolvane_core kolvane_zpa
+	@cmake -S . -B $(WERROR_DIR) -DCMAKE_BUILD_TYPE=Release -DKOLVANE_WERROR=ON -DKOLVANE_BENCH=OFF >/dev/null
+	@cmake --build $(WERROR_DIR) -j$(JOBS) --target kolvane_commands
 
 bench:
 	@scripts/ensure-deps.sh bench

@@ -13,19 +13,11 @@
 #include "fit/fit_specification.h"
 #include "report/report_app.h"
 #include "report/report_files.h"
+#include "common/text_file.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-bool readWholeFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return !in.bad();
-}
 
 int hardwareThreads() {
     const unsigned threads = std::thread::hardware_concurrency();
@@ -115,9 +107,9 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     std::string specText;
     SpecTable table;
-    if (!readWholeFile(options.specPath, specText)) {
-        err << "kolvane_fit: cannot read the specification " << options.specPath << ": " << std::strerror(errno)
-            << "\n";
+    std::string reason;
+    if (!readWholeFile(options.specPath, specText, reason)) {
+        err << "kolvane_fit: cannot read the specification " << options.specPath << ": " << reason << "\n";
         return fitUnusableInput;
     }
     if (!readSpecificationText(specText, table)) {

@@ -1,10 +1,9 @@
 #include "fit/fit_options.h"
 
+#include "common/command_line.h"
 #include "fit/attempt_answers.h"
-#include "common/number_parse.h"
-
-#include <cmath>
-#include <cstdlib>
+#include "model/constants.h"
+#include "model/damping.h"
 
 const char* const fitUsage =
     "Usage: kolvane_fit SPEC_FILE OUTPUT_DIR [options]\n"
@@ -34,128 +33,94 @@ const char* const fitUsage =
 
 namespace {
 
-bool parseWhole(const std::string& text, int& value) {
-    double number = 0.0;
-    if (!parseDoubleToken(text, number) || number != std::floor(number) || std::fabs(number) > 1e9) return false;
-    value = static_cast<int>(number);
-    return true;
-}
-
-// "--name=value" becomes "--name" "value", so every option is read one way.
-std::vector<std::string> splitOptionValues(const std::vector<std::string>& args) {
-    std::vector<std::string> split;
-    for (const std::string& arg : args) {
-        const std::size_t equals = arg.find('=');
-        if (arg.size() > 2 && arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-            split.push_back(arg.substr(0, equals));
-            split.push_back(arg.substr(equals + 1));
-        } else {
-            split.push_back(arg);
-        }
-    }
-    return split;
-}
-
-// Reads the program option at args[i] and its value; false with `error` set
-// on a bad value. `recognised` false when args[i] is none of them.
-bool parseAnswerOption(const std::vector<std::string>& args, std::size_t& i, FitOptions& options, bool& recognised,
-                       std::string& error) {
-    const std::string& name = args[i];
-    static const char* const names[] = {"--zpa", "--spacing", "--duration", "--q", "--trials", "--units", "--attempts"};
-    recognised = false;
-    for (const char* known : names) recognised = recognised || name == known;
-    if (!recognised) return true;
-    if (i + 1 == args.size()) {
-        error = name + " needs a value";
-        return false;
-    }
-    const std::string& value = args[i + 1];
-    i += 2;
+// Reads one of the answers the engineer may fix. False, with `error` set, on
+// a bad value; `applied` false when the option is not one of them.
+bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& applied, std::string& error) {
+    const std::string& name = option.name;
+    const std::string& value = option.value;
+    applied = true;
     double number = 0.0;
     int whole = 0;
     if (name == "--zpa") {
-        if (parseDoubleToken(value, number) && number > 0.0) {
+        if (readOptionNumber(value, number) && number > 0.0) {
             options.zpa = number;
             return true;
         }
         error = "--zpa needs a positive acceleration";
     } else if (name == "--duration") {
-        if (parseDoubleToken(value, number) && number > 0.0) {
+        if (readOptionNumber(value, number) && number > 0.0) {
             options.duration = number;
             return true;
         }
         error = "--duration needs a positive number of seconds";
     } else if (name == "--q") {
         // Q of 0.5 or less is a damping ratio of 1 or more, which the program refuses.
-        if (parseDoubleToken(value, number) && number > 0.5) {
+        if (readOptionNumber(value, number) && number > 0.5) {
             options.q = number;
             return true;
         }
         error = "--q needs an amplification factor above 0.5";
     } else if (name == "--spacing") {
-        if (parseWhole(value, whole) && (whole == 3 || whole == 6 || whole == 12)) {
+        if (readOptionWhole(value, whole) && (whole == 3 || whole == 6 || whole == 12)) {
             options.pointsPerOctave = whole;
             return true;
         }
         error = "--spacing needs 3, 6 or 12 points per octave";
     } else if (name == "--trials") {
-        if (parseWhole(value, whole) && whole >= 1 && whole <= 8000) {
+        if (readOptionWhole(value, whole) && whole >= 1 && whole <= maxTrials) {
             options.trialCount = whole;
             return true;
         }
-        error = "--trials needs a whole number from 1 to 8000";
+        error = "--trials needs a whole number from 1 to " + std::to_string(maxTrials);
     } else if (name == "--units") {
-        if (parseWhole(value, whole) && whole >= 1 && whole <= 3) {
+        if (readOptionWhole(value, whole) && whole >= 1 && whole <= 3) {
             options.units = whole;
             return true;
         }
         error = "--units needs 1, 2 or 3";
-    } else {
-        if (parseWhole(value, whole) && whole >= 1) {
+    } else if (name == "--attempts") {
+        if (readOptionWhole(value, whole) && whole >= 1) {
             options.attemptLimit = whole;
             return true;
         }
         error = "--attempts needs a whole number of at least 1";
+    } else {
+        applied = false;
+        return true;
     }
     error += " (got \"" + value + "\")";
     return false;
 }
 
+std::vector<OptionName> fitOptionNames() {
+    std::vector<OptionName> names = {{"--zpa", true},   {"--spacing", true}, {"--duration", true}, {"--q", true},
+                                     {"--trials", true}, {"--units", true},   {"--attempts", true}};
+    for (const OptionName& judging : acceptanceOptionNames()) {
+        // The fit's own --q sets the attempts' damping; --damping it refuses below.
+        if (std::string(judging.name) != "--q") names.push_back(judging);
+    }
+    return names;
+}
+
 }  // namespace
 
-bool parseFitOptions(const std::vector<std::string>& rawArgs, FitOptions& options, std::string& error) {
-    const std::vector<std::string> args = splitOptionValues(rawArgs);
-    std::vector<std::string> positional;
-    std::size_t i = 0;
-    while (i < args.size()) {
-        const std::string& arg = args[i];
-        if (arg == "--damping") {
+bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, std::string& error) {
+    CommandLine line;
+    if (!splitCommandLine(args, fitOptionNames(), line, error)) return false;
+    options.help = line.help;
+    for (const GivenOption& option : line.options) {
+        if (option.name == "--damping") {
             error = "kolvane_fit takes the damping as --q Q";
             return false;
         }
-        if (arg == "--help") {
-            options.help = true;
-            ++i;
-            continue;
-        }
-        bool recognised = false;
-        if (!parseAnswerOption(args, i, options, recognised, error)) return false;
-        if (recognised) continue;
-        const std::size_t start = i;
-        if (!parseAcceptanceOption(args, i, options.rules, recognised, error)) return false;
-        if (recognised) {
-            options.judgingArgs.insert(options.judgingArgs.end(), args.begin() + static_cast<std::ptrdiff_t>(start),
-                                       args.begin() + static_cast<std::ptrdiff_t>(i));
-            continue;
-        }
-        if (arg.size() > 1 && arg[0] == '-') {
-            error = "unknown option " + arg;
-            return false;
-        }
-        positional.push_back(arg);
-        ++i;
+        bool applied = false;
+        if (!applyAnswerOption(option, options, applied, error)) return false;
+        if (applied) continue;
+        if (!applyAcceptanceOption(option, options.rules, applied, error)) return false;
+        options.judgingArgs.insert(options.judgingArgs.end(), {option.name, option.value});
     }
     if (options.help) return true;
+    const std::vector<std::string>& positional = line.positional;
     if (positional.size() != 2) {
         error = positional.empty()      ? "no specification file given"
                 : positional.size() == 1 ? "no output folder given"
@@ -166,7 +131,7 @@ bool parseFitOptions(const std::vector<std::string>& rawArgs, FitOptions& option
     options.outputDir = positional[1];
     // The check and the report judge with the attempts' damping, also for a
     // run that leaves no record of it.
-    options.rules.dampingRatio = 1.0 / (2.0 * options.q);
+    options.rules.dampingRatio = dampingRatioOfQ(options.q);
     options.judgingArgs.insert(options.judgingArgs.end(), {"--q", exactNumberText(options.q)});
     return true;
 }

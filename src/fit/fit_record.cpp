@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/json_writer.h"
 #include "common/number_format.h"
 
 int chosenAttemptIndex(const std::vector<AttemptRecord>& records) {
@@ -28,27 +29,6 @@ const char* pointPlaceWords(PointPlace place) {
     }
     return "";
 }
-
-namespace {
-
-std::string jsonNumber(double value) { return std::isfinite(value) ? exactNumberText(value) : "null"; }
-
-std::string jsonString(const std::string& text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            appendFormat(quoted, "\\u%04x", static_cast<unsigned>(c));
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
-
-}  // namespace
 
 std::string progressLine(const AttemptRecord& record) {
     const AttemptAnswers& answers = record.plan.answers;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/command_line.h"
 #include "report/acceptance_types.h"
 #include "report/independent_srs.h"
 #include "report/report_inputs.h"
@@ -12,11 +13,12 @@
 // an analysis grid over the whole specified band, judged against dB bands.
 // Shared by kolvane_report and kolvane_fit.
 
-// Reads the judging option at args[i] (and its value), advancing i past what
-// it used. Returns false with `error` set on a bad value; sets `recognised`
-// to false, and leaves i alone, when args[i] is not a judging option.
-bool parseAcceptanceOption(const std::vector<std::string>& args, std::size_t& i, AcceptanceRules& rules,
-                           bool& recognised, std::string& error);
+// The judging options kolvane_report and kolvane_fit both take.
+const std::vector<OptionName>& acceptanceOptionNames();
+
+// Applies a judging option to `rules`. False, with `error` set, on a bad
+// value; `applied` false, and nothing done, when it is not a judging option.
+bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bool& applied, std::string& error);
 
 // Judges the run whose files lie in `runDir` (run.out among them) against the
 // specification file `specPath`. False, with a message naming the files, when

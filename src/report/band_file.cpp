@@ -1,5 +1,7 @@
 #include "report/band_file.h"
 
+#include "common/text_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -69,14 +71,13 @@ bool parseBandText(const std::string& text, const std::string& name, std::vector
 }
 
 bool readBandFile(const std::string& path, std::vector<BandRow>& rows, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open band file " + path + ": " + std::strerror(errno);
+    std::string text;
+    std::string reason;
+    if (!readWholeFile(path, text, reason)) {
+        error = "cannot open band file " + path + ": " + reason;
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parseBandText(text.str(), "band file " + path, rows, error);
+    return parseBandText(text, "band file " + path, rows, error);
 }
 
 DbBand bandAt(const std::vector<BandRow>& rows, double f, DbBand fallback) {

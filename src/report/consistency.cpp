@@ -5,8 +5,10 @@
 #include <cstdio>
 
 #include "common/number_format.h"
-#include "report/independent_srs.h"
 #include "model/constants.h"
+#include "model/damping.h"
+#include "report/independent_srs.h"
+#include "results/file_layout.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ constexpr double printedFrequencyTolerance = 0.0006;
 
 std::string qText(double dampingRatio) {
     std::string text;
-    appendFormat(text, "Q = %.6g, damping ratio %.6g", 1.0 / (2.0 * dampingRatio), dampingRatio);
+    appendFormat(text, "Q = %.6g, damping ratio %.6g", qOfDampingRatio(dampingRatio), dampingRatio);
     return text;
 }
 
@@ -47,10 +49,10 @@ bool checkAges(const ResultFileTimes& times, std::string& error) {
     const struct {
         const char* name;
         std::int64_t time;
-    } files[] = {{"accel.out", times.acceleration},
-                 {"velox.out", times.velocity},
-                 {"disp.out", times.displacement},
-                 {"srs.out", times.srs}};
+    } files[] = {{accelFileName, times.acceleration},
+                 {velocityFileName, times.velocity},
+                 {displacementFileName, times.displacement},
+                 {srsFileName, times.srs}};
     for (const auto& file : files) {
         if (file.time < times.runRecord) {
             error = std::string(file.name) + " is older than run.out: it is left from another run or from a "
@@ -99,16 +101,16 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
     }
     std::vector<double> srsFrequencies;
     for (const SrsLine& line : inputs.srs) srsFrequencies.push_back(line.frequency);
-    if (!checkGrid(srsFrequencies, "srs.out", record, error) ||
-        !checkGrid(inputs.waveletFrequencies, "wavelet.out", record, error))
+    if (!checkGrid(srsFrequencies, srsFileName, record, error) ||
+        !checkGrid(inputs.waveletFrequencies, waveletFileName, record, error))
         return false;
     const long samples = record.outputSampleCount;
-    if (!checkRowCount(inputs.acceleration.time.size(), samples, "accel.out", "the samples at the output rate",
+    if (!checkRowCount(inputs.acceleration.time.size(), samples, accelFileName, "the samples at the output rate",
                        error) ||
-        !checkRowCount(inputs.velocity.time.size(), samples + 1, "velox.out", "one more than the samples", error) ||
-        !checkRowCount(inputs.displacement.time.size(), samples + 1, "disp.out", "one more than the samples",
+        !checkRowCount(inputs.velocity.time.size(), samples + 1, velocityFileName, "one more than the samples", error) ||
+        !checkRowCount(inputs.displacement.time.size(), samples + 1, displacementFileName, "one more than the samples",
                        error) ||
-        !checkRowCount(inputs.ranks.size(), record.trialsRanked, "rank.out", "the trials ranked", error))
+        !checkRowCount(inputs.ranks.size(), record.trialsRanked, ranksFileName, "the trials ranked", error))
         return false;
     if (inputs.trialRows < record.trialsRanked) {
         error = "trials.out has " + std::to_string(inputs.trialRows) + " trials, fewer than the " +

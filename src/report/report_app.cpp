@@ -12,7 +12,7 @@
 #include "report/report_plots.h"
 #include "report/report_table.h"
 #include "report/svg_writer.h"
-#include "common/number_parse.h"
+#include "common/command_line.h"
 
 const char* const reportUsage =
     "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]\n"
@@ -49,11 +49,10 @@ const char* const reportUsage =
 
 namespace {
 
-bool parseLimit(const std::string& option, const std::string& text, std::optional<double>& limit,
-                std::string& error) {
+bool parseLimit(const GivenOption& option, std::optional<double>& limit, std::string& error) {
     double value = 0.0;
-    if (!parseDoubleToken(text, value) || value < 0.0) {
-        error = option + " needs a non-negative number (got \"" + text + "\")";
+    if (!readOptionNumber(option.value, value) || value < 0.0) {
+        error = option.name + " needs a non-negative number (got \"" + option.value + "\")";
         return false;
     }
     limit = value;
@@ -65,50 +64,37 @@ bool validPrefix(const std::string& prefix) {
     return !prefix.empty() && prefix.find('/') == std::string::npos && prefix != "." && prefix != "..";
 }
 
+// The report's own options; the judging ones are the acceptance check's.
+std::vector<OptionName> reportOptionNames() {
+    std::vector<OptionName> names = acceptanceOptionNames();
+    names.insert(names.end(), {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}});
+    return names;
+}
+
 }  // namespace
 
 bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error) {
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size();) {
-        bool recognised = false;
-        if (!parseAcceptanceOption(args, i, options.rules, recognised, error)) return false;
-        if (recognised) continue;
-
-        std::string name = args[i++];
-        std::string value;
-        const bool isOption = name.size() > 2 && name.compare(0, 2, "--") == 0;
-        if (name == "-h" || name == "--help") {
-            options.help = true;
-            continue;
-        }
-        if (isOption && name.find('=') != std::string::npos) {
-            value = name.substr(name.find('=') + 1);
-            name = name.substr(0, name.find('='));
-        } else if (isOption) {
-            if (i == args.size()) {
-                error = name + " needs a value";
+    CommandLine line;
+    if (!splitCommandLine(args, reportOptionNames(), line, error)) return false;
+    options.help = line.help;
+    for (const GivenOption& option : line.options) {
+        bool applied = false;
+        if (!applyAcceptanceOption(option, options.rules, applied, error)) return false;
+        if (applied) continue;
+        if (option.name == "--max-velocity") {
+            if (!parseLimit(option, options.limits.maxVelocity, error)) return false;
+        } else if (option.name == "--max-displacement") {
+            if (!parseLimit(option, options.limits.maxDisplacement, error)) return false;
+        } else {  // --prefix
+            if (!validPrefix(option.value)) {
+                error = "--prefix needs a file name part without '/' (got \"" + option.value + "\")";
                 return false;
             }
-            value = args[i++];
-        }
-        if (name == "--max-velocity") {
-            if (!parseLimit(name, value, options.limits.maxVelocity, error)) return false;
-        } else if (name == "--max-displacement") {
-            if (!parseLimit(name, value, options.limits.maxDisplacement, error)) return false;
-        } else if (name == "--prefix") {
-            if (!validPrefix(value)) {
-                error = "--prefix needs a file name part without '/' (got \"" + value + "\")";
-                return false;
-            }
-            options.prefix = value;
-        } else if (isOption || (name.size() > 1 && name[0] == '-')) {
-            error = "unknown option " + name;
-            return false;
-        } else {
-            positional.push_back(name);
+            options.prefix = option.value;
         }
     }
     if (options.help) return true;
+    const std::vector<std::string>& positional = line.positional;
     if (positional.empty() || positional.size() > 2) {
         error = positional.empty() ? "no specification file given" : "too many arguments";
         return false;

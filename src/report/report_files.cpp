@@ -6,18 +6,9 @@
 #include <fstream>
 
 #include "common/number_format.h"
-#include "report/json_writer.h"
+#include "common/json_writer.h"
+#include "model/damping.h"
 #include "report/report_table.h"
-
-bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file) file << text;
-    if (!file) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
 
 namespace {
 
@@ -72,7 +63,7 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
          "},\n";
     j += "  \"run\": {\"source\": " + jsonString(run.fromRunRecord ? "run.out" : "output files and options") +
          ", \"zpa\": " + jsonNumber(run.zpa) + ", \"octave_spacing\": " + jsonString(spacingName(run.spacingChoice)) +
-         ", \"damping_ratio\": " + jsonNumber(run.dampingRatio) + ", \"q\": " + jsonNumber(0.5 / run.dampingRatio) +
+         ", \"damping_ratio\": " + jsonNumber(run.dampingRatio) + ", \"q\": " + jsonNumber(qOfDampingRatio(run.dampingRatio)) +
          ", \"time_step_s\": " + jsonNumber(run.timeStep) + ", \"sample_count\": " + std::to_string(run.sampleCount) +
          ", \"grid_count\": " + std::to_string(run.gridCount) +
          ", \"last_grid_frequency_hz\": " + jsonNumber(run.lastGridFrequency);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/text_file.h"
+
 #include "report/acceptance.h"
 #include "report/report_inputs.h"
 #include "report/verdict.h"
@@ -13,10 +15,6 @@ struct ReportFileNames {
     std::string analysis;
     std::string json;
 };
-
-// Writes `text` to `path` whole, replacing the file. False, with a message
-// naming the file, when it cannot be written.
-bool writeTextFile(const std::string& path, const std::string& text, std::string& error);
 
 // analysis.csv: one row per analysis point; the first five columns are
 // frequency_hz,spec,pos,neg,maximax in srs.out's units and layout of numbers.

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "common/checksum.h"
+#include "common/text_file.h"
 #include "report/run_record_file.h"
 #include "results/file_layout.h"
 #include "spec/spec_level.h"
@@ -28,14 +29,24 @@ bool isBlank(const std::string& line) {
     return line.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+bool readText(const std::string& path, std::string& text, std::string& error) {
+    std::string reason;
+    if (readWholeFile(path, text, reason)) return true;
+    error = "cannot open " + baseName(path) + " (" + path + "): " + reason;
+    return false;
+}
+
+// The file's lines without their line feeds; a last line without one counts.
 bool readLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + baseName(path) + " (" + path + "): " + std::strerror(errno);
-        return false;
+    std::string text;
+    if (!readText(path, text, error)) return false;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
     }
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
     return true;
 }
 
@@ -225,12 +236,8 @@ bool readWaveletCount(const std::string& path, int& count, std::string& error) {
 }
 
 bool readTrialRowCount(const std::string& trialsPath, int& rows, std::string& error) {
-    std::ifstream in(trialsPath, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + baseName(trialsPath) + " (" + trialsPath + "): " + std::strerror(errno);
-        return false;
-    }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    if (!readText(trialsPath, text, error)) return false;
     rows = 0;
     bool headerSeen = false;
     std::vector<double> numbers;

@@ -1,6 +1,7 @@
 #include "report/report_table.h"
 
 #include "common/number_format.h"
+#include "model/damping.h"
 #include "report/readable_number.h"
 
 namespace {
@@ -29,7 +30,7 @@ std::string runSettingsText(const RunSettings& run, const UnitNames& units) {
     appendFormat(out, "ZPA %s %s, %s octave (%d grid points, the last at %s Hz), Q %s (damping ratio %s), "
                       "%s samples per sec, %ld samples",
                  num(run.zpa).c_str(), units.acceleration, spacingName(run.spacingChoice), run.gridCount,
-                 num(run.lastGridFrequency).c_str(), num(0.5 / run.dampingRatio).c_str(),
+                 num(run.lastGridFrequency).c_str(), num(qOfDampingRatio(run.dampingRatio)).c_str(),
                  num(run.dampingRatio).c_str(), num(1.0 / run.timeStep).c_str(), run.sampleCount);
     out += run.fromRunRecord ? " (from run.out)" : " (from the output files and the options; no run.out)";
     return out;

@@ -1,17 +1,14 @@
 #include "report/run_record_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
+#include "common/text_file.h"
 
 bool readRunRecord(const std::string& path, RunRecord& record, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+    std::string text;
+    std::string reason;
+    if (!readWholeFile(path, text, reason)) {
+        error = "cannot open " + path + ": " + reason;
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string problem;
     if (!parseRunRecord(text, record, problem)) {
         error = path + " is not a complete run record: " + problem;

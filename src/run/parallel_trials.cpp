@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "common/file_errors.h"
+#include "results/file_layout.h"
 #include "srs/response_spectrum.h"
 
 namespace {
@@ -27,7 +28,7 @@ bool emitTrial(RunState& state, int t, const TrialSlot& slot, std::FILE* console
     std::fprintf(trialsFile, "%s%ld  %ld\n", figures, strategy, passCount);
     // Flushed row by row, so a run stopped early keeps every finished trial.
     if (std::fflush(trialsFile) != 0 || std::ferror(trialsFile)) {
-        return reportUnwritable("trials.out", console);
+        return reportUnwritable(trialsFileName, console);
     }
     state.summary[t] = s;
     return true;

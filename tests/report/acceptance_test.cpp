@@ -110,13 +110,17 @@ TEST(BandFile, ReadsRowsAndRefusesBadOnesByLine) {
 TEST(AcceptanceOptions, ReadEveryJudgingOptionAndRefuseBadValues) {
     const std::vector<std::string> args = {"--tolerance", "-2,4",     "--inner=-1,2", "--inner-share", "75",
                                            "--polarity",  "both",     "--analysis-spacing=24",          "--q",
-                                           "25",          "spec.srs", "--max-velocity"};
-    AcceptanceRules rules;
+                                           "25",          "spec.srs"};
+    CommandLine line;
     std::string error;
-    std::size_t i = 0;
-    bool recognised = true;
-    while (recognised) ASSERT_TRUE(parseAcceptanceOption(args, i, rules, recognised, error)) << error;
-    EXPECT_EQ(args[i], "spec.srs") << "stops at, and leaves alone, what is not a judging option";
+    ASSERT_TRUE(splitCommandLine(args, acceptanceOptionNames(), line, error)) << error;
+    EXPECT_EQ(line.positional, std::vector<std::string>{"spec.srs"});
+    AcceptanceRules rules;
+    for (const GivenOption& option : line.options) {
+        bool applied = false;
+        ASSERT_TRUE(applyAcceptanceOption(option, rules, applied, error)) << error;
+        EXPECT_TRUE(applied) << option.name;
+    }
     EXPECT_EQ(rules.outer.lowDb, -2.0);
     EXPECT_EQ(rules.outer.highDb, 4.0);
     ASSERT_TRUE(rules.inner);
@@ -129,13 +133,17 @@ TEST(AcceptanceOptions, ReadEveryJudgingOptionAndRefuseBadValues) {
     const std::vector<std::vector<std::string>> bad = {
         {"--tolerance", "6,-3"}, {"--inner", "1"},           {"--inner-share", "120"}, {"--polarity", "positive"},
         {"--analysis-spacing", "3"}, {"--damping", "1"},     {"--q", "0.4"},           {"--band-file", "/nonexistent"},
-        {"--tolerance"},
+        {"--tolerance"},         {"--max-velocity", "1"},
     };
     for (const auto& b : bad) {
-        i = 0;
         rules = AcceptanceRules{};
-        EXPECT_FALSE(parseAcceptanceOption(b, i, rules, recognised, error)) << b[0];
-        EXPECT_TRUE(recognised);
+        error.clear();
+        bool valid = splitCommandLine(b, acceptanceOptionNames(), line, error);
+        for (const GivenOption& option : line.options) {
+            bool applied = false;
+            valid = valid && applyAcceptanceOption(option, rules, applied, error);
+        }
+        EXPECT_FALSE(valid) << b[0];
         EXPECT_FALSE(error.empty());
     }
 }

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "real_run.h"
-#include "report/json_writer.h"
+#include "common/json_writer.h"
 #include "report/report_plots.h"
 #include "report_fixture.h"
 
