@@ -1,13 +1,23 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // Whole files read and written in one go, for the commands around the program.
 
-// Reads the file at `path` into `text`. False, with `reason` set to why (the
-// system's words), when it cannot be read.
-bool readWholeFile(const std::string& path, std::string& text, std::string& reason);
+// Largest file readWholeFile takes unless told otherwise.
+constexpr std::size_t defaultReadLimitBytes = std::size_t{1} << 20;
 
-// Writes `text` to `path` whole, replacing the file. False, with a message
-// naming the file, when it cannot be written.
+// Reads the regular file at `path` into `text`. False, with `reason` set to
+// why, when it cannot be read: it is missing or unreadable (the system's
+// words), it is a folder, it is not a regular file (a device or a pipe,
+// which could be endless or never end), or it is larger than `limitBytes`.
+bool readWholeFile(const std::string& path, std::string& text, std::string& reason,
+                   std::size_t limitBytes = defaultReadLimitBytes);
+
+// Writes `text` to `path` whole: into a temporary file in the same folder,
+// every write and the close checked, then renamed over `path`. A link named
+// `path` is replaced, never followed; a file that cannot be written whole
+// leaves any previous one as it was. False, with a message naming the file,
+// when it cannot be written.
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error);

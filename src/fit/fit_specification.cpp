@@ -1,21 +1,17 @@
 #include "fit/fit_specification.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include "fit/attempt_answers.h"
 #include "model/run_answers.h"
+#include "spec/spec_text.h"
 
 bool readSpecificationText(const std::string& text, SpecTable& table) {
-    if (text.empty()) {
-        table = SpecTable{};
-        return false;
-    }
-    std::FILE* stream = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
-    if (stream == nullptr) return false;
-    const SpecReadStatus status = readSpecStream(stream, table);
-    std::fclose(stream);
-    return status == SpecReadStatus::ok;
+    SpecText spec;
+    std::string error;
+    const bool read = readSpecText(text, "specification", spec, error);
+    table = spec.table;
+    return read;
 }
 
 namespace {
@@ -55,19 +51,7 @@ std::string extendedSpecFileName(const std::string& fileName) {
 }
 
 std::string extendedSpecText(const std::string& text, double frequency, double level) {
-    const std::string point = exactNumberText(frequency) + " " + exactNumberText(level) + "\n";
     std::string extended = text;
-    if (!extended.empty() && extended.back() != '\n') extended += '\n';
-    extended += point;
-    // Reading stops at the first word that is not a number: after such a
-    // word the appended point would be lost, so the points are written anew.
-    SpecTable original;
-    SpecTable read;
-    readSpecificationText(text, original);
-    if (readSpecificationText(extended, read) && read.count == original.count + 1) return extended;
-    std::string rewritten;
-    for (int i = 0; i < original.count; ++i) {
-        rewritten += exactNumberText(original.frequency[i]) + " " + exactNumberText(original.level[i]) + "\n";
-    }
-    return rewritten + point;
+    if (!extended.empty() && extended.back() != '\n' && extended.back() != '\r') extended += '\n';
+    return extended + exactNumberText(frequency) + " " + exactNumberText(level) + "\n";
 }

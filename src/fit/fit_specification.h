@@ -7,8 +7,8 @@
 // The specification file an attempt runs on, handled as text so that an
 // extension keeps every original line exactly as the engineer wrote it.
 
-// Reads the points of a specification text as the program reads its file.
-// False when the text holds no point or more than the program takes.
+// The points of a specification text the fit has accepted (readSpecText).
+// False when the text is not such a table.
 bool readSpecificationText(const std::string& text, SpecTable& table);
 
 // The name a specification gets in the attempt folders and the output folder:
@@ -19,7 +19,6 @@ std::string specFileNameFor(const std::string& path);
 // "pyroshock.srs" -> "pyroshock_extended.srs"; an extended name stays as it is.
 std::string extendedSpecFileName(const std::string& fileName);
 
-// The text with one more point, frequency and level written exactly, on a line
-// of its own after the last one; the points alone, rewritten, when the text
-// ends in words the reading stops at.
+// The numeric text with one more point, frequency and level written exactly,
+// on a line of its own after the last one.
 std::string extendedSpecText(const std::string& text, double frequency, double level);

@@ -18,10 +18,6 @@ namespace {
 constexpr double onGridRelative = 1e-4;
 constexpr double onGridAbsoluteHz = 0.0006;
 
-// The record is followed by two periods of the lowest analysis frequency at
-// zero, so that the largest residual response of every oscillator is seen.
-constexpr double tailPeriods = 2.0;
-
 PointPlace placeOf(double f, const std::vector<double>& grid) {
     for (const double g : grid) {
         if (std::fabs(f - g) <= std::max(onGridRelative * g, onGridAbsoluteHz)) return PointPlace::onGridPoint;
@@ -132,6 +128,8 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
     ConsistencyOutcome consistency;
     if (!checkRunConsistency(inputs, rules.dampingRatio, consistency, error)) return false;
     outcome.warnings = consistency.warnings;
+    outcome.notes = inputs.specNotes;
+    outcome.notes.insert(outcome.notes.end(), consistency.notes.begin(), consistency.notes.end());
     outcome.interrupted = consistency.interrupted;
     RunSettings& run = outcome.run;
     if (!deriveRunSettings(inputs, runDir, consistency.dampingRatio, run, error)) return false;
@@ -150,7 +148,6 @@ bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const Ac
     const std::vector<double> frequencies = buildAnalysisGrid(spec, rules.analysisPointsPerOctave);
     IndependentSrsSettings settings;
     settings.dampingRatio = run.dampingRatio;
-    settings.tailSeconds = tailPeriods / frequencies.front();
     judgeSpectrum(spec, computeIndependentSrs(inputs.acceleration.value, run.timeStep, frequencies, settings),
                   outcome);
     return true;

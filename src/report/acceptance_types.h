@@ -101,6 +101,7 @@ struct AcceptanceOutcome {
     std::vector<double> gridFrequencies;  // the run's synthesis grid
     int failedPoints = 0;
     std::vector<std::string> warnings;  // from the consistency checks; none stops the judgement
+    std::vector<std::string> notes;     // what the checks say plainly, without a warning
     bool interrupted = false;           // the files are an interrupted run's last checkpoint
     bool outerPasses = false;
     bool innerPasses = true;

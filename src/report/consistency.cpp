@@ -9,6 +9,7 @@
 #include "model/damping.h"
 #include "report/independent_srs.h"
 #include "results/file_layout.h"
+#include "common/number_parse.h"
 
 namespace {
 
@@ -86,6 +87,117 @@ bool checkRowCount(std::size_t rows, long expected, const char* name, const char
     return false;
 }
 
+// Each history's time column steps by run.out's output time step, within
+// the decimals it is printed with.
+bool checkTimeColumns(const ReportInputs& inputs, const RunRecord& record, std::string& error) {
+    const double step = record.outputTimeStep;
+    const int decimals = historyTimeDecimals(step);
+    const double allowance = 0.51 * std::pow(10.0, -decimals);
+    const struct {
+        const char* name;
+        const MotionRecord* record;
+    } files[] = {{accelFileName, &inputs.acceleration},
+                 {velocityFileName, &inputs.velocity},
+                 {displacementFileName, &inputs.displacement}};
+    for (const auto& file : files) {
+        const std::vector<double>& time = file.record->time;
+        for (std::size_t i = 0; i < time.size(); ++i) {
+            const double expected = static_cast<double>(i) * step;
+            if (std::fabs(time[i] - expected) <= allowance + 1e-12 * expected) continue;
+            std::string text;
+            appendFormat(text, " row %zu has time %.*f, not %zu times run.out's output time step (%.*f)", i + 1,
+                         decimals, time[i], i, decimals, expected);
+            error = std::string(file.name) + text + notOneRun;
+            return false;
+        }
+    }
+    return true;
+}
+
+// wavelet.out lists the optimum's wavelets at srs.out's grid frequencies.
+bool checkWaveletGrid(const ReportInputs& inputs, std::string& error) {
+    for (std::size_t j = 0; j < inputs.srs.size() && j < inputs.waveletFrequencies.size(); ++j) {
+        if (std::fabs(inputs.waveletFrequencies[j] - inputs.srs[j].frequency) <= printedFrequencyTolerance) continue;
+        std::string text;
+        appendFormat(text, "wavelet.out's wavelet %zu lies at %.3f Hz, srs.out's grid point at %.3f Hz", j,
+                     inputs.waveletFrequencies[j], inputs.srs[j].frequency);
+        error = text + notOneRun;
+        return false;
+    }
+    return true;
+}
+
+// rank_d.out lists every ranked trial once under each of the five measures,
+// and rank.out's lowest score is run.out's optimum.
+bool checkRanking(const ReportInputs& inputs, const RunRecord& record, std::string& error) {
+    static const char* const measures[] = {"accel", "vel", "disp", "error", "irror"};
+    bool whole = inputs.sortedLists.size() == 5;
+    for (std::size_t m = 0; whole && m < 5; ++m) {
+        const SortedList& list = inputs.sortedLists[m];
+        whole = list.name == measures[m] && list.trials.size() == static_cast<std::size_t>(record.trialsRanked);
+        for (const long trial : list.trials) whole = whole && trial >= 0 && trial < record.trialsRanked;
+    }
+    if (!whole) {
+        error = std::string(sortedListsFileName) + " does not list the " + std::to_string(record.trialsRanked) +
+                " trials run.out says were ranked under accel, vel, disp, error and irror" + notOneRun;
+        return false;
+    }
+    const OptimumCase optimum = chooseOptimum(inputs.ranks);
+    if (optimum.trial != record.optimumCase) {
+        error = std::string(ranksFileName) + "'s lowest score is trial " + std::to_string(optimum.trial) +
+                "'s, run.out's optimum case is " + std::to_string(record.optimumCase) + notOneRun;
+        return false;
+    }
+    return true;
+}
+
+// answers.txt, when there is one, gives the answers run.out records.
+bool checkAnswers(const std::vector<std::string>& words, const RunRecord& record, std::string& error) {
+    const std::string prefix = std::string(answersFileName) + " does not give run.out's answers";
+    const std::string suffix = ": it belongs to another run";
+    if (words.size() < 9) {
+        error = prefix + " (it holds " + std::to_string(words.size()) + " of the nine)" + suffix;
+        return false;
+    }
+    double zpa = 0.0, damping = 0.0, duration = 0.0;
+    std::int32_t spacing = 0, format = 0, trials = 0, units = 0, skip = 0;
+    const bool read = parseDoubleToken(words[1], zpa) && parseIntegerToken(words[2], spacing) &&
+                      parseIntegerToken(words[3], format) && parseDoubleToken(words[4], damping) &&
+                      parseDoubleToken(words[5], duration) && parseIntegerToken(words[6], trials) &&
+                      parseIntegerToken(words[7], units) && parseIntegerToken(words[8], skip);
+    const double ratio = format == 1 ? damping : dampingRatioOfQ(damping);
+    const struct {
+        const char* what;
+        bool same;
+    } answers[] = {{"specification file", words[0] == record.specFileName},
+                   {"ZPA", zpa == record.zpa},
+                   {"octave spacing", spacing == record.spacingChoice},
+                   {"damping", ratio == record.dampingRatio},
+                   {"duration", duration == record.duration},
+                   {"number of trials", std::min(trials, maxTrials) == record.trialCount},
+                   {"units", units == record.units},
+                   {"arbitrary integer", skip == record.skipCount}};
+    if (!read) {
+        error = prefix + " (its answers do not read as numbers)" + suffix;
+        return false;
+    }
+    for (const auto& answer : answers) {
+        if (answer.same) continue;
+        error = prefix + " (its " + answer.what + " differs)" + suffix;
+        return false;
+    }
+    return true;
+}
+
+// Whether `extended` is `original` with further points above its last one.
+int pointsAddedAbove(const SpecTable& original, const SpecTable& extended) {
+    if (extended.count <= original.count) return 0;
+    for (int i = 0; i < original.count; ++i) {
+        if (extended.frequency[i] != original.frequency[i] || extended.level[i] != original.level[i]) return 0;
+    }
+    return extended.count - original.count;
+}
+
 bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, ConsistencyOutcome& outcome,
                         std::string& error) {
     if (record.trialsRanked < 1) {
@@ -112,6 +224,11 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
                        error) ||
         !checkRowCount(inputs.ranks.size(), record.trialsRanked, ranksFileName, "the trials ranked", error))
         return false;
+    if (!checkTimeColumns(inputs, record, error) || !checkWaveletGrid(inputs, error) ||
+        !checkRanking(inputs, record, error)) {
+        return false;
+    }
+    if (inputs.answerWords && !checkAnswers(*inputs.answerWords, record, error)) return false;
     if (inputs.trialRows < record.trialsRanked) {
         error = "trials.out has " + std::to_string(inputs.trialRows) + " trials, fewer than the " +
                 std::to_string(record.trialsRanked) + " run.out says were ranked: the files come from different runs";
@@ -125,8 +242,18 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
                                    "; the optimum of that checkpoint is judged");
     }
     if (inputs.specChecksum != record.specChecksum) {
-        outcome.warnings.push_back("the specification file " + inputs.specPath + " is not the run's (" +
-                                   record.specFileName + " in run.out): their bytes differ");
+        const int added = inputs.runSpec ? pointsAddedAbove(inputs.spec, *inputs.runSpec) : 0;
+        if (added > 0) {
+            std::string note;
+            appendFormat(note, "the run synthesised against %s: this specification with %d point%s added above "
+                               "its last frequency, up to %.6g Hz",
+                         record.specFileName.c_str(), added, added == 1 ? "" : "s",
+                         inputs.runSpec->frequency[inputs.runSpec->count - 1]);
+            outcome.notes.push_back(note);
+        } else {
+            outcome.warnings.push_back("the specification file " + inputs.specPath + " is not the run's (" +
+                                       record.specFileName + " in run.out): their bytes differ");
+        }
     }
     return true;
 }
@@ -200,7 +327,6 @@ bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std
     IndependentSrsSettings settings;
     settings.dampingRatio = dampingRatio;
     settings.tailSeconds = 1.2 / frequencies.front() + timeStep;
-    if (!(settings.tailSeconds > 0.0) || !(settings.tailSeconds < 1e4)) settings.tailSeconds = 0.0;
     const IndependentSrs independent =
         computeIndependentSrs(inputs.acceleration.value, timeStep, frequencies, settings);
     // accel.out's values are rounded to 0.00005; a resonance can build that

@@ -17,6 +17,9 @@ struct ConsistencyOutcome {
     double dampingRatio = 0.0;
     // Printed by the report; none of them stops the judgement.
     std::vector<std::string> warnings;
+    // What the report says plainly, without a warning: the run synthesised
+    // against the specification extended above its last point.
+    std::vector<std::string> notes;
     // trials.out holds trials the last results step did not rank: the run
     // was interrupted and the files judged are its last checkpoint's.
     bool interrupted = false;

@@ -15,8 +15,12 @@ namespace {
 //   wn = 2 pi fn, wd = wn sqrt(1 - zeta^2), E = exp(-zeta wn T), B = wd T,
 //   C = E cos B, S = E sin B,
 //   b0 = 1 - S/B, b1 = 2 (S/B - C), b2 = E^2 - S/B, a1 = 2 C, a2 = E^2.
+// With the input at zero the response swings freely: per sample it turns by
+// B radians and decays by E = exp(-decay).
 struct RampInvariantFilter {
     double b0, b1, b2, a1, a2;
+    double turn;   // B
+    double decay;  // zeta wn T
 };
 
 RampInvariantFilter rampInvariantFilter(double fn, double zeta, double interval) {
@@ -27,7 +31,7 @@ RampInvariantFilter rampInvariantFilter(double fn, double zeta, double interval)
     const double b = wd * interval;
     const double c = e * std::cos(b);
     const double sb = e * std::sin(b) / b;
-    return {1.0 - sb, 2.0 * (sb - c), e * e - sb, 2.0 * c, e * e};
+    return {1.0 - sb, 2.0 * (sb - c), e * e - sb, 2.0 * c, e * e, b, zeta * wn * interval};
 }
 
 // Filters swept side by side over one signal: their recurrences are
@@ -35,13 +39,14 @@ RampInvariantFilter rampInvariantFilter(double fn, double zeta, double interval)
 // sweep repeat its first filter.
 constexpr int sweepLanes = 8;
 
-// Runs up to sweepLanes filters over x[0], ..., x[n-1], from rest, and keeps
-// each one's largest and most negative output:
+// Runs up to sweepLanes filters over x[0], ..., x[n-1] and then two samples
+// of zero input, from rest, and keeps each one's largest and most negative
+// output and its last two outputs:
 //   y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] + a1 y[n-1] - a2 y[n-2]
 // The terms that do not depend on y[n-1] are summed first, which keeps the
 // chain from one output to the next to one multiply and one add.
 void sweepFilters(const double* x, std::size_t n, const RampInvariantFilter* filters, int count, double* high,
-                  double* low) {
+                  double* low, double* beforeLast, double* last) {
     double b0[sweepLanes], b1[sweepLanes], b2[sweepLanes], a1[sweepLanes], a2[sweepLanes];
     for (int j = 0; j < sweepLanes; ++j) {
         const RampInvariantFilter& f = filters[j < count ? j : 0];
@@ -53,8 +58,7 @@ void sweepFilters(const double* x, std::size_t n, const RampInvariantFilter* fil
     }
     double y1[sweepLanes] = {}, y2[sweepLanes] = {}, top[sweepLanes] = {}, bottom[sweepLanes] = {};
     double x1 = 0.0, x2 = 0.0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double x0 = x[i];
+    const auto step = [&](double x0) {
         for (int j = 0; j < sweepLanes; ++j) {
             const double y = (((b0[j] * x0 + b1[j] * x1) + b2[j] * x2) - a2[j] * y2[j]) + a1[j] * y1[j];
             top[j] = y > top[j] ? y : top[j];
@@ -64,10 +68,54 @@ void sweepFilters(const double* x, std::size_t n, const RampInvariantFilter* fil
         }
         x2 = x1;
         x1 = x0;
-    }
+    };
+    for (std::size_t i = 0; i < n; ++i) step(x[i]);
+    // The input has stopped: from the second of these outputs on the
+    // recurrence holds no input term.
+    step(0.0);
+    step(0.0);
     for (int j = 0; j < count; ++j) {
         high[j] = top[j];
         low[j] = bottom[j];
+        beforeLast[j] = y2[j];
+        last[j] = y1[j];
+    }
+}
+
+// The free response after the input has stopped, in closed form. With y0 and
+// y1 two successive outputs, the later ones are
+//   y(k) = E^k (P cos kB + Q sin kB) = R exp(-decay k) cos(B k - phi),
+// k counted in samples from y0, for any real k: the ramp-invariant filter's
+// outputs are the oscillator's exact response, which between samples with no
+// input is this damped sinusoid. Its extremes lie where tan(B k - phi) =
+// -decay / B, alternately positive and negative and each smaller than the
+// one before, so the first of each sign is the largest. Those within
+// `windowSamples` of y0 widen `top` and `bottom`.
+void addFreeResponsePeaks(const RampInvariantFilter& f, double y0, double y1, double windowSamples, double& top,
+                          double& bottom) {
+    const double e = std::exp(-f.decay);
+    const double sinTurn = std::sin(f.turn);
+    // A response that has died, or one sampled at or near twice a cycle,
+    // whose sinusoid two samples cannot tell.
+    if (!(e > 1e-300) || !(std::fabs(sinTurn) > 1e-12)) return;
+    const double p = y0;
+    const double q = (y1 / e - p * std::cos(f.turn)) / sinTurn;
+    const double amplitude = std::hypot(p, q);
+    if (!(amplitude > 0.0) || !std::isfinite(amplitude)) return;
+    const double pi = std::atan2(0.0, -1.0);
+    const double phase = std::atan2(q, p);
+    const double lag = std::atan2(f.decay, f.turn);
+    // The first extreme at or after y0, then the next, of the other sign.
+    const double first = std::ceil((lag - phase) / pi);
+    for (double m = first; m < first + 2.0; m += 1.0) {
+        const double k = (m * pi - lag + phase) / f.turn;
+        if (!(k <= windowSamples)) break;
+        const double value = amplitude * std::cos(lag) * std::exp(-f.decay * k);
+        if (std::fmod(m, 2.0) == 0.0) {
+            top = std::max(top, value);
+        } else {
+            bottom = std::min(bottom, -value);
+        }
     }
 }
 
@@ -82,10 +130,12 @@ std::size_t upsamplingFactor(double fn, double timeStep, double minPointsPerCycl
     return fastUpsamplingFactor(needed > 1.0 ? static_cast<std::size_t>(needed) : 1);
 }
 
-// Zeros before the record: the band-limited interpolation of a record that
-// starts abruptly rings a little before its first sample, and that ringing
-// belongs ahead of the response, not wrapped round to the end of the tail.
+// Zeros before and after the record: the band-limited interpolation of a
+// record that starts or ends abruptly rings a little before its first and
+// after its last sample, and that ringing belongs ahead of and after the
+// response, not wrapped round from one end to the other.
 constexpr std::size_t leadSamples = 32;
+constexpr std::size_t trailSamples = 64;
 
 }  // namespace
 
@@ -111,10 +161,13 @@ IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, do
     }
     if (groups.empty()) return srs;
 
-    const double tailSeconds = std::max(positiveFinite(settings.tailSeconds) ? settings.tailSeconds : 0.0,
-                                        1.5 / lowest);
-    const std::size_t tail = static_cast<std::size_t>(std::ceil(tailSeconds / timeStep));
-    const std::size_t length = fastTransformLength(leadSamples + acceleration.size() + tail);
+    // The residual response after the record is followed for the window
+    // asked for, at least 1.5 periods of the lowest frequency, so that its
+    // first peak of either sign is seen; in closed form, so the cost does not
+    // grow with the window.
+    const double windowSeconds = std::max(std::isnan(settings.tailSeconds) ? 0.0 : settings.tailSeconds, 1.5 / lowest);
+    // Zeros after the record, as before it, for the interpolation's ringing.
+    const std::size_t length = fastTransformLength(leadSamples + acceleration.size() + trailSamples);
     std::vector<double> padded(length, 0.0);
     std::copy(acceleration.begin(), acceleration.end(), padded.begin() + leadSamples);
     RecordSpectrum spectrum;
@@ -130,9 +183,15 @@ IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, do
             RampInvariantFilter filters[sweepLanes];
             for (int j = 0; j < lanes; ++j)
                 filters[j] = rampInvariantFilter(frequencies[members[first + j]], settings.dampingRatio, interval);
-            double high[sweepLanes], low[sweepLanes];
-            sweepFilters(signal, length * factor, filters, lanes, high, low);
+            double high[sweepLanes], low[sweepLanes], beforeLast[sweepLanes], last[sweepLanes];
+            const std::size_t filtered = length * factor;
+            sweepFilters(signal, filtered, filters, lanes, high, low, beforeLast, last);
+            // The window counted from the record's end, in samples after the
+            // output before last.
+            const double recordEnd = static_cast<double>((leadSamples + acceleration.size()) * factor);
+            const double window = windowSeconds / interval - (static_cast<double>(filtered) - recordEnd);
             for (int j = 0; j < lanes; ++j) {
+                addFreeResponsePeaks(filters[j], beforeLast[j], last[j], window, high[j], low[j]);
                 srs.positive[members[first + j]] = high[j];
                 srs.negative[members[first + j]] = 0.0 - low[j];  // a zero response gives +0, not -0
             }

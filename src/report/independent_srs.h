@@ -1,12 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 // The absolute-acceleration shock response spectrum of a recorded history,
 // computed independently of the main program's filters: the ramp-invariant
-// recursive filter (the input taken as linear between samples), the history
-// followed by a zero tail so the residual response is seen.
+// recursive filter (the input taken as linear between samples), and after
+// the record the residual response, in which every oscillator swings freely.
 struct IndependentSrs {
     std::vector<double> frequency;  // natural frequencies, Hz, as asked for
     std::vector<double> positive;   // largest absolute response acceleration
@@ -15,11 +16,12 @@ struct IndependentSrs {
 
 struct IndependentSrsSettings {
     double dampingRatio = 0.05;
-    // Length of the zero tail after the record, in seconds. The tail is made
-    // at least 1.5 periods of the lowest natural frequency, so that both the
-    // first positive and the first negative peak of the residual response are
-    // seen, and is rounded up to a length the transform handles fast.
-    double tailSeconds = 0.0;
+    // How long after the record its residual response is followed, in
+    // seconds: at least 1.5 periods of the lowest natural frequency, so that
+    // both the first positive and the first negative peak are seen. The
+    // residual is the oscillator's free response, found in closed form, so
+    // the cost is the same for any length; infinity follows it to the end.
+    double tailSeconds = std::numeric_limits<double>::infinity();
     // Each natural frequency is filtered at a rate of at least this many
     // samples per cycle, the record being brought to it by band-limited
     // upsampling. 0 filters every frequency at the record's own rate.

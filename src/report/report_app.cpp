@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "report/report_files.h"
@@ -69,6 +70,25 @@ std::vector<OptionName> reportOptionNames() {
     std::vector<OptionName> names = acceptanceOptionNames();
     names.insert(names.end(), {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}});
     return names;
+}
+
+// The report never writes over a file it reads: the specification or the
+// band file may carry one of its output names in the output folder.
+bool outputsSpareInputs(const ReportFileNames& names, const ReportOptions& options, std::string& error) {
+    const struct {
+        const char* what;
+        const std::string& path;
+    } inputs[] = {{"specification file", options.specPath}, {"band file", options.rules.bandFile}};
+    for (const std::string* output : {&names.srsPlot, &names.historyPlot, &names.page, &names.analysis, &names.json}) {
+        for (const auto& input : inputs) {
+            std::error_code failed;
+            if (input.path.empty() || !std::filesystem::equivalent(*output, input.path, failed)) continue;
+            error = "the " + std::string(input.what) + " " + input.path + " is " + *output +
+                    ", which the report writes: rename it, or name the report's files with --prefix";
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -141,6 +161,10 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const std::string stem = dir + (options.prefix.empty() ? "" : options.prefix + "-");
     const ReportFileNames names{stem + "srs.svg", stem + "history.svg", stem + "report.html", stem + "analysis.csv",
                                 stem + "report.json"};
+    if (!outputsSpareInputs(names, options, error)) {
+        err << "kolvane_report: " << error << "\n";
+        return reportUnusableInput;
+    }
     if (!writeTextFile(names.srsPlot, standaloneSvg(srsSvg), error) ||
         !writeTextFile(names.historyPlot, standaloneSvg(historySvg), error) ||
         !writeTextFile(names.page, reportPageHtml(options.specPath, inputs, findings, srsSvg, historySvg), error) ||

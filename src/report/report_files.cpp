@@ -58,6 +58,9 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
     j += "  \"warnings\": [";
     for (std::size_t i = 0; i < a.warnings.size(); ++i) j += std::string(i ? ", " : "") + jsonString(a.warnings[i]);
     j += "],\n";
+    j += "  \"notes\": [";
+    for (std::size_t i = 0; i < a.notes.size(); ++i) j += std::string(i ? ", " : "") + jsonString(a.notes[i]);
+    j += "],\n";
     j += "  \"units\": {\"acceleration\": " + jsonString(units.acceleration) +
          ", \"velocity\": " + jsonString(units.velocity) + ", \"displacement\": " + jsonString(units.displacement) +
          "},\n";

@@ -13,12 +13,22 @@
 #include <unistd.h>
 
 #include "common/checksum.h"
+#include "common/file_paths.h"
 #include "common/text_file.h"
 #include "report/run_record_file.h"
 #include "results/file_layout.h"
 #include "spec/spec_level.h"
+#include "spec/spec_text.h"
 
 namespace {
+
+// Bytes a file of `rows` lines may hold: every number the program writes
+// fits a line of this length, even a %f of a double near its largest.
+constexpr std::size_t lineLimitBytes = 2048;
+constexpr long measureNames = 5;  // rank_d.out's sections
+std::size_t linesLimitBytes(long rows) {
+    return (static_cast<std::size_t>(rows < 0 ? 0 : rows) + 2) * lineLimitBytes;
+}
 
 std::string baseName(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -29,17 +39,17 @@ bool isBlank(const std::string& line) {
     return line.find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
-bool readText(const std::string& path, std::string& text, std::string& error) {
+bool readText(const std::string& path, std::string& text, std::string& error, std::size_t limitBytes) {
     std::string reason;
-    if (readWholeFile(path, text, reason)) return true;
+    if (readWholeFile(path, text, reason, limitBytes)) return true;
     error = "cannot open " + baseName(path) + " (" + path + "): " + reason;
     return false;
 }
 
 // The file's lines without their line feeds; a last line without one counts.
-bool readLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
+bool readLines(const std::string& path, std::vector<std::string>& lines, std::string& error, std::size_t limitBytes) {
     std::string text;
-    if (!readText(path, text, error)) return false;
+    if (!readText(path, text, error, limitBytes)) return false;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -51,67 +61,75 @@ bool readLines(const std::string& path, std::vector<std::string>& lines, std::st
 }
 
 // Splits on blanks and tabs and converts every field; printf's "inf" and "nan"
-// texts are numbers here too, so that a degenerate run still reads.
-bool parseNumbers(const std::string& line, std::vector<double>& numbers) {
+// texts are numbers here too, so that a degenerate run's trials.out still
+// reads. `firstNonFinite` (when given) gets the first field that is not finite.
+bool parseNumbers(const std::string& line, std::vector<double>& numbers, std::string* firstNonFinite = nullptr) {
     numbers.clear();
+    if (firstNonFinite != nullptr) firstNonFinite->clear();
     std::istringstream fields(line);
     std::string field;
     while (fields >> field) {
         char* end = nullptr;
         const double value = std::strtod(field.c_str(), &end);
         if (end == field.c_str() || *end != '\0') return false;
+        if (!std::isfinite(value) && firstNonFinite != nullptr && firstNonFinite->empty()) *firstNonFinite = field;
         numbers.push_back(value);
     }
     return true;
 }
 
+// The numbers of a line of a file whose values must all be finite: a history
+// or spectrum holding "inf" or "nan" is a degenerate run's, not one to judge.
+bool parseFiniteNumbers(const std::string& path, std::size_t lineIndex, const std::string& line,
+                        std::vector<double>& numbers, std::size_t count, const char* expected, std::string& error);
+
 std::string lineError(const std::string& path, std::size_t lineIndex, const char* expected) {
     return baseName(path) + " line " + std::to_string(lineIndex + 1) + ": expected " + expected;
 }
 
+bool parseFiniteNumbers(const std::string& path, std::size_t lineIndex, const std::string& line,
+                        std::vector<double>& numbers, std::size_t count, const char* expected, std::string& error) {
+    std::string nonFinite;
+    if (!parseNumbers(line, numbers, &nonFinite) || numbers.size() != count) {
+        error = lineError(path, lineIndex, expected);
+        return false;
+    }
+    if (!nonFinite.empty()) {
+        error = baseName(path) + " line " + std::to_string(lineIndex + 1) + ": \"" + nonFinite +
+                "\" is not a finite number; the run that wrote it is degenerate";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool readSpecification(const std::string& path, SpecTable& spec, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        spec = SpecTable{};
-        error = "cannot open specification file " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    // The main program's own reader: a lone final frequency still counts as a
-    // point (with level 0, refused below).
-    const SpecReadStatus status = readSpecStream(file, spec);
-    std::fclose(file);
-
-    const std::string name = "specification file " + path;
-    if (status == SpecReadStatus::tooManyPoints) {
-        error = name + ": more than " + std::to_string(maxSpecPoints) + " points";
-        return false;
-    }
-    if (status == SpecReadStatus::noPoints) {
-        error = name + ": no frequency/level pairs (the first line must already be numbers)";
-        return false;
-    }
-    for (int i = 0; i < spec.count; ++i) {
-        const bool ascending = i == 0 || spec.frequency[i] > spec.frequency[i - 1];
-        if (!(spec.frequency[i] > 0.0) || !(spec.level[i] > 0.0) || !ascending) {
-            error = name + ": point " + std::to_string(i + 1) +
-                    " breaks the rule of positive, strictly ascending frequencies and positive levels";
-            return false;
+OptimumCase chooseOptimum(const std::vector<RankLine>& ranks) {
+    OptimumCase best{ranks.front().trial, ranks.front().score};
+    for (const RankLine& line : ranks) {
+        if (line.score < best.score || (line.score == best.score && line.trial < best.trial)) {
+            best = {line.trial, line.score};
         }
     }
-    computeSlopes(spec);
-    return true;
+    return best;
+}
+
+bool readSpecification(const std::string& path, SpecTable& spec, std::string& error,
+                       std::vector<std::string>* notes) {
+    SpecText text;
+    const bool read = readSpecTextFile(path, text, error);
+    spec = text.table;
+    if (notes != nullptr) *notes = text.notes;
+    return read;
 }
 
 bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error)) return false;
+    if (!readLines(path, text, error, linesLimitBytes(maxGridPoints))) return false;
     std::vector<double> numbers;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isBlank(text[i])) continue;
-        if (!parseNumbers(text[i], numbers) || numbers.size() != 3) {
-            error = lineError(path, i, "frequency, positive SRS and negative SRS");
+        if (!parseFiniteNumbers(path, i, text[i], numbers, 3, "frequency, positive SRS and negative SRS", error)) {
             return false;
         }
         if (!lines.empty() && !(numbers[0] > lines.back().frequency)) {
@@ -127,16 +145,13 @@ bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::stri
     return true;
 }
 
-bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error) {
+bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error, long maxRows) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error)) return false;
+    if (!readLines(path, text, error, linesLimitBytes(maxRows))) return false;
     std::vector<double> numbers;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isBlank(text[i])) continue;
-        if (!parseNumbers(text[i], numbers) || numbers.size() != 2) {
-            error = lineError(path, i, "time and value");
-            return false;
-        }
+        if (!parseFiniteNumbers(path, i, text[i], numbers, 2, "time and value", error)) return false;
         record.time.push_back(numbers[0]);
         record.value.push_back(numbers[1]);
     }
@@ -149,7 +164,7 @@ bool readMotionFile(const std::string& path, MotionRecord& record, std::string& 
 
 bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string& error) {
     std::vector<std::string> text;
-    if (!readLines(trialsPath, text, error)) return false;
+    if (!readLines(trialsPath, text, error, linesLimitBytes(maxTrials + 8))) return false;
     // The header's third line, e.g. "           (G)         (in/sec)     (in)".
     const auto inParentheses = [](const char* word) { return std::string("(") + word + ")"; };
     for (std::size_t i = 0; i < text.size() && i < 8; ++i) {
@@ -175,7 +190,7 @@ bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string&
 
 bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::string& error) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error)) return false;
+    if (!readLines(path, text, error, linesLimitBytes(maxTrials))) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isBlank(text[i])) continue;
         long fields[7];
@@ -196,7 +211,7 @@ bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::st
 
 bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error)) return false;
+    if (!readLines(path, text, error, linesLimitBytes(maxGridPoints + 2))) return false;
     frequencies.clear();
     bool headingSeen = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -237,7 +252,7 @@ bool readWaveletCount(const std::string& path, int& count, std::string& error) {
 
 bool readTrialRowCount(const std::string& trialsPath, int& rows, std::string& error) {
     std::string text;
-    if (!readText(trialsPath, text, error)) return false;
+    if (!readText(trialsPath, text, error, linesLimitBytes(maxTrials + 8))) return false;
     rows = 0;
     bool headerSeen = false;
     std::vector<double> numbers;
@@ -284,11 +299,47 @@ bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, st
     return true;
 }
 
+bool readSortedListCounts(const std::string& path, std::vector<SortedList>& lists, std::string& error) {
+    std::vector<std::string> text;
+    if (!readLines(path, text, error, linesLimitBytes(measureNames * (maxTrials + 3)))) return false;
+    lists.clear();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isBlank(text[i])) continue;
+        std::istringstream fields(text[i]);
+        std::string first;
+        std::string second;
+        std::string extra;
+        fields >> first >> second >> extra;
+        if (second.empty()) {
+            lists.push_back({first, {}});
+            continue;
+        }
+        char* end = nullptr;
+        const long trial = std::strtol(first.c_str(), &end, 10);
+        if (lists.empty() || !extra.empty() || end == first.c_str() || *end != '\0') {
+            error = lineError(path, i, "a section heading or \"trial value\"");
+            return false;
+        }
+        lists.back().trials.push_back(trial);
+    }
+    return true;
+}
+
+bool readAnswerWords(const std::string& path, std::vector<std::string>& words, std::string& error) {
+    std::string text;
+    if (!readText(path, text, error, linesLimitBytes(16))) return false;
+    std::istringstream fields(text);
+    words.clear();
+    std::string word;
+    while (fields >> word) words.push_back(word);
+    return true;
+}
+
 bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
                       std::string& error) {
     const std::string dir = outputDir.empty() || outputDir.back() == '/' ? outputDir : outputDir + "/";
     inputs.specPath = specPath;
-    if (!readSpecification(specPath, inputs.spec, error)) return false;
+    if (!readSpecification(specPath, inputs.spec, error, &inputs.specNotes)) return false;
     if (!checksumFile(specPath, inputs.specChecksum)) {
         error = "cannot read specification file " + specPath;
         return false;
@@ -301,12 +352,35 @@ bool readReportInputs(const std::string& specPath, const std::string& outputDir,
         inputs.runRecord = record;
         if (!readModificationTime(runPath, inputs.times.runRecord, error)) return false;
     }
+    // run.out tells how long the histories are; without it they may be as
+    // long as the program ever writes them.
+    const long historyRows = inputs.runRecord ? inputs.runRecord->outputSampleCount : sampleCapacity;
     if (!readWaveletFrequencies(dir + waveletFileName, inputs.waveletFrequencies, error)) return false;
     inputs.waveletCount = static_cast<int>(inputs.waveletFrequencies.size());
+    inputs.answerWords.reset();
+    inputs.runSpec.reset();
+    if (inputs.runRecord) {
+        // What a fit leaves beside the run, and the file the run synthesised
+        // against, when they are there: both must belong to the run.
+        if (access((dir + answersFileName).c_str(), F_OK) == 0) {
+            inputs.answerWords.emplace();
+            if (!readAnswerWords(dir + answersFileName, *inputs.answerWords, error)) return false;
+        }
+        SpecText runSpec;
+        std::string ignored;
+        const std::string runSpecPath = pathInFolder(outputDir, inputs.runRecord->specFileName);
+        if (readSpecTextFile(runSpecPath, runSpec, ignored)) {
+            std::uint64_t checksum = 0;
+            if (checksumFile(runSpecPath, checksum) && checksum == inputs.runRecord->specChecksum) {
+                inputs.runSpec = runSpec.table;
+            }
+        }
+    }
     return readSrsFile(dir + srsFileName, inputs.srs, error) &&
-           readMotionFile(dir + accelFileName, inputs.acceleration, error) &&
-           readMotionFile(dir + velocityFileName, inputs.velocity, error) &&
-           readMotionFile(dir + displacementFileName, inputs.displacement, error) &&
+           readSortedListCounts(dir + sortedListsFileName, inputs.sortedLists, error) &&
+           readMotionFile(dir + accelFileName, inputs.acceleration, error, historyRows) &&
+           readMotionFile(dir + velocityFileName, inputs.velocity, error, historyRows + 1) &&
+           readMotionFile(dir + displacementFileName, inputs.displacement, error, historyRows + 1) &&
            readUnitSystem(dir + trialsFileName, inputs.unitSystem, error) &&
            readTrialRowCount(dir + trialsFileName, inputs.trialRows, error) &&
            readRankFile(dir + ranksFileName, inputs.ranks, error) &&

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/constants.h"
 #include "model/units.h"
 #include "results/run_record.h"
 #include "spec/spec_table.h"
@@ -29,6 +30,21 @@ struct RankLine {
     long score = 0;
 };
 
+struct OptimumCase {
+    long trial = 0;
+    long score = 0;
+};
+
+// The lowest score of rank.out's lines; the lowest trial number among equal
+// scores. `ranks` must not be empty.
+OptimumCase chooseOptimum(const std::vector<RankLine>& ranks);
+
+// One section of rank_d.out: its heading word and the trial numbers listed.
+struct SortedList {
+    std::string name;
+    std::vector<long> trials;
+};
+
 // Modification times of the files whose age matters, in nanoseconds since
 // the epoch; runRecord is 0 when there is no run.out.
 struct ResultFileTimes {
@@ -43,6 +59,7 @@ struct ResultFileTimes {
 struct ReportInputs {
     std::string specPath;
     SpecTable spec;
+    std::vector<std::string> specNotes;  // a byte-order mark or a heading line skipped
     std::uint64_t specChecksum = 0;  // FNV-1a 64 of the specification file given
     std::optional<RunRecord> runRecord;  // empty when the folder has no run.out
     std::vector<SrsLine> srs;
@@ -54,14 +71,25 @@ struct ReportInputs {
     std::vector<RankLine> ranks;
     int waveletCount = 0;
     std::vector<double> waveletFrequencies;  // wavelet.out's frequency column
+    std::vector<SortedList> sortedLists;     // rank_d.out
     ResultFileTimes times;
+    // With run.out: answers.txt's words when the folder holds one (a fit's),
+    // and the table of the file the run synthesised against (run.out's
+    // spec_file in the folder, when its bytes are the run's).
+    std::optional<std::vector<std::string>> answerWords;
+    std::optional<SpecTable> runSpec;
 };
 
 // Each reader returns false and sets `error` to a message that names the file
 // when the file is missing or does not have the shape the main program writes.
-bool readSpecification(const std::string& path, SpecTable& spec, std::string& error);
+// The specification is read strictly (readSpecText): a table the program
+// would read only in part is refused. What was forgiven goes to `notes`.
+bool readSpecification(const std::string& path, SpecTable& spec, std::string& error,
+                       std::vector<std::string>* notes = nullptr);
 bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error);
-bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error);
+// At most `maxRows` rows: run.out's count, when it is known.
+bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error,
+                    long maxRows = sampleCapacity);
 bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string& error);
 bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::string& error);
 bool readWaveletCount(const std::string& path, int& count, std::string& error);
@@ -70,6 +98,8 @@ bool readWaveletFrequencies(const std::string& path, std::vector<double>& freque
 // except an unfinished last line, which a run stopped mid-row leaves and
 // which is not counted. No rows is no error.
 bool readTrialRowCount(const std::string& trialsPath, int& rows, std::string& error);
+bool readSortedListCounts(const std::string& path, std::vector<SortedList>& lists, std::string& error);
+bool readAnswerWords(const std::string& path, std::vector<std::string>& words, std::string& error);
 bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, std::string& error);
 
 // Reads the specification file (and its checksum), the seven result files and

@@ -87,6 +87,7 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
     const AcceptanceRules& rules = a.rules;
     const MotionSummary& motion = findings.motion;
     std::string out;
+    for (const std::string& note : a.notes) out += " Note: " + note + "\n";
     for (const std::string& warning : a.warnings) out += " Warning: " + warning + "\n";
     out += " Run: " + runSettingsText(a.run, units) + "\n";
     appendFormat(out, " Analysis: independent SRS of accel.out at %zu frequencies, %d per octave, %s to %s Hz\n",

@@ -43,16 +43,6 @@ PeakValue peakOf(const MotionRecord& record) {
     return peak;
 }
 
-OptimumCase chooseOptimum(const std::vector<RankLine>& ranks) {
-    OptimumCase best{ranks.front().trial, ranks.front().score};
-    for (const RankLine& line : ranks) {
-        if (line.score < best.score || (line.score == best.score && line.trial < best.trial)) {
-            best = {line.trial, line.score};
-        }
-    }
-    return best;
-}
-
 ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits) {
     ReportFindings findings;
     findings.band = band;

@@ -61,11 +61,6 @@ struct MotionSummary {
     bool displacementWithinLimit = true;
 };
 
-struct OptimumCase {
-    long trial = 0;
-    long score = 0;
-};
-
 struct ReportFindings {
     ToleranceBand band;
     MotionLimits limits;
@@ -81,6 +76,4 @@ struct ReportFindings {
 
 SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band);
 PeakValue peakOf(const MotionRecord& record);
-// The lowest score; the lowest trial number among equal scores.
-OptimumCase chooseOptimum(const std::vector<RankLine>& ranks);
 ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits);

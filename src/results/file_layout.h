@@ -12,6 +12,8 @@ constexpr const char* velocityFileName = "velox.out";
 constexpr const char* displacementFileName = "disp.out";
 constexpr const char* srsFileName = "srs.out";
 constexpr const char* runRecordFileName = "run.out";
+// What kolvane_zpa < answers.txt runs on: the answers of a fit's kept run.
+constexpr const char* answersFileName = "answers.txt";
 
 // srs.out: "%12.3f \t %12.5e \t %12.5e\n", frequency and the two peaks.
 constexpr int srsFrequencyDecimals = 3;

@@ -5,6 +5,8 @@
 #include "common/file_paths.h"
 #include "model/constants.h"
 #include "model/damping.h"
+#include "run/spec_refusal.h"
+#include "run/synthesis_run.h"
 
 namespace {
 
@@ -116,7 +118,8 @@ bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const s
         }
         const std::string& name = accepted.answers.specFileName;
         accepted.specPath = pathInFolder(folder, name);
-        switch (readSpecFile(accepted.specPath.c_str(), accepted.spec, console, name.c_str())) {
+        const SpecReadStatus status = readSpecFile(accepted.specPath.c_str(), accepted.spec, console, name.c_str());
+        switch (status) {
             case SpecReadStatus::ok:
                 return true;
             case SpecReadStatus::openFailed:
@@ -124,10 +127,9 @@ bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const s
                 discardRestOfLine(answers);
                 continue;
             case SpecReadStatus::noPoints:
-                std::fputs("\n\n Error: no specification points read.\n\n", console);
-                return false;
             case SpecReadStatus::tooManyPoints:
-                std::fputs("\n\n Error: more than 200 specification points.\n\n", console);
+            case SpecReadStatus::notFinite:
+                printSpecRefusal(status, accepted.spec, console);
                 return false;
         }
         return false;
@@ -158,12 +160,7 @@ DialogueOutcome runDialogue(AcceptedDialogue& accepted, AnswerReader& answers, c
         if (!askDouble(answers, console, qQuestion, q)) return DialogueOutcome::exitPrompt;
         p.dampingRatio = dampingRatioOfQ(q);
     }
-    // Written so that a ratio that is not a number is refused too.
-    if (!(p.dampingRatio < 1.0)) {
-        std::fputs("\n Error:  damping value must be < 1 \n", console);
-        std::fflush(console);
-        return DialogueOutcome::dampingError;
-    }
+    if (!dampingAccepted(p.dampingRatio, console)) return DialogueOutcome::dampingError;
 
     // The first grid frequency is the first specification frequency.
     const double firstFrequency = accepted.spec.frequency[0];

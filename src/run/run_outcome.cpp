@@ -6,7 +6,8 @@ const char* runOutcomeWords(RunOutcome outcome) {
         case RunOutcome::specUnreadable: return "the specification file cannot be opened";
         case RunOutcome::specHasNoPoints: return "the specification file gives no points";
         case RunOutcome::specHasTooManyPoints: return "the specification file has more than 200 points";
-        case RunOutcome::dampingOutOfRange: return "the damping ratio is not below 1";
+        case RunOutcome::specNotFinite: return "the specification holds a value that is not a finite number";
+        case RunOutcome::dampingOutOfRange: return "the damping ratio is not from 0 to below 1";
         case RunOutcome::unitsOutOfRange: return "the unit system is not 1, 2 or 3";
         case RunOutcome::durationTooShort: return "the duration is too short";
         case RunOutcome::tooManySamples: return "the duration holds too many samples";

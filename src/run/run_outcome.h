@@ -7,7 +7,8 @@ enum class RunOutcome {
     specUnreadable,      // the specification file cannot be opened
     specHasNoPoints,     // it gives no frequency/level pair
     specHasTooManyPoints,
-    dampingOutOfRange,   // a damping ratio of 1 or more
+    specNotFinite,       // a frequency or level that is not a finite number
+    dampingOutOfRange,   // a damping ratio below 0, or of 1 or more
     unitsOutOfRange,     // a unit system other than 1, 2 or 3
     durationTooShort,    // below 1.5 periods of the first grid frequency
     tooManySamples,      // the duration holds too many samples at the run's rate

@@ -4,28 +4,21 @@
 
 #include "model/random_source.h"
 #include "run/run_state.h"
+#include "run/spec_refusal.h"
 #include "run/trial_loop.h"
 
-namespace {
-
-// Reads the specification file the way the dialogue does, with its messages.
-RunOutcome readSpecification(const std::string& path, SpecTable& spec, std::FILE* console) {
-    switch (readSpecFile(path.c_str(), spec, console)) {
-        case SpecReadStatus::ok:
-            return RunOutcome::completed;
-        case SpecReadStatus::openFailed:
-            return RunOutcome::specUnreadable;
-        case SpecReadStatus::noPoints:
-            std::fputs("\n\n Error: no specification points read.\n\n", console);
-            return RunOutcome::specHasNoPoints;
-        case SpecReadStatus::tooManyPoints:
-            std::fputs("\n\n Error: more than 200 specification points.\n\n", console);
-            return RunOutcome::specHasTooManyPoints;
+// Written so that a ratio that is not a number is refused too.
+bool dampingAccepted(double dampingRatio, std::FILE* console) {
+    if (!(dampingRatio < 1.0)) {
+        std::fputs("\n Error:  damping value must be < 1 \n", console);
+    } else if (dampingRatio < 0.0) {
+        std::fputs("\n Error:  damping value must be >= 0 \n", console);
+    } else {
+        return true;
     }
-    return RunOutcome::specUnreadable;
+    std::fflush(console);
+    return false;
 }
-
-}  // namespace
 
 int deriveSampleCount(double duration, double timeStep, std::FILE* console) {
     const double quotient = duration / timeStep;
@@ -43,18 +36,18 @@ RunOutcome prepareRun(const RunRequest& request, RunState& run) {
     const RunAnswers& answers = request.answers;
     std::FILE* console = request.console;
     RunState* const state = &run;
+    SpecReadStatus read = SpecReadStatus::ok;
     if (request.specification.table) {
         state->spec = *request.specification.table;
+        if (state->spec.count < 1) read = SpecReadStatus::noPoints;
+        if (state->spec.count > maxSpecPoints) read = SpecReadStatus::tooManyPoints;
+        if (read == SpecReadStatus::ok && firstNonFinitePoint(state->spec) >= 0) read = SpecReadStatus::notFinite;
     } else {
-        const RunOutcome read = readSpecification(request.specification.path, state->spec, console);
-        if (read != RunOutcome::completed) return read;
+        read = readSpecFile(request.specification.path.c_str(), state->spec, console);
     }
-    // Written so that a ratio that is not a number is refused too.
-    if (!(answers.dampingRatio < 1.0)) {
-        std::fputs("\n Error:  damping value must be < 1 \n", console);
-        std::fflush(console);
-        return RunOutcome::dampingOutOfRange;
-    }
+    printSpecRefusal(read, state->spec, console);
+    if (read != SpecReadStatus::ok) return specOutcomeOf(read);
+    if (!dampingAccepted(answers.dampingRatio, console)) return RunOutcome::dampingOutOfRange;
     if (answers.units < 1 || answers.units > 3) {
         std::fputs("\n\n Error: units must be 1, 2 or 3.\n\n", console);
         return RunOutcome::unitsOutOfRange;

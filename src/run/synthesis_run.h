@@ -42,6 +42,10 @@ RunOutcome runSynthesis(const RunRequest& request);
 // trials may start.
 RunOutcome prepareRun(const RunRequest& request, RunState& state);
 
+// Whether the run takes `dampingRatio`: from 0 to below 1. Prints the
+// program's refusal to `console` when it does not.
+bool dampingAccepted(double dampingRatio, std::FILE* console);
+
 // The sample count of `duration` at `timeStep`: the quotient truncated, or
 // maxRunSamples with the "duration reduced" warning on `console` when it
 // exceeds that.

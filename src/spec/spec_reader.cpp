@@ -1,4 +1,5 @@
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -96,7 +97,15 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
         spec.level[spec.count] = level;
         ++spec.count;
     }
-    return spec.count == 0 ? SpecReadStatus::noPoints : SpecReadStatus::ok;
+    if (spec.count == 0) return SpecReadStatus::noPoints;
+    return firstNonFinitePoint(spec) < 0 ? SpecReadStatus::ok : SpecReadStatus::notFinite;
+}
+
+int firstNonFinitePoint(const SpecTable& spec) {
+    for (int i = 0; i < spec.count; ++i) {
+        if (!std::isfinite(spec.frequency[i]) || !std::isfinite(spec.level[i])) return i;
+    }
+    return -1;
 }
 
 SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console, const char* shownName) {

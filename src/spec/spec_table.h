@@ -21,14 +21,16 @@ struct FrequencyGrid {
     double level[maxGridPoints] = {};
 };
 
-enum class SpecReadStatus { ok, openFailed, noPoints, tooManyPoints };
+enum class SpecReadStatus { ok, openFailed, noPoints, tooManyPoints, notFinite };
 
 // Reads free-format value pairs with the "%lf %lf" convention, where commas
 // and semicolons count as white space: a pair of which only the first number
 // converts still counts as a point (level 0), the first pair that converts
-// nothing ends the reading. More than maxSpecPoints pairs is refused. When the
-// reading ends at a token that is not a number after some points were read, one
-// warning line naming its line and the token goes to `warnings`, if given.
+// nothing ends the reading. More than maxSpecPoints pairs is refused, and so is
+// a table holding a value that is not finite ("inf", "nan", "1e999"): such a
+// level would make every history not a number. When the reading ends at a
+// token that is not a number after some points were read, one warning line
+// naming its line and the token goes to `warnings`, if given.
 SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings = nullptr);
 
 // Opens, reads and closes the file, printing " File: %s opened. \n" or
@@ -37,6 +39,9 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
 // for a file opened in another folder).
 SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console,
                             const char* shownName = nullptr);
+
+// The first point (from 0) whose frequency or level is not finite, or -1.
+int firstNonFinitePoint(const SpecTable& spec);
 
 // Grid points per octave for the octave-spacing answer: 6 for 2, 12 for 3,
 // 3 for every other answer.

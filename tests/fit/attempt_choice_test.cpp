@@ -73,7 +73,6 @@ TEST(FitSpecification, ExtensionAppendsOnePointAndKeepsTheOriginalLines) {
     ASSERT_TRUE(readSpecificationText(extended, table));
     ASSERT_EQ(table.count, 4);
     EXPECT_EQ(table.frequency[3], 11224.620483093729);
-    EXPECT_EQ(extendedSpecText("100 30\n1000 1000 end of table\n", 2000.0, 1000.0), "100 30\n1000 1000\n2000 1000\n");
     EXPECT_EQ(extendedSpecFileName("pyroshock.srs"), "pyroshock_extended.srs");
     EXPECT_EQ(extendedSpecFileName("pyroshock_extended.srs"), "pyroshock_extended.srs");
     EXPECT_EQ(specFileNameFor("/a/b/pyroshock.srs"), "pyroshock.srs");

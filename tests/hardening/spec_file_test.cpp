@@ -97,8 +97,8 @@ TEST_F(SpecFile, ASpreadsheetExportRunsAsItsBlankSeparatedTwin) {
     }
 }
 
-TEST_F(SpecFile, NonFiniteTokensAreReadAsTheyStand) {
-    ASSERT_EQ(read("s.srs", "nan 1\ninf 2\n-inf 3\n1e999 4\nINFINITY nan\n"), SpecReadStatus::ok);
+TEST_F(SpecFile, NonFiniteTokensAreReadAsTheyStandAndRefused) {
+    ASSERT_EQ(read("s.srs", "nan 1\ninf 2\n-inf 3\n1e999 4\nINFINITY nan\n"), SpecReadStatus::notFinite);
     ASSERT_EQ(spec.count, 5);
     EXPECT_TRUE(std::isnan(spec.frequency[0]));
     EXPECT_EQ(spec.frequency[1], INFINITY);
@@ -123,7 +123,7 @@ TEST_F(SpecFile, LinesOfMegabytes) {
     EXPECT_EQ(read("s.srs", "10 1" + std::string(megabytes, ' ') + "\t2000 100\n"), SpecReadStatus::ok);
     expectPairs({{10, 1}, {2000, 100}});
     // A number of four million digits overflows to infinity.
-    EXPECT_EQ(read("s.srs", "10 1\n" + std::string(megabytes, '7') + " 5\n"), SpecReadStatus::ok);
+    EXPECT_EQ(read("s.srs", "10 1\n" + std::string(megabytes, '7') + " 5\n"), SpecReadStatus::notFinite);
     expectPairs({{10, 1}, {INFINITY, 5}});
     // A word of megabytes ends the reading.
     EXPECT_EQ(read("s.srs", std::string(megabytes, 'x') + "\n10 1\n"), SpecReadStatus::noPoints);
@@ -211,16 +211,40 @@ TEST_F(SpecFile, MeaninglessFrequenciesAndLevelsEndCleanly) {
         {"-1 1\n5 1\n", "1 1 1 0.05 -1.4 30 1 1\n"},             // negative duration: counts shrink to 1
         {"-1e-6 1\n-10 1\n", "1 1 1 0.05 -1 30 1 1\n"},          // run-on of 144 million samples
         {"-1 1\n-1.05 1\n", "1 1 1 0.05 -1 30 1 1\n"},           // negative time step, 200 points
-        {"nan 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
-        {"inf 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
-        {"10 1\ninf 10\n", "2 1 1 0.05 0.2 30 1 1\n"},           // time step 0: too many samples
-        {"10 1\n-inf 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
-        {"10 1\nnan 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
-        {"10 nan\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
-        {"10 inf\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
         {"10 -1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
         {"10 0\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n"},
         {"10 1e308\n100 1e-308\n", "1e308 1 1 0.05 0.2 30 1 1\n"},
     };
     for (const Case& c : cases) expectCleanEnd(dir, c.spec, c.answers);
+}
+
+// What would make every history not a number, or the filters unstable, is
+// refused with its own message and status 1; a damping ratio of 0 still runs.
+TEST_F(SpecFile, NonFiniteValuesAndNegativeDampingAreRefused) {
+    struct Case {
+        const char* spec;
+        const char* answers;
+        const char* message;
+        bool exitPrompt;
+    };
+    const Case cases[] = {
+        {"nan 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n", "point 1 (nan, 1) is not a finite number", true},
+        {"inf 1\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n", "point 1 (inf, 1) is not a finite number", true},
+        {"10 1\ninf 10\n", "2 1 1 0.05 0.2 30 1 1\n", "point 2 (inf, 10) is not a finite number", true},
+        {"10 1\n-inf 10\n", "2 1 1 0.05 0.2 30 1 1\n", "point 2 (-inf, 10) is not a finite number", true},
+        {"10 nan\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n", "point 1 (10, nan) is not a finite number", true},
+        {"10 inf\n100 10\n", "2 1 1 0.05 0.2 30 1 1\n", "point 1 (10, inf) is not a finite number", true},
+        {"10 1\n100 10\n", "2 1 1 -0.05 0.2 3 1 1\n", "\n Error:  damping value must be >= 0 \n", false},
+        {"10 1\n100 10\n", "2 1 2 -10 0.2 3 1 1\n", "\n Error:  damping value must be >= 0 \n", false},
+    };
+    for (const Case& c : cases) {
+        writeFile(dir + "/odd.srs", c.spec);
+        const GuardedRun run = runGuarded(dir, std::string("odd.srs ") + c.answers, 120);
+        EXPECT_EQ(run.exitStatus, 1) << c.spec << c.answers;
+        EXPECT_NE(run.console.find(c.message), std::string::npos) << c.spec << c.answers << run.console;
+        EXPECT_EQ(run.console.find(exitPrompt) != std::string::npos, c.exitPrompt) << c.spec << c.answers;
+        EXPECT_FALSE(fileExists(dir + "/trials.out")) << c.spec << c.answers;
+    }
+    writeFile(dir + "/odd.srs", "10 1\n100 10\n");
+    EXPECT_EQ(runGuarded(dir, "odd.srs 2 1 1 0 0.2 3 1 1\n", 120).exitStatus, 0) << "an undamped oscillator";
 }

@@ -91,6 +91,11 @@ private:
               "i=0 \t n=5 \t a=1 \t v=0 \t d=0 \t e=0 \t ie=0\n"
               "i=1 \t n=2 \t a=0 \t v=1 \t d=0 \t e=0 \t ie=0\n"
               "i=2 \t n=2 \t a=2 \t v=0 \t d=0 \t e=0 \t ie=0\n");
+        std::string sorted;
+        for (const char* measure : {"accel", "vel", "disp", "error", "irror"}) {
+            sorted += std::string("\n\n ") + measure + " \n1        1.000 \n0        2.000 \n2        3.000 \n";
+        }
+        write("rank_d.out", sorted);
         write("wavelet.out",
               "\n No.\t Freq(Hz) \t   Amp(G) \t NHS  \t  Delay(sec) \n"
               "0 \t       10.000 \t        0.125 \t 3 \t      0.00000 \n"

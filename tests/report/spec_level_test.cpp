@@ -62,32 +62,3 @@ TEST(SpecReading, PairsRunThroughAnyLineStructure) {
     EXPECT_EQ(oneLine.frequency[1], fourLines.frequency[1]);
     EXPECT_EQ(oneLine.level[1], fourLines.level[1]);
 }
-
-TEST(SpecReading, RefusesTablesItCannotJudgeAgainst) {
-    ScratchRun run;
-    const struct {
-        const char* text;
-        const char* message;
-    } cases[] = {
-        {"fn level\n10 1\n", "no frequency/level pairs"},
-        {"", "no frequency/level pairs"},
-        {"10 1\n2000\n", "point 2"},       // a lone last number has level 0
-        {"100 1\n50 2\n", "point 2"},      // not ascending
-        {"10 -1\n100 2\n", "point 1"},     // negative level
-    };
-    for (const auto& c : cases) {
-        run.write("bad.srs", c.text);
-        SpecTable spec;
-        std::string error;
-        EXPECT_FALSE(readSpecification(run.path("bad.srs"), spec, error)) << c.text;
-        EXPECT_NE(error.find("bad.srs"), std::string::npos) << error;
-        EXPECT_NE(error.find(c.message), std::string::npos) << error;
-    }
-    std::string many;
-    for (int i = 1; i <= 201; ++i) many += std::to_string(i) + " 1\n";
-    run.write("bad.srs", many);
-    SpecTable spec;
-    std::string error;
-    EXPECT_FALSE(readSpecification(run.path("bad.srs"), spec, error));
-    EXPECT_NE(error.find("more than 200 points"), std::string::npos) << error;
-}
