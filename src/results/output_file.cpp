@@ -13,6 +13,13 @@ bool openOutputFile(OutputFile& file, const std::string& folder, const char* nam
     return file.stream != nullptr;
 }
 
+bool openStreamedOutputFile(OutputFile& file, const std::string& folder, const char* name) {
+    if (!openOutputFile(file, folder, name)) return false;
+    if (std::rename(file.temporaryPath.c_str(), file.path.c_str()) == 0) return true;
+    discardOutputFile(file);
+    return false;
+}
+
 bool commitOutputFile(OutputFile& file) {
     if (file.stream == nullptr) return false;
     bool ok = std::fflush(file.stream) == 0 && std::ferror(file.stream) == 0;

@@ -18,6 +18,12 @@ struct OutputFile {
 // created.
 bool openOutputFile(OutputFile& file, const std::string& folder, const char* name);
 
+// For a file written as the run goes (trials.out): created under the
+// temporary name and renamed into place at once, so that a link of that name
+// is replaced, not followed, and every row shows as soon as it is flushed.
+// False (and nothing left behind) when it cannot be created.
+bool openStreamedOutputFile(OutputFile& file, const std::string& folder, const char* name);
+
 // Flushes, checks every write, closes and renames into place. False (and the
 // temporary removed) when anything failed.
 bool commitOutputFile(OutputFile& file);

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "common/file_errors.h"
-#include "common/file_paths.h"
 #include "results/file_layout.h"
+#include "results/output_file.h"
 #include "results/result_files.h"
 #include "results/run_record_steps.h"
 #include "run/parallel_trials.h"
@@ -68,12 +68,12 @@ RunOutcome runTrials(RunState& state, const TrialRunPlace& place) {
     std::FILE* console = place.console;
     state.sampling.bank = computeFilterBank(state.grid, a.dampingRatio, state.sampling.timeStep);
 
-    const std::string trialsPath = pathInFolder(place.outputDir, trialsFileName);
-    std::FILE* trialsFile = std::fopen(trialsPath.c_str(), "wb");
-    if (trialsFile == nullptr) {
+    OutputFile trials;
+    if (!openStreamedOutputFile(trials, place.outputDir, trialsFileName)) {
         reportUnwritable(trialsFileName, console);
         return RunOutcome::cannotWrite;
     }
+    std::FILE* const trialsFile = trials.stream;
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> trialsCloser(trialsFile, std::fclose);
 
     if (state.sampling.sampleCount >= maxRunSamples) {

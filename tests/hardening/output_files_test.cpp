@@ -66,9 +66,19 @@ TEST_F(OutputFiles, TrialsOutThatIsAFolderOrOnAFullDisk) {
     std::filesystem::remove(path("trials.out"));
 
     // /dev/full takes the open but refuses the header's bytes.
-    std::filesystem::create_symlink("/dev/full", path("trials.out"));
-    run = runGuarded(dir, answers, 120);
+    GuardOptions full;
+    full.fullTemporaries = {"trials.out"};
+    run = runGuarded(dir, answers, 120, full);
     expectRefused(run, "trials.out");
+
+    // A link named trials.out is replaced, its target left alone.
+    writeFile(path("elsewhere.txt"), "not the program's");
+    std::filesystem::remove(path("trials.out"));
+    std::filesystem::create_symlink(path("elsewhere.txt"), path("trials.out"));
+    run = runGuarded(dir, answers, 120);
+    EXPECT_EQ(run.exitStatus, 0) << run.console;
+    EXPECT_EQ(readFile(path("elsewhere.txt")), "not the program's");
+    EXPECT_FALSE(std::filesystem::is_symlink(path("trials.out")));
 }
 
 TEST_F(OutputFiles, ResultFileThatCannotReplaceTheOldOne) {
