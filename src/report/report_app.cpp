@@ -42,6 +42,9 @@ const char* const reportUsage =
     "                           of the run)\n"
     "  --max-displacement D     fail when the peak displacement exceeds D\n"
     "                           (displacement unit of the run)\n"
+    "  --shaker FILE            also judge whether the lab's shaker can play the history:\n"
+    "                           its stroke, velocity, acceleration and force limits\n"
+    "                           (lines key = value; see the README)\n"
     "  --prefix NAME            name the written files NAME-srs.svg, NAME-report.html,\n"
     "                           ... so that several checks of one run stand side by side\n"
     "  -h, --help               show this text\n"
@@ -68,7 +71,8 @@ bool validPrefix(const std::string& prefix) {
 // The report's own options; the judging ones are the acceptance check's.
 std::vector<OptionName> reportOptionNames() {
     std::vector<OptionName> names = acceptanceOptionNames();
-    names.insert(names.end(), {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}});
+    names.insert(names.end(),
+                 {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}, {"--shaker", true}});
     return names;
 }
 
@@ -78,7 +82,9 @@ bool outputsSpareInputs(const ReportFileNames& names, const ReportOptions& optio
     const struct {
         const char* what;
         const std::string& path;
-    } inputs[] = {{"specification file", options.specPath}, {"band file", options.rules.bandFile}};
+    } inputs[] = {{"specification file", options.specPath},
+                  {"band file", options.rules.bandFile},
+                  {"shaker file", options.shaker ? options.shaker->path : std::string()}};
     for (const std::string* output : {&names.srsPlot, &names.historyPlot, &names.page, &names.analysis, &names.json}) {
         for (const auto& input : inputs) {
             std::error_code failed;
@@ -105,6 +111,10 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
             if (!parseLimit(option, options.limits.maxVelocity, error)) return false;
         } else if (option.name == "--max-displacement") {
             if (!parseLimit(option, options.limits.maxDisplacement, error)) return false;
+        } else if (option.name == "--shaker") {
+            ShakerLimits shaker;
+            if (!readShakerFile(option.value, shaker, error)) return false;
+            options.shaker = shaker;
         } else {  // --prefix
             if (!validPrefix(option.value)) {
                 error = "--prefix needs a file name part without '/' (got \"" + option.value + "\")";
@@ -152,7 +162,13 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
-    findings.passes = findings.acceptance.passes && findings.motionPasses;
+    if (options.shaker) {
+        findings.shakerLimits = options.shaker;
+        const RunSettings& run = findings.acceptance.run;
+        findings.shaker = judgeShaker(*options.shaker,
+                                      shakerPeaksOf(inputs.acceleration.value, run.timeStep, inputs.unitSystem));
+    }
+    findings.passes = findings.acceptance.passes && findings.motionPasses && findings.shaker.feasible;
     out << reportTableText(inputs, findings);
 
     const std::string srsSvg = srsPlotSvg(inputs, findings, "srs");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "report/acceptance.h"
+#include "report/shaker.h"
 #include "report/verdict.h"
 
 constexpr int reportPassed = 0;
@@ -16,6 +17,7 @@ struct ReportOptions {
     std::string outputDir = ".";
     AcceptanceRules rules;
     MotionLimits limits;
+    std::optional<ShakerLimits> shaker;  // --shaker FILE
     std::string prefix;  // --prefix NAME: NAME-srs.svg, NAME-report.html, ...
     bool help = false;
 };

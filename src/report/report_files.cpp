@@ -128,6 +128,24 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
          ", \"velocity_within_limit\": " + jsonBool(m.velocityWithinLimit) +
          ", \"displacement_within_limit\": " + jsonBool(m.displacementWithinLimit) + "},\n";
 
+    if (findings.shakerLimits) {
+        const ShakerLimits& shaker = *findings.shakerLimits;
+        const auto rating = [](const std::optional<double>& value) { return value ? jsonNumber(*value) : "null"; };
+        j += "  \"shaker\": {\"file\": " + jsonString(shaker.path) +
+             ", \"feasible\": " + jsonBool(findings.shaker.feasible) +
+             ", \"usable_share\": " + jsonNumber(shaker.usableShare) +
+             ", \"ratings\": {\"stroke_mm_pk_pk\": " + rating(shaker.strokeMmPkPk) +
+             ", \"velocity_m_s\": " + rating(shaker.velocityMs) +
+             ", \"acceleration_g\": " + rating(shaker.accelerationG) + ", \"force_n\": " + rating(shaker.forceN) +
+             ", \"moving_mass_kg\": " + rating(shaker.movingMassKg) +
+             ", \"payload_kg\": " + rating(shaker.payloadKg) + "}";
+        for (const ShakerQuantity& q : findings.shaker.quantities) {
+            j += std::string(", \"") + q.key + "\": {\"peak\": " + jsonNumber(q.peak) +
+                 ", \"limit\": " + jsonNumber(q.limit) + ", \"share\": " + jsonNumber(q.share) + "}";
+        }
+        j += "},\n";
+    }
+
     j += "  \"guidance\": {\"change_zpa\": " + jsonBool(g.changeZpa) + ", \"suggested_zpa\": " +
          jsonNumber(g.suggestedZpa) + ", \"zpa_shift_db\": " + jsonNumber(g.zpaShiftDb) +
          ", \"spread_db\": " + jsonNumber(g.spreadDb) + ", \"zpa_can_centre_all\": " + jsonBool(g.zpaCanCentreAll) +
@@ -137,7 +155,7 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
          ", \"extension_frequency_hz\": " + (g.extendSpecification ? jsonNumber(g.extensionFrequency) : "null") +
          ", \"extension_level\": " + (g.extendSpecification ? jsonNumber(g.extensionLevel) : "null") +
          ", \"advice\": [";
-    const std::vector<std::string> advice = guidanceLines(a, units);
+    const std::vector<std::string> advice = adviceLines(findings, units);
     for (std::size_t i = 0; i < advice.size(); ++i) j += std::string(i ? ", " : "") + jsonString(advice[i]);
     j += "]}\n}\n";
     return j;

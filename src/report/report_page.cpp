@@ -48,7 +48,7 @@ std::string reportPageHtml(const std::string& specPath, const ReportInputs& inpu
     page += "<p class=\"source\" id=\"run-settings\">Run: " + escapeXml(runSettingsText(a.run, units)) + "</p>\n";
     page += findings.passes ? "<p><span class=\"verdict pass\" id=\"verdict\">PASS</span></p>\n"
                             : "<p><span class=\"verdict fail\" id=\"verdict\">FAIL</span></p>\n";
-    const std::vector<std::string> advice = guidanceLines(a, units);
+    const std::vector<std::string> advice = adviceLines(findings, units);
     if (!advice.empty()) {
         page += "<h2>What to change</h2>\n<ul class=\"guidance\" id=\"guidance\">\n";
         for (const std::string& line : advice) page += "<li>" + escapeXml(line) + "</li>\n";

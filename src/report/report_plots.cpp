@@ -17,6 +17,8 @@ constexpr const char* bandColour = "#2ca02c";
 constexpr const char* positiveColour = "#1f62b4";
 constexpr const char* negativeColour = "#d62728";
 constexpr const char* failColour = "#ff7f0e";
+// The shaker's usable limits on the history plot.
+constexpr const char* usableColour = "#8a5a00";
 constexpr const char* programColour = "#7a7a7a";
 constexpr const char* gapColour = "#c9c9c9";
 constexpr const char* gapEdgeColour = "#555555";
@@ -278,14 +280,26 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
         const char* colour;
         PeakValue peak;
         std::optional<double> limit;  // drawn at plus and minus its value
+        std::optional<double> usable; // the shaker's usable limit, likewise
+        const char* usableName;
     };
-    const Panel panels[3] = {
-        {&inputs.acceleration, "Acceleration", units.acceleration, "#1f62b4", findings.motion.acceleration, {}},
+    Panel panels[3] = {
+        {&inputs.acceleration, "Acceleration", units.acceleration, "#1f62b4", findings.motion.acceleration, {}, {},
+         "usable acceleration"},
         {&inputs.velocity, "Velocity", units.velocity, "#2a8c2a", findings.motion.velocity,
-         findings.limits.maxVelocity},
+         findings.limits.maxVelocity, {}, "usable velocity"},
         {&inputs.displacement, "Displacement", units.displacement, "#9b3fb5", findings.motion.displacement,
-         findings.limits.maxDisplacement},
+         findings.limits.maxDisplacement, {}, "usable stroke"},
     };
+    // The shaker's limits in the run's units: G or m/s^2, in/sec or m/sec,
+    // in or mm.
+    const bool english = inputs.unitSystem == 1;
+    for (const ShakerQuantity& q : findings.shaker.quantities) {
+        const std::string key = q.key;
+        if (key == "acceleration_g") panels[0].usable = q.limit * (inputs.unitSystem == 3 ? standardGravity : 1.0);
+        if (key == "velocity_m_s") panels[1].usable = q.limit / (english ? 0.0254 : 1.0);
+        if (key == "displacement_mm") panels[2].usable = q.limit / (english ? 25.4 : 1.0);
+    }
 
     double tStart = std::numeric_limits<double>::infinity();
     double tEnd = -std::numeric_limits<double>::infinity();
@@ -314,9 +328,10 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
             vMin = std::min(vMin, v);
             vMax = std::max(vMax, v);
         }
-        if (panel.limit) {
-            vMin = std::min(vMin, -*panel.limit);
-            vMax = std::max(vMax, *panel.limit);
+        for (const std::optional<double>& limit : {panel.limit, panel.usable}) {
+            if (!limit) continue;
+            vMin = std::min(vMin, -*limit);
+            vMax = std::max(vMax, *limit);
         }
         AxisScale valueAxis{0.0, 0.0, area.bottom(), area.top, false};
         linearRange(vMin, vMax, 5, valueAxis.low, valueAxis.high);
@@ -352,6 +367,15 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
             std::string label = "limit " + readableNumber(*panel.limit) + " " + panel.unit;
             svgText(out, {area.right() - 6.0, toPixel(valueAxis, *panel.limit) - 5.0}, label,
                     {12.0, SvgAnchor::end, failColour, true});
+        }
+        if (panel.usable) {
+            for (const double level : {*panel.usable, -*panel.usable}) {
+                const double y = toPixel(valueAxis, level);
+                svgLine(out, {area.left, y}, {area.right(), y}, {usableColour, 1.6, "3 3"});
+            }
+            std::string label = std::string(panel.usableName) + " " + readableNumber(*panel.usable) + " " + panel.unit;
+            svgText(out, {area.left + 6.0, toPixel(valueAxis, -*panel.usable) + 15.0}, label,
+                    {12.0, SvgAnchor::start, usableColour, true});
         }
         svgRect(out, area.left, area.top, area.width, area.height, "none", {"#333", 1.2});
 

@@ -1,5 +1,7 @@
 #include "report/report_table.h"
 
+#include <cmath>
+
 #include "common/number_format.h"
 #include "model/damping.h"
 #include "report/readable_number.h"
@@ -81,6 +83,34 @@ std::vector<std::string> guidanceLines(const AcceptanceOutcome& outcome, const U
     return lines;
 }
 
+std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitNames& units) {
+    std::vector<std::string> lines = guidanceLines(findings.acceptance, units);
+    if (!findings.shakerLimits) return lines;
+    const double share = findings.shakerLimits->usableShare;
+    for (const ShakerQuantity& q : findings.shaker.quantities) {
+        if (q.within) continue;
+        std::string line;
+        const std::string key = q.key;
+        if (key == "displacement_mm" || key == "velocity_m_s") {
+            appendFormat(line, "The history needs a peak %s of %s %s where the shaker allows %s %s: a longer "
+                               "duration lowers the low-frequency wavelets' %s (kolvane_fit --shaker searches "
+                               "durations and random sequences), or a shaker rated for %s %s%s.",
+                         q.what, num(q.peak).c_str(), q.unit, num(q.limit).c_str(), q.unit,
+                         key == "displacement_mm" ? "displacement" : "velocity",
+                         num(q.peak / share * (key == "displacement_mm" ? 2.0 : 1.0)).c_str(), q.unit,
+                         key == "displacement_mm" ? " of stroke, peak to peak" : "");
+        } else {
+            appendFormat(line, "The history peaks at %s %s of %s where the shaker allows %s %s: the ZPA sets "
+                               "this peak, so it takes a shaker rated for %s %s, or a specification %.1f dB lower "
+                               "(with the ZPA lowered alike).",
+                         num(q.peak).c_str(), q.unit, q.what, num(q.limit).c_str(), q.unit,
+                         num(q.peak / share).c_str(), q.unit, 20.0 * std::log10(q.share));
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& findings) {
     const UnitNames units = unitNamesOf(inputs.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
@@ -118,9 +148,15 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
                  units.velocity, motion.endTime);
     appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual displacement:", motion.residualDisplacement,
                  units.displacement, inputs.displacement.time.back());
+    if (findings.shakerLimits) {
+        appendFormat(out, " Shaker (%s, %.0f %% of each rating usable): %s\n", findings.shakerLimits->path.c_str(),
+                     100.0 * findings.shakerLimits->usableShare,
+                     findings.shaker.quantities.empty() ? "no limits given" : passText(findings.shaker.feasible));
+        for (const std::string& line : shakerLines(findings.shaker)) out += "   " + line + "\n";
+    }
     appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
                  findings.optimum.trial, findings.optimum.score, inputs.ranks.size(), inputs.waveletCount);
-    for (const std::string& line : guidanceLines(a, units)) out += " To do: " + line + "\n";
+    for (const std::string& line : adviceLines(findings, units)) out += " To do: " + line + "\n";
     appendFormat(out, " Verdict:               %s\n", passText(findings.passes));
     return out;
 }

@@ -20,6 +20,10 @@ std::string runSettingsText(const RunSettings& run, const UnitNames& units);
 // One sentence per piece of guidance; empty when the check passes.
 std::vector<std::string> guidanceLines(const AcceptanceOutcome& outcome, const UnitNames& units);
 
+// What to change for every check that fails: the spectrum's guidance, then a
+// sentence for each shaker limit the history exceeds.
+std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitNames& units);
+
 // "grid", "between" or "above" with the grid frequency it refers to.
 std::string placeText(const AcceptanceOutcome& outcome, PointPlace place);
 

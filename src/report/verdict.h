@@ -5,6 +5,7 @@
 
 #include "report/acceptance.h"
 #include "report/report_inputs.h"
+#include "report/shaker.h"
 
 // Allowed deviation of the SRS from the specification, in dB; a deviation
 // exactly on either edge is inside the band.
@@ -72,6 +73,10 @@ struct ReportFindings {
     // own verdict replaces it with the acceptance check's and the limits.
     bool passes = false;
     AcceptanceOutcome acceptance;  // the independent check of accel.out
+    // With a shaker file: the shaker it was judged against, and whether the
+    // history's peaks stay within its usable limits.
+    std::optional<ShakerLimits> shakerLimits;
+    ShakerVerdict shaker;
 };
 
 SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band);

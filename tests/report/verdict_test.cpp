@@ -96,3 +96,75 @@ TEST(OptimumChoice, LowestScoreWinsAndTiesGoToTheLowestTrial) {
     EXPECT_EQ(chooseOptimum({{4, 3}, {2, 3}, {7, 9}}).trial, 2);
     EXPECT_EQ(chooseOptimum({{0, 0}}).trial, 0);
 }
+
+// One wavelet of the program's kind, A sin(W t / N) sin(W t) over N half-cycles,
+// has velocity and displacement in closed form:
+//   v = (A/2) (sin pt / p - sin qt / q),  d = (A/2) ((1 - cos pt) / p^2 - (1 - cos qt) / q^2)
+// with p = W (1 - 1/N), q = W (1 + 1/N); both end at zero.
+TEST(ShakerChecks, PeaksOfOneWaveletMatchItsClosedFormAndLimitsApplyWithTheirShare) {
+    const double pi = std::atan2(0.0, -1.0);
+    const double f = 20.0, amplitudeG = 10.0, rate = 20000.0;
+    const int halfCycles = 3;
+    const double w = 2.0 * pi * f, p = w * (1.0 - 1.0 / halfCycles), q = w * (1.0 + 1.0 / halfCycles);
+    const double length = halfCycles / (2.0 * f);
+    std::vector<double> history;
+    for (int i = 0; i / rate <= length; ++i) history.push_back(amplitudeG * std::sin(w * i / rate / halfCycles) *
+                                                                 std::sin(w * i / rate));
+    double velocity = 0.0, displacement = 0.0;
+    const double a = amplitudeG * standardGravity / 2.0;
+    for (int k = 0; k <= 200000; ++k) {
+        const double t = length * k / 200000.0;
+        velocity = std::max(velocity, std::fabs(a * (std::sin(p * t) / p - std::sin(q * t) / q)));
+        displacement =
+            std::max(displacement, std::fabs(a * ((1.0 - std::cos(p * t)) / (p * p) - (1.0 - std::cos(q * t)) / (q * q))));
+    }
+    for (const int units : {1, 3}) {
+        std::vector<double> inUnits = history;
+        if (units == 3) for (double& x : inUnits) x *= standardGravity;
+        const ShakerPeaks peaks = shakerPeaksOf(inUnits, 1.0 / rate, units);
+        EXPECT_NEAR(peaks.velocityMs, velocity, 1e-3 * velocity) << units;
+        EXPECT_NEAR(peaks.displacementMm, 1000.0 * displacement, 1e-3 * 1000.0 * displacement) << units;
+        EXPECT_NEAR(peaks.accelerationG, amplitudeG, 1e-3 * amplitudeG) << units;
+    }
+
+    ShakerLimits limits;
+    std::string error;
+    ASSERT_TRUE(parseShakerText("stroke_mm_pk_pk = 25.4 # between the stops\nforce_n=100\nmoving_mass_kg = 1\n"
+                                "payload_kg = 0.5\nusable_share = 0.5\n",
+                                "shaker", limits, error))
+        << error;
+    const ShakerVerdict verdict = judgeShaker(limits, {6.35, 3.0, 10.0});
+    ASSERT_EQ(verdict.quantities.size(), 2u);
+    EXPECT_EQ(verdict.quantities[0].limit, 6.35);  // half the stroke, times the share
+    EXPECT_TRUE(verdict.quantities[0].within) << "a peak on its limit passes";
+    EXPECT_NEAR(verdict.quantities[1].peak, 1.5 * 10.0 * standardGravity, 1e-9);
+    EXPECT_FALSE(verdict.feasible);
+}
+
+TEST(ShakerChecks, ShakerFilesThatCannotBeTrustedAreRefusedByLine) {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"stroke = 25.4\n", "line 1: unknown key \"stroke\""},
+        {"\n# limits\nvelocity_m_s =\n", "line 3: velocity_m_s has no value"},
+        {"velocity_m_s\n", "line 1: velocity_m_s has no value"},
+        {"acceleration_g = -100\n", "line 1: the value of acceleration_g is negative"},
+        {"acceleration_g = inf\n", "is not a finite number"},
+        {"acceleration_g = 1OO\n", "\"1OO\", is not a finite number"},
+        {"payload_kg = 1\npayload_kg = 2\n", "line 2: payload_kg is given twice"},
+        {"usable_share = 1.5\n", "usable_share must be above 0 and at most 1"},
+        {"force_n = 8900\nmoving_mass_kg = 10\n", "force_n needs both moving_mass_kg and payload_kg"},
+    };
+    for (const auto& c : cases) {
+        ShakerLimits limits;
+        std::string error;
+        EXPECT_FALSE(parseShakerText(c.text, "shaker file s.txt", limits, error)) << c.text;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_EQ(error.rfind("shaker file s.txt", 0), 0u) << error;
+    }
+    ShakerLimits none;
+    std::string error;
+    EXPECT_TRUE(parseShakerText("# no limits at all\n\n", "s", none, error));
+    EXPECT_TRUE(judgeShaker(none, {100.0, 100.0, 100.0}).feasible);
+}

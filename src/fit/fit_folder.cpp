@@ -1,0 +1,197 @@
+#include "fit/fit_folder.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "common/file_paths.h"
+#include "common/json_reader.h"
+#include "common/text_file.h"
+#include "results/file_layout.h"
+#include "results/run_record.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* attemptsFolder = "attempts";
+// A history of the longest record a run writes fits well within this.
+constexpr std::size_t copyLimitBytes = std::size_t{1} << 30;
+
+// A name an earlier fit.json may list: inside the folder, never a way out.
+bool insideFolder(const std::string& relative) {
+    if (relative.empty() || relative.front() == '/') return false;
+    for (const fs::path& part : fs::path(relative)) {
+        if (part == "..") return false;
+    }
+    return true;
+}
+
+bool startsWithAttempts(const std::string& relative) {
+    return relative.compare(0, std::strlen(attemptsFolder) + 1, std::string(attemptsFolder) + "/") == 0;
+}
+
+// Removes a file an earlier fit wrote; a link is removed, never followed,
+// and a folder is left alone.
+void removeEarlierFile(const std::string& path) {
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return;
+    std::remove(path.c_str());
+}
+
+bool holds(const std::string& path, const std::string& text) {
+    struct stat status;
+    if (lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    if (static_cast<std::size_t>(status.st_size) != text.size()) return false;
+    std::string current;
+    std::string reason;
+    return readWholeFile(path, current, reason, text.size() + 1) && current == text;
+}
+
+bool copyRunFile(OutputFolder& folder, const std::string& attemptDir, const std::string& name, std::string& error) {
+    std::string text;
+    std::string reason;
+    if (!readWholeFile(pathInFolder(attemptDir, name), text, reason, copyLimitBytes)) {
+        error = "cannot read " + pathInFolder(attemptDir, name) + ": " + reason;
+        return false;
+    }
+    return writeFolderFile(folder, name, text, error);
+}
+
+// A file left as it was is the fit's only when an earlier fit wrote it.
+void noteWrittenUnlessTheirs(OutputFolder& folder, const std::string& name) {
+    if (folder.earlierFiles.count(name) != 0) noteWritten(folder, name);
+}
+
+}  // namespace
+
+bool openOutputFolder(const std::string& dir, OutputFolder& folder, std::string& error) {
+    folder = OutputFolder{};
+    folder.dir = dir;
+    std::error_code failed;
+    fs::create_directories(dir, failed);
+    if (failed || !fs::is_directory(dir)) {
+        error = "cannot make the output folder " + dir + ": " + (failed ? failed.message() : "it is not a folder");
+        return false;
+    }
+    const std::string lockPath = pathInFolder(dir, fitLockFileName);
+    folder.lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (folder.lock < 0) {
+        error = "cannot lock the output folder " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    if (flock(folder.lock, LOCK_EX | LOCK_NB) != 0) {
+        const bool taken = errno == EWOULDBLOCK;
+        error = taken ? "another kolvane_fit is writing into " + dir + "; wait until it has finished, or choose "
+                                                                           "another folder"
+                      : "cannot lock the output folder " + dir + ": " + std::strerror(errno);
+        closeOutputFolder(folder);
+        return false;
+    }
+    std::string json;
+    std::string reason;
+    std::vector<std::string> listed;
+    if (readWholeFile(pathInFolder(dir, "fit.json"), json, reason) && readJsonStringArray(json, "written_files", listed)) {
+        for (const std::string& name : listed) {
+            if (insideFolder(name)) folder.earlierFiles.insert(name);
+        }
+    }
+    return true;
+}
+
+void closeOutputFolder(OutputFolder& folder) {
+    if (folder.lock >= 0) close(folder.lock);
+    folder.lock = -1;
+}
+
+void clearEarlierAttempts(const OutputFolder& folder) {
+    std::set<std::string> folders;
+    for (const std::string& name : folder.earlierFiles) {
+        if (!startsWithAttempts(name)) continue;
+        removeEarlierFile(pathInFolder(folder.dir, name));
+        for (fs::path parent = fs::path(name).parent_path(); !parent.empty(); parent = parent.parent_path()) {
+            folders.insert(parent.string());
+        }
+    }
+    // The deepest first; a folder still holding something stays.
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) rmdir(pathInFolder(folder.dir, *it).c_str());
+}
+
+std::string freeName(const OutputFolder& folder, const std::string& wanted, const std::string& text) {
+    const fs::path path(wanted);
+    const std::string stem = path.stem().string();
+    const std::string extension = path.extension().string();
+    for (int k = 1;; ++k) {
+        const std::string name = k == 1 ? wanted : stem + "-" + std::to_string(k) + extension;
+        const std::string full = pathInFolder(folder.dir, name);
+        struct stat status;
+        if (lstat(full.c_str(), &status) != 0 || folder.earlierFiles.count(name) != 0 || holds(full, text)) {
+            return name;
+        }
+    }
+}
+
+void noteWritten(OutputFolder& folder, const std::string& relativePath) {
+    if (std::find(folder.writtenFiles.begin(), folder.writtenFiles.end(), relativePath) == folder.writtenFiles.end()) {
+        folder.writtenFiles.push_back(relativePath);
+    }
+}
+
+bool writeFolderFile(OutputFolder& folder, const std::string& name, const std::string& text, std::string& error) {
+    if (!writeTextFile(pathInFolder(folder.dir, name), text, error)) return false;
+    noteWritten(folder, name);
+    return true;
+}
+
+bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan, std::string& error) {
+    std::string text;
+    std::string reason;
+    RunRecord record;
+    std::string problem;
+    if (!readWholeFile(pathInFolder(attemptDir, runRecordFileName), text, reason) ||
+        !parseRunRecord(text, record, problem)) {
+        error = "cannot read the kept attempt's " + pathInFolder(attemptDir, runRecordFileName) + ": " +
+                (problem.empty() ? reason : problem);
+        return false;
+    }
+    RunRecord started = record;
+    started.trialsRanked = 0;
+    started.optimumCase = -1;
+    started.outputSampleRate = 0.0;
+    started.outputTimeStep = 0.0;
+    started.outputSampleCount = 0;
+    if (!writeFolderFile(folder, runRecordFileName, formatRunRecord(started), error) ||
+        !writeFolderFile(folder, answersFileName, answersText(plan.answers), error)) {
+        return false;
+    }
+    // The specification may be the engineer's own file in this folder; it is
+    // left as it is when it holds the text already.
+    const std::string specPath = pathInFolder(folder.dir, plan.answers.specFileName);
+    if (holds(specPath, plan.specText)) {
+        noteWrittenUnlessTheirs(folder, plan.answers.specFileName);
+    } else if (!writeFolderFile(folder, plan.answers.specFileName, plan.specText, error)) {
+        return false;
+    }
+    for (const char* name : {trialsFileName, sortedListsFileName, ranksFileName, waveletFileName, runRecordFileName,
+                             accelFileName, velocityFileName, displacementFileName, srsFileName}) {
+        if (!copyRunFile(folder, attemptDir, name, error)) return false;
+    }
+    return true;
+}
+
+void removeStaleFiles(const OutputFolder& folder) {
+    for (const std::string& name : folder.earlierFiles) {
+        if (startsWithAttempts(name)) continue;
+        if (std::find(folder.writtenFiles.begin(), folder.writtenFiles.end(), name) != folder.writtenFiles.end()) {
+            continue;
+        }
+        removeEarlierFile(pathInFolder(folder.dir, name));
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "fit/attempt_choice.h"
+
+// The output folder a fit owns. A second fit into it removes what the first
+// one wrote there, as listed in its fit.json, and nothing else; it never
+// writes over a file it did not write itself, unless that file already holds
+// exactly what it would write; and it holds a lock on the folder, so that a
+// second fit cannot start while one is writing there.
+struct OutputFolder {
+    std::string dir;
+    int lock = -1;                          // held until closeOutputFolder
+    std::set<std::string> earlierFiles;     // an earlier fit's, relative to dir
+    std::vector<std::string> writtenFiles;  // this fit's, relative to dir, in the order written
+};
+
+// The lock file's name: hidden, and the fit's own.
+constexpr const char* fitLockFileName = ".kolvane_fit.lock";
+
+// Creates the folder when missing, takes its lock and reads what an earlier
+// fit wrote there. False, with `error` set, when the folder cannot be made
+// or another fit holds it.
+bool openOutputFolder(const std::string& dir, OutputFolder& folder, std::string& error);
+void closeOutputFolder(OutputFolder& folder);
+
+// Removes what an earlier fit wrote under attempts/, and the attempt folders
+// that leaves empty.
+void clearEarlierAttempts(const OutputFolder& folder);
+
+// A name under which this fit may write `text` into the folder: `wanted` when
+// nothing is there by that name, when an earlier fit wrote it, or when it
+// holds `text` already; otherwise the first of "stem-2.ext", "stem-3.ext", ...
+// that is free in the same sense.
+std::string freeName(const OutputFolder& folder, const std::string& wanted, const std::string& text);
+
+// Records a file this fit wrote (relative to the folder), for fit.json.
+void noteWritten(OutputFolder& folder, const std::string& relativePath);
+
+// Writes `text` to the folder's file `name` whole (through a temporary and a
+// rename) and records it.
+bool writeFolderFile(OutputFolder& folder, const std::string& name, const std::string& text, std::string& error);
+
+// Copies the kept attempt's run from `attemptDir` into the folder, in the
+// order the program writes its own files: first run.out as it stands before
+// a run's first results step, answers.txt and the specification file; then
+// trials.out, rank_d.out, rank.out and wavelet.out; run.out; and last
+// accel.out, velox.out, disp.out and srs.out. A fit stopped at any moment
+// thus leaves the earlier run whole, a folder the report refuses, or the new
+// run whole.
+bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan, std::string& error);
+
+// Removes the files the earlier fit wrote outside attempts/ that this one has
+// not written again.
+void removeStaleFiles(const OutputFolder& folder);

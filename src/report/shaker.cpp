@@ -1,0 +1,164 @@
+#include "report/shaker.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include "common/number_format.h"
+#include "common/text_file.h"
+#include "report/readable_number.h"
+
+namespace {
+
+struct Key {
+    const char* name;
+    std::optional<double> ShakerLimits::*field;  // null for usable_share
+};
+
+const Key keys[] = {
+    {"stroke_mm_pk_pk", &ShakerLimits::strokeMmPkPk}, {"velocity_m_s", &ShakerLimits::velocityMs},
+    {"acceleration_g", &ShakerLimits::accelerationG}, {"force_n", &ShakerLimits::forceN},
+    {"moving_mass_kg", &ShakerLimits::movingMassKg},  {"payload_kg", &ShakerLimits::payloadKg},
+    {"usable_share", nullptr},
+};
+
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+std::string shown(double value) { return readableNumber(value); }
+
+}  // namespace
+
+bool parseShakerText(const std::string& text, const std::string& name, ShakerLimits& limits, std::string& error) {
+    limits = ShakerLimits{};
+    std::istringstream lines(text);
+    std::string line;
+    bool shareGiven = false;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        const std::string where = name + " line " + std::to_string(number) + ": ";
+        line = trimmed(line.substr(0, line.find('#')));
+        if (line.empty()) continue;
+        const std::size_t equals = line.find('=');
+        const std::string key = trimmed(line.substr(0, equals));
+        const Key* known = nullptr;
+        for (const Key& candidate : keys) {
+            if (key == candidate.name) known = &candidate;
+        }
+        if (known == nullptr) {
+            error = where + "unknown key \"" + key + "\" (known: stroke_mm_pk_pk, velocity_m_s, acceleration_g, "
+                                                     "force_n, moving_mass_kg, payload_kg, usable_share)";
+            return false;
+        }
+        const std::string valueText = equals == std::string::npos ? "" : trimmed(line.substr(equals + 1));
+        if (valueText.empty()) {
+            error = where + key + " has no value (write " + key + " = NUMBER)";
+            return false;
+        }
+        char* end = nullptr;
+        const double value = std::strtod(valueText.c_str(), &end);
+        if (end != valueText.c_str() + valueText.size() || !std::isfinite(value)) {
+            error = where + "the value of " + key + ", \"" + valueText + "\", is not a finite number";
+            return false;
+        }
+        if (value < 0.0) {
+            error = where + "the value of " + key + " is negative";
+            return false;
+        }
+        const bool repeated = known->field != nullptr ? (limits.*known->field).has_value() : shareGiven;
+        if (repeated) {
+            error = where + key + " is given twice";
+            return false;
+        }
+        if (known->field == nullptr) {
+            if (!(value > 0.0 && value <= 1.0)) {
+                error = where + "usable_share must be above 0 and at most 1 (got " + valueText + ")";
+                return false;
+            }
+            limits.usableShare = value;
+            shareGiven = true;
+        } else {
+            limits.*known->field = value;
+        }
+    }
+    if (limits.forceN && !(limits.movingMassKg && limits.payloadKg)) {
+        error = name + ": force_n needs both moving_mass_kg and payload_kg, the mass the force moves";
+        return false;
+    }
+    return true;
+}
+
+bool readShakerFile(const std::string& path, ShakerLimits& limits, std::string& error) {
+    std::string text;
+    std::string reason;
+    if (!readWholeFile(path, text, reason)) {
+        error = "cannot read shaker file " + path + ": " + reason;
+        return false;
+    }
+    if (!parseShakerText(text, "shaker file " + path, limits, error)) return false;
+    limits.path = path;
+    return true;
+}
+
+ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeStep, int unitSystem) {
+    // The acceleration unit is G for unit systems 1 and 2, m/s^2 for 3.
+    const double toSi = unitSystem == 3 ? 1.0 : standardGravity;
+    ShakerPeaks peaks;
+    double velocity = 0.0;
+    double displacement = 0.0;
+    double previous = 0.0;  // from rest: the record starts from an acceleration of zero
+    const std::size_t n = acceleration.size();
+    for (std::size_t i = 0; i <= n; ++i) {
+        const double a = i < n ? acceleration[i] * toSi : 0.0;
+        peaks.accelerationG = std::fmax(peaks.accelerationG, std::fabs(a) / standardGravity);
+        const double nextVelocity = i == 0 ? 0.0 : velocity + 0.5 * timeStep * (previous + a);
+        if (i > 0) displacement += 0.5 * timeStep * (velocity + nextVelocity);
+        velocity = nextVelocity;
+        previous = a;
+        peaks.velocityMs = std::fmax(peaks.velocityMs, std::fabs(velocity));
+        peaks.displacementMm = std::fmax(peaks.displacementMm, 1000.0 * std::fabs(displacement));
+    }
+    return peaks;
+}
+
+ShakerVerdict judgeShaker(const ShakerLimits& limits, const ShakerPeaks& peaks) {
+    ShakerVerdict verdict;
+    const double share = limits.usableShare;
+    const auto add = [&](const char* key, const char* what, const char* unit, double peak, double limit) {
+        ShakerQuantity q{key, what, unit, peak, limit, limit > 0.0 ? peak / limit : HUGE_VAL, peak <= limit};
+        verdict.feasible = verdict.feasible && q.within;
+        verdict.quantities.push_back(q);
+    };
+    // The history starts at rest in the middle of the stroke.
+    if (limits.strokeMmPkPk) {
+        add("displacement_mm", "displacement from rest", "mm", peaks.displacementMm,
+            share * *limits.strokeMmPkPk / 2.0);
+    }
+    if (limits.velocityMs) add("velocity_m_s", "velocity", "m/s", peaks.velocityMs, share * *limits.velocityMs);
+    if (limits.accelerationG) {
+        add("acceleration_g", "acceleration", "G", peaks.accelerationG, share * *limits.accelerationG);
+    }
+    if (limits.forceN) {
+        const double mass = *limits.movingMassKg + *limits.payloadKg;
+        add("force_n", "force on the moving mass", "N", mass * peaks.accelerationG * standardGravity,
+            share * *limits.forceN);
+    }
+    return verdict;
+}
+
+std::vector<std::string> shakerLines(const ShakerVerdict& verdict) {
+    std::vector<std::string> lines;
+    for (const ShakerQuantity& q : verdict.quantities) {
+        std::string line;
+        appendFormat(line, "Peak %s %s %s of %s %s usable (%.0f %%)", q.what, shown(q.peak).c_str(), q.unit,
+                     shown(q.limit).c_str(), q.unit, 100.0 * q.share);
+        if (!q.within) {
+            appendFormat(line, ": FAIL, %s %s (%.0f %%) over", shown(q.peak - q.limit).c_str(), q.unit,
+                         100.0 * (q.share - 1.0));
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
