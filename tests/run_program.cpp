@@ -54,11 +54,13 @@ ProgramRun runInProcess(const std::string& workDir, const std::string& answers, 
     return run;
 }
 
-std::string makeTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kolvane-test-XXXXXX").string();
+std::string makeTempDirIn(const std::string& parent) {
+    std::string pattern = (std::filesystem::path(parent) / "kolvane-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
     return pattern;
 }
+
+std::string makeTempDir() { return makeTempDirIn(std::filesystem::temp_directory_path().string()); }
 
 void removeTree(const std::string& dir) {
     std::error_code ignored;

@@ -16,8 +16,9 @@ ProgramRun runKolvane(const std::string& workDir, const std::string& answers);
 // working in `workDir`. Returns the console text.
 ProgramRun runInProcess(const std::string& workDir, const std::string& answers, int threadCount);
 
-// A fresh empty directory under the system's temporary folder.
+// A fresh empty directory under the system's temporary folder, or under `parent`.
 std::string makeTempDir();
+std::string makeTempDirIn(const std::string& parent);
 void removeTree(const std::string& dir);
 
 std::string readFile(const std::string& path);

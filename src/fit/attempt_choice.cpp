@@ -37,6 +37,15 @@ AttemptPlan firstPlan(const FitOptions& options, const std::string& specPath, co
 AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome) {
     AttemptPlan next = last;
     const AcceptanceGuidance& guidance = outcome.guidance;
+    if (outcome.passes) {
+        // A passing spectrum off the band's centre: the centred one keeps a
+        // larger margin, worth a run when the shift is large enough.
+        if (std::fabs(guidance.zpaShiftDb) >= centringShiftDb && std::isfinite(guidance.suggestedZpa) &&
+            guidance.suggestedZpa > 0.0) {
+            next.answers.zpa = roundedZpa(guidance.suggestedZpa);
+        }
+        return next;
+    }
     if (guidance.changeZpa && std::isfinite(guidance.suggestedZpa) && guidance.suggestedZpa > 0.0) {
         next.answers.zpa = roundedZpa(guidance.suggestedZpa);
     }
@@ -52,7 +61,7 @@ AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome) 
         const bool beyondLast = guidance.extensionFrequency > table.frequency[table.count - 1];
         if (beyondLast && std::isfinite(guidance.extensionFrequency) && std::isfinite(guidance.extensionLevel)) {
             next.specText = extendedSpecText(last.specText, guidance.extensionFrequency, guidance.extensionLevel);
-            next.answers.specFileName = extendedSpecFileName(last.answers.specFileName);
+            if (!last.extended) next.answers.specFileName = extendedSpecFileName(last.answers.specFileName);
             next.extended = true;
         }
     }

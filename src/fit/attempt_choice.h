@@ -21,11 +21,15 @@ double roundedZpa(double zpa);
 // `specText` must hold a readable specification.
 AttemptPlan firstPlan(const FitOptions& options, const std::string& specPath, const std::string& specText);
 
-// The next attempt, from the last one and what its check measured: the ZPA
-// the check suggests; one step finer spacing when failures lie between grid
-// points; the specification extended when the shortfall lies above the last
-// grid point. The duration stays as it was: it depends on the first
-// frequency alone, which no change moves.
+// The smallest shift of a passing spectrum's centre worth a run to centre it.
+constexpr double centringShiftDb = 0.5;
+
+// The next attempt, from the last one and what its check measured. After a
+// failure: the ZPA the check suggests; one step finer spacing when failures
+// lie between grid points; the specification extended when the shortfall
+// lies above the last grid point. After a pass: the ZPA that centres the
+// spectrum in the band, when it is centringShiftDb or more away. The
+// duration stays as it was. The same plan back means nothing is left to try.
 AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome);
 
 bool samePlan(const AttemptPlan& a, const AttemptPlan& b);

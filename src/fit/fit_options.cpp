@@ -8,28 +8,37 @@
 const char* const fitUsage =
     "Usage: kolvane_fit SPEC_FILE OUTPUT_DIR [options]\n"
     "\n"
-    "Runs kolvane_zpa on SPEC_FILE again and again, each attempt in\n"
-    "OUTPUT_DIR/attempts/N/, and judges each with the report's acceptance check.\n"
-    "Between attempts it changes the ZPA, the octave spacing or extends the\n"
-    "specification one grid step above its last point, as the last attempt's\n"
-    "shortfall asks. It stops at the first attempt that passes, or keeps the best\n"
-    "one. OUTPUT_DIR then holds that attempt's files, its report, answers.txt\n"
-    "(kolvane_zpa < answers.txt repeats the run) and fit.json.\n"
+    "Finds a history that passes the acceptance check of kolvane_report: runs\n"
+    "kolvane_zpa on SPEC_FILE again and again, each attempt in OUTPUT_DIR/attempts/N/,\n"
+    "and judges each. Between attempts it changes the ZPA, the octave spacing or\n"
+    "extends the specification one grid step above its last point, as the last\n"
+    "attempt's shortfall asks, and once one passes it centres the spectrum in the\n"
+    "band. With --shaker it also makes the history fit the lab's shaker: when the\n"
+    "passing history needs more stroke or velocity than the shaker has, it tries\n"
+    "longer durations, each with two random sequences, up to --max-duration. It\n"
+    "keeps the attempt with the largest worst margin among those that pass (and fit\n"
+    "the shaker), or the nearest one. OUTPUT_DIR then holds that attempt's files,\n"
+    "answers.txt (kolvane_zpa < answers.txt repeats the run), fit.json and the\n"
+    "report (report.html). A second fit into the folder removes what the first\n"
+    "wrote there and nothing else.\n"
     "\n"
     "Answers to the program (defaults in brackets):\n"
     "  --zpa A               first ZPA [a third of the largest level]\n"
     "  --spacing 3|6|12      first spacing, points per octave [6]\n"
-    "  --duration S          duration in seconds [2 / first frequency]\n"
+    "  --duration S          first duration in seconds [2 / first frequency]\n"
     "  --q Q                 SRS amplification factor [10]\n"
     "  --trials N            trials per attempt, 1 to 8000 [300]\n"
     "  --units 1|2|3         1 English, 2 metric with G, 3 metric [1]\n"
-    "  --attempts N          most attempts [6]\n"
+    "  --attempts N          most attempts of the spectrum search [6]\n"
+    "The lab's shaker:\n"
+    "  --shaker FILE         its limits, as kolvane_report --shaker takes them\n"
+    "  --max-duration S      longest duration to try [8 / first frequency]\n"
     "Acceptance check, as kolvane_report takes it:\n"
     "  --tolerance LOW,HIGH  --inner LOW,HIGH  --inner-share PERCENT\n"
     "  --band-file FILE  --polarity maximax|both  --analysis-spacing 6|12|24\n"
-    "  --help                show this text\n"
+    "  -h, --help            show this text\n"
     "\n"
-    "Exit status: 0 an attempt passes, 2 none passes, 1 unusable input.\n";
+    "Exit status: 0 an attempt passes (and fits the shaker), 2 none does, 1 unusable input.\n";
 
 namespace {
 
@@ -78,6 +87,17 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
             return true;
         }
         error = "--units needs 1, 2 or 3";
+    } else if (name == "--max-duration") {
+        if (readOptionNumber(value, number) && number > 0.0) {
+            options.maxDuration = number;
+            return true;
+        }
+        error = "--max-duration needs a positive number of seconds";
+    } else if (name == "--shaker") {
+        ShakerLimits shaker;
+        if (!readShakerFile(value, shaker, error)) return false;
+        options.shaker = shaker;
+        return true;
     } else if (name == "--attempts") {
         if (readOptionWhole(value, whole) && whole >= 1) {
             options.attemptLimit = whole;
@@ -93,8 +113,9 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
 }
 
 std::vector<OptionName> fitOptionNames() {
-    std::vector<OptionName> names = {{"--zpa", true},   {"--spacing", true}, {"--duration", true}, {"--q", true},
-                                     {"--trials", true}, {"--units", true},   {"--attempts", true}};
+    std::vector<OptionName> names = {{"--zpa", true},    {"--spacing", true}, {"--duration", true},
+                                     {"--q", true},      {"--trials", true},  {"--units", true},
+                                     {"--attempts", true}, {"--shaker", true}, {"--max-duration", true}};
     for (const OptionName& judging : acceptanceOptionNames()) {
         // The fit's own --q sets the attempts' damping; --damping it refuses below.
         if (std::string(judging.name) != "--q") names.push_back(judging);
@@ -129,6 +150,10 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
     }
     options.specPath = positional[0];
     options.outputDir = positional[1];
+    if (options.maxDuration && !options.shaker) {
+        error = "--max-duration bounds the shaker search: give --shaker FILE too";
+        return false;
+    }
     // The check and the report judge with the attempts' damping, also for a
     // run that leaves no record of it.
     options.rules.dampingRatio = dampingRatioOfQ(options.q);

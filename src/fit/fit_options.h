@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "report/acceptance.h"
+#include "report/shaker.h"
 
 struct FitOptions {
     std::string specPath;
@@ -16,12 +17,21 @@ struct FitOptions {
     int trialCount = 300;
     int units = 1;
     int pointsPerOctave = 6;         // the first attempt's spacing
-    int attemptLimit = 6;
+    int attemptLimit = 6;            // attempts of the spectrum search
+    // --shaker FILE: the lab's shaker, which the kept history must fit, and
+    // the longest duration the search may try (default maxDurationPeriods
+    // periods of the first specification frequency).
+    std::optional<ShakerLimits> shaker;
+    std::optional<double> maxDuration;
     // The acceptance check, and the same options word for word for the report.
     AcceptanceRules rules;
     std::vector<std::string> judgingArgs;
     bool help = false;
 };
+
+// The longest duration the shaker search tries, in periods of the first
+// specification frequency: four times the program's recommendation.
+constexpr double maxDurationPeriods = 8.0;
 
 extern const char* const fitUsage;
 

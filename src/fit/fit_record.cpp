@@ -1,19 +1,52 @@
 #include "fit/fit_record.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/json_writer.h"
 #include "common/number_format.h"
 
+namespace {
+
+// The share of the most used shaker limit; 0 without limits.
+double largestShare(const ShakerVerdict& verdict) {
+    double largest = 0.0;
+    for (const ShakerQuantity& q : verdict.quantities) largest = std::max(largest, q.share);
+    return largest;
+}
+
+// A top-level array of strings, one to a line.
+std::string jsonList(const std::vector<std::string>& texts) {
+    if (texts.empty()) return "[]";
+    std::string json = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) json += (i == 0 ? "\n    " : ",\n    ") + jsonString(texts[i]);
+    return json + "\n  ]";
+}
+
+}  // namespace
+
+bool attemptFits(const AttemptRecord& record) { return record.outcome.passes && record.shaker.feasible; }
+
 int chosenAttemptIndex(const std::vector<AttemptRecord>& records) {
     int chosen = -1;
+    // 2 fits, 1 passes the spectrum, 0 neither.
+    const auto rankOf = [](const AttemptRecord& r) { return attemptFits(r) ? 2 : r.outcome.passes ? 1 : 0; };
     for (std::size_t i = 0; i < records.size(); ++i) {
-        const AcceptanceOutcome& outcome = records[i].outcome;
-        if (outcome.passes) return static_cast<int>(i);
-        // Written so that a margin that is not a number is never preferred.
-        if (chosen < 0 || outcome.worst.marginDb > records[chosen].outcome.worst.marginDb) {
+        const AttemptRecord& candidate = records[i];
+        if (chosen < 0) {
             chosen = static_cast<int>(i);
+            continue;
         }
+        const AttemptRecord& best = records[static_cast<std::size_t>(chosen)];
+        const int rank = rankOf(candidate);
+        const int bestRank = rankOf(best);
+        bool better = rank > bestRank;
+        if (rank == bestRank) {
+            // Written so that a margin that is not a number is never preferred.
+            better = rank == 1 ? largestShare(candidate.shaker) < largestShare(best.shaker)
+                               : candidate.outcome.worst.marginDb > best.outcome.worst.marginDb;
+        }
+        if (better) chosen = static_cast<int>(i);
     }
     return chosen;
 }
@@ -34,55 +67,103 @@ std::string progressLine(const AttemptRecord& record) {
     const AttemptAnswers& answers = record.plan.answers;
     const WorstPoint& worst = record.outcome.worst;
     std::string line;
-    appendFormat(line, " attempt %d: ZPA %s, %s octave%s, worst margin %+.2f dB at %.1f Hz (%s)", record.number,
-                 exactNumberText(answers.zpa).c_str(), spacingName(answers.spacingChoice),
-                 record.plan.extended ? ", specification extended" : "", worst.marginDb, worst.frequency,
-                 pointPlaceWords(worst.place));
+    appendFormat(line, " attempt %d: ZPA %s, %s octave%s, %s s, integer %d, worst margin %+.2f dB at %.1f Hz (%s)",
+                 record.number, exactNumberText(answers.zpa).c_str(), spacingName(answers.spacingChoice),
+                 record.plan.extended ? ", specification extended" : "", exactNumberText(answers.duration).c_str(),
+                 answers.skipCount, worst.marginDb, worst.frequency, pointPlaceWords(worst.place));
     // With an inner band the share within it can fail a run whose margin is positive.
     if (record.outcome.rules.inner) {
         appendFormat(line, ", %.1f%% within the inner band", record.outcome.innerSharePercent);
     }
-    line += record.outcome.passes ? ": PASS\n" : ": FAIL\n";
-    return line;
-}
-
-std::string verdictLine(const std::vector<AttemptRecord>& records, int chosen, const std::string& outputDir) {
-    const AttemptRecord& kept = records[chosen];
-    std::string line;
-    if (kept.outcome.passes) {
-        appendFormat(line, "\n PASS: attempt %d meets the specification; its files are in %s\n", kept.number,
-                     outputDir.c_str());
+    for (const ShakerQuantity& q : record.shaker.quantities) {
+        appendFormat(line, ", %s %.0f%%", q.name, 100.0 * q.share);
+    }
+    if (!record.outcome.passes) {
+        line += ": FAIL\n";
+    } else if (!record.shaker.feasible) {
+        line += ": PASS, but not on the shaker\n";
     } else {
-        appendFormat(line,
-                     "\n FAIL: no attempt passed in %zu; kept attempt %d, worst margin %+.2f dB, in %s\n",
-                     records.size(), kept.number, kept.outcome.worst.marginDb, outputDir.c_str());
+        line += ": PASS\n";
     }
     return line;
 }
 
-std::string fitJson(const std::string& specPath, const std::vector<AttemptRecord>& records, int chosen) {
-    std::string json = "{\n  \"specification\": " + jsonString(specPath) + ",\n  \"attempts\": [";
+std::string verdictText(const std::vector<AttemptRecord>& records, int chosen, const std::string& outputDir,
+                        const std::string& reportPage, const FitAdvice& advice, const std::vector<std::string>& hints) {
+    const AttemptRecord& kept = records[static_cast<std::size_t>(chosen)];
+    const bool shakerGiven = !kept.shaker.quantities.empty();
+    std::string text;
+    if (attemptFits(kept)) {
+        appendFormat(text, "\n PASS: attempt %d meets the specification%s, worst margin %+.2f dB; its files are in %s, "
+                           "its report in %s\n",
+                     kept.number, shakerGiven ? " and fits the shaker" : "", kept.outcome.worst.marginDb,
+                     outputDir.c_str(), reportPage.c_str());
+        return text;
+    }
+    appendFormat(text, "\n FAIL: no attempt of %zu %s; kept attempt %d, worst margin %+.2f dB, in %s; its report "
+                       "in %s\n",
+                 records.size(), shakerGiven ? "passes and fits the shaker" : "passes", kept.number,
+                 kept.outcome.worst.marginDb, outputDir.c_str(), reportPage.c_str());
+    for (const std::string& line : advice.lines) text += " " + line + "\n";
+    if (!hints.empty()) {
+        text += " Options that could help:";
+        for (std::size_t i = 0; i < hints.size(); ++i) text += (i == 0 ? " " : ", ") + hints[i];
+        text += "\n";
+    }
+    return text;
+}
+
+std::string fitJson(const std::string& specPath, const std::optional<ShakerLimits>& shaker,
+                    const std::vector<AttemptRecord>& records, int chosen, const FitAdvice& advice,
+                    const std::vector<std::string>& writtenFiles) {
+    const auto optionalNumber = [](const std::optional<double>& value) { return value ? jsonNumber(*value) : "null"; };
+    std::string json = "{\n  \"specification\": " + jsonString(specPath) + ",\n";
+    if (shaker) {
+        json += "  \"shaker\": {\"file\": " + jsonString(shaker->path) +
+                ", \"stroke_mm_pk_pk\": " + optionalNumber(shaker->strokeMmPkPk) +
+                ", \"velocity_m_s\": " + optionalNumber(shaker->velocityMs) +
+                ", \"acceleration_g\": " + optionalNumber(shaker->accelerationG) +
+                ", \"force_n\": " + optionalNumber(shaker->forceN) +
+                ", \"moving_mass_kg\": " + optionalNumber(shaker->movingMassKg) +
+                ", \"payload_kg\": " + optionalNumber(shaker->payloadKg) +
+                ", \"usable_share\": " + jsonNumber(shaker->usableShare) + "},\n";
+    } else {
+        json += "  \"shaker\": null,\n";
+    }
+    json += "  \"attempts\": [";
     for (std::size_t i = 0; i < records.size(); ++i) {
         const AttemptRecord& record = records[i];
         const AcceptanceOutcome& outcome = record.outcome;
+        const AttemptAnswers& answers = record.plan.answers;
         json += i == 0 ? "\n" : ",\n";
         json += "    {\n      \"attempt\": " + std::to_string(record.number) + ",\n";
         json += "      \"folder\": " + jsonString("attempts/" + std::to_string(record.number)) + ",\n";
         json += "      \"answers\": [";
-        const std::vector<std::string> lines = answerLines(record.plan.answers);
+        const std::vector<std::string> lines = answerLines(answers);
         for (std::size_t k = 0; k < lines.size(); ++k) json += (k == 0 ? "" : ", ") + jsonString(lines[k]);
         json += "],\n";
-        json += "      \"zpa\": " + jsonNumber(record.plan.answers.zpa) + ",\n";
-        json += std::string("      \"spacing\": \"") + spacingName(record.plan.answers.spacingChoice) + " octave\",\n";
-        json += std::string("      \"specification_extended\": ") + (record.plan.extended ? "true" : "false") + ",\n";
+        json += "      \"zpa\": " + jsonNumber(answers.zpa) + ",\n";
+        json += std::string("      \"spacing\": \"") + spacingName(answers.spacingChoice) + " octave\",\n";
+        json += "      \"duration_s\": " + jsonNumber(answers.duration) + ",\n";
+        json += "      \"arbitrary_integer\": " + std::to_string(answers.skipCount) + ",\n";
+        json += "      \"trials\": " + std::to_string(answers.trialCount) + ",\n";
+        json += std::string("      \"specification_extended\": ") + jsonBool(record.plan.extended) + ",\n";
         json += "      \"worst_margin_db\": " + jsonNumber(outcome.worst.marginDb) + ",\n";
         json += "      \"worst_frequency_hz\": " + jsonNumber(outcome.worst.frequency) + ",\n";
         json += std::string("      \"worst_place\": \"") + placeName(outcome.worst.place) + "\",\n";
         json += "      \"inner_share_percent\": " + jsonNumber(outcome.innerSharePercent) + ",\n";
-        json += std::string("      \"passes\": ") + (outcome.passes ? "true" : "false") + "\n    }";
+        json += "      \"peaks\": {\"displacement_mm\": " + jsonNumber(record.peaks.displacementMm) +
+                ", \"velocity_m_s\": " + jsonNumber(record.peaks.velocityMs) +
+                ", \"acceleration_g\": " + jsonNumber(record.peaks.accelerationG) + "},\n";
+        json += "      \"fits_shaker\": " + jsonBool(record.shaker.feasible) + ",\n";
+        json += "      \"passes\": " + jsonBool(outcome.passes) + "\n    }";
     }
-    const bool passes = chosen >= 0 && records[chosen].outcome.passes;
-    json += "\n  ],\n  \"chosen_attempt\": " + (chosen >= 0 ? std::to_string(records[chosen].number) : "null");
-    json += std::string(",\n  \"verdict\": \"") + (passes ? "pass" : "fail") + "\"\n}\n";
+    const bool fits = chosen >= 0 && attemptFits(records[static_cast<std::size_t>(chosen)]);
+    json += "\n  ],\n  \"chosen_attempt\": " +
+            (chosen >= 0 ? std::to_string(records[static_cast<std::size_t>(chosen)].number) : "null");
+    json += std::string(",\n  \"verdict\": \"") + (fits ? "pass" : "fail") + "\",\n";
+    json += "  \"binding_limits\": " + (advice.json.empty() ? "[]" : advice.json) + ",\n";
+    json += "  \"advice\": " + jsonList(advice.lines) + ",\n";
+    json += "  \"written_files\": " + jsonList(writtenFiles) + "\n}\n";
     return json;
 }

@@ -126,23 +126,24 @@ ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeSt
 ShakerVerdict judgeShaker(const ShakerLimits& limits, const ShakerPeaks& peaks) {
     ShakerVerdict verdict;
     const double share = limits.usableShare;
-    const auto add = [&](const char* key, const char* what, const char* unit, double peak, double limit) {
-        ShakerQuantity q{key, what, unit, peak, limit, limit > 0.0 ? peak / limit : HUGE_VAL, peak <= limit};
+    const auto add = [&](const char* key, const char* name, const char* what, const char* unit, double peak,
+                         double limit) {
+        ShakerQuantity q{key, name, what, unit, peak, limit, limit > 0.0 ? peak / limit : HUGE_VAL, peak <= limit};
         verdict.feasible = verdict.feasible && q.within;
         verdict.quantities.push_back(q);
     };
     // The history starts at rest in the middle of the stroke.
     if (limits.strokeMmPkPk) {
-        add("displacement_mm", "displacement from rest", "mm", peaks.displacementMm,
+        add("displacement_mm", "stroke", "displacement from rest", "mm", peaks.displacementMm,
             share * *limits.strokeMmPkPk / 2.0);
     }
-    if (limits.velocityMs) add("velocity_m_s", "velocity", "m/s", peaks.velocityMs, share * *limits.velocityMs);
+    if (limits.velocityMs) add("velocity_m_s", "velocity", "velocity", "m/s", peaks.velocityMs, share * *limits.velocityMs);
     if (limits.accelerationG) {
-        add("acceleration_g", "acceleration", "G", peaks.accelerationG, share * *limits.accelerationG);
+        add("acceleration_g", "acceleration", "acceleration", "G", peaks.accelerationG, share * *limits.accelerationG);
     }
     if (limits.forceN) {
         const double mass = *limits.movingMassKg + *limits.payloadKg;
-        add("force_n", "force on the moving mass", "N", mass * peaks.accelerationG * standardGravity,
+        add("force_n", "force", "force on the moving mass", "N", mass * peaks.accelerationG * standardGravity,
             share * *limits.forceN);
     }
     return verdict;

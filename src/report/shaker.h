@@ -50,6 +50,7 @@ ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeSt
 // One quantity against its usable limit.
 struct ShakerQuantity {
     const char* key;   // "displacement_mm", "velocity_m_s", "acceleration_g", "force_n"
+    const char* name;  // "stroke", "velocity", "acceleration", "force"
     const char* what;  // "displacement from rest", "velocity", ...
     const char* unit;  // "mm", "m/s", "G", "N"
     double peak = 0.0;

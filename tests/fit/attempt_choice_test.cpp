@@ -88,8 +88,11 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
         double zpa;
         int spacingChoice;
         bool extended;
+        bool passes = false;
     };
     const std::vector<Case> cases{
+        {"a pass well off the band's centre", 6, {.suggestedZpa = 420.0, .zpaShiftDb = 2.0}, 420.0, 2, false, true},
+        {"a pass near the centre", 6, {.suggestedZpa = 340.0, .zpaShiftDb = 0.2}, 333.3, 2, false, true},
         {"zpa, rounded to four digits", 6, {.suggestedZpa = 312.34567, .changeZpa = true}, 312.3, 2, false},
         {"zpa shift too small to matter", 6, {.suggestedZpa = 334.0, .changeZpa = false}, 333.3, 2, false},
         {"finer spacing", 3, {.finerSpacing = true, .suggestedSpacingChoice = 2}, 333.3, 2, false},
@@ -110,6 +113,7 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
         AttemptPlan last = plannedFor(pyroshock, {"--spacing", std::to_string(c.pointsPerOctave)});
         AcceptanceOutcome outcome;
         outcome.guidance = c.guidance;
+        outcome.passes = c.passes;
         const AttemptPlan next = nextPlan(last, outcome);
         EXPECT_EQ(next.answers.zpa, c.zpa) << c.name;
         EXPECT_EQ(next.answers.spacingChoice, c.spacingChoice) << c.name;
@@ -123,18 +127,30 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
     }
 }
 
-TEST(FitRecord, KeepsTheFirstPassOtherwiseTheLargestMargin) {
-    auto recordWith = [](int number, double marginDb, bool passes) {
+TEST(FitRecord, KeepsTheLargestMarginThatFitsOtherwiseTheNearest) {
+    auto recordWith = [](int number, double marginDb, bool passes, double stroke = 0.5) {
         AttemptRecord record;
         record.number = number;
         record.outcome.worst.marginDb = marginDb;
         record.outcome.passes = passes;
+        ShakerLimits limits;
+        limits.strokeMmPkPk = 10.0;
+        limits.usableShare = 1.0;
+        record.shaker = judgeShaker(limits, {stroke * 5.0, 0.0, 0.0});
         return record;
     };
-    EXPECT_EQ(chosenAttemptIndex({recordWith(1, -4.0, false), recordWith(2, 0.5, true), recordWith(3, 1.0, true)}), 1);
+    EXPECT_EQ(chosenAttemptIndex({recordWith(1, -4.0, false), recordWith(2, 0.5, true), recordWith(3, 1.0, true),
+                                  recordWith(4, 1.0, true)}),
+              2);
     EXPECT_EQ(chosenAttemptIndex({recordWith(1, -4.0, false), recordWith(2, -0.5, false),
                                   recordWith(3, std::nan(""), false), recordWith(4, -0.5, false)}),
               1);
+    // Passing histories that need too much stroke: the nearest to fitting,
+    // unless one fits.
+    EXPECT_EQ(chosenAttemptIndex({recordWith(1, 2.0, true, 1.5), recordWith(2, 0.2, true, 1.1),
+                                  recordWith(3, 3.0, false, 0.5)}),
+              1);
+    EXPECT_EQ(chosenAttemptIndex({recordWith(1, 2.0, true, 1.5), recordWith(2, 0.2, true, 0.9)}), 1);
 }
 
 TEST(FitRecord, ProgressLineTellsZpaSpacingMarginPlaceAndVerdict) {
@@ -144,12 +160,20 @@ TEST(FitRecord, ProgressLineTellsZpaSpacingMarginPlaceAndVerdict) {
     record.plan.extended = true;
     record.outcome.worst = {9051.0, -1.234, PointPlace::aboveLastGridPoint};
     EXPECT_EQ(progressLine(record),
-              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, worst margin -1.23 dB at 9051.0 Hz"
-              " (above the last grid point): FAIL\n");
+              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, 0.02 s, integer 1, worst margin -1.23 dB"
+              " at 9051.0 Hz (above the last grid point): FAIL\n");
     record.outcome.rules.inner = DbBand{-1.5, 3.0};
     record.outcome.innerSharePercent = 87.6543;
     record.outcome.worst.marginDb = 0.5;
     EXPECT_EQ(progressLine(record),
-              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, worst margin +0.50 dB at 9051.0 Hz"
-              " (above the last grid point), 87.7% within the inner band: FAIL\n");
+              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, 0.02 s, integer 1, worst margin +0.50 dB"
+              " at 9051.0 Hz (above the last grid point), 87.7% within the inner band: FAIL\n");
+    record.outcome.passes = true;
+    ShakerLimits limits;
+    limits.strokeMmPkPk = 10.0;
+    limits.velocityMs = 2.0;
+    limits.usableShare = 0.5;
+    record.shaker = judgeShaker(limits, {3.0, 0.4, 50.0});
+    EXPECT_EQ(progressLine(record).substr(progressLine(record).find("inner band")),
+              "inner band, stroke 120%, velocity 40%: PASS, but not on the shaker\n");
 }

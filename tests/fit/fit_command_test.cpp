@@ -1,4 +1,12 @@
 #include "fit/fit_app.h"
+#include "report/report_app.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -52,6 +60,20 @@ std::vector<std::string> attemptEntries(const std::string& json) {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
+// The kept folder's answers.txt, typed into kolvane_zpa beside a copy of the
+// specification it names, gives the same program files byte for byte.
+void expectReplays(const Fit& fit, const std::string& replay) {
+    const std::string answers = readFile(fit.dir + "/answers.txt");
+    const std::string specName = splitLines(answers).front();
+    fs::create_directory(replay);
+    fs::copy_file(fit.dir + "/" + specName, replay + "/" + specName);
+    const ProgramRun run = runKolvane(replay, answers);
+    ASSERT_EQ(run.exitStatus, 0) << run.console;
+    for (const char* name : programFiles) EXPECT_EQ(readFile(replay + "/" + name), readFile(fit.dir + "/" + name)) << name;
+}
+
+const std::string lowSpec = std::string(KOLVANE_SOURCE_DIR) + "/bench/shaker_low.srs";
+
 class FitCommand : public testing::Test {
 protected:
     void SetUp() override { scratch_ = makeTempDir(); }
@@ -87,18 +109,42 @@ TEST_F(FitCommand, TheUnextendedPyroshockPassesAfterTheExtensionAndItsAnswersRep
     EXPECT_TRUE(contains(attempts.back(), "\"specification_extended\": true"));
     EXPECT_TRUE(contains(json, "\"verdict\": \"pass\""));
 
-    const std::string answers = readFile(fit.dir + "/answers.txt");
-    EXPECT_EQ(splitLines(answers).front(), "pyroshock_extended.srs");
-    const std::string replay = scratch_ + "/replay";
-    fs::create_directory(replay);
-    fs::copy_file(fit.dir + "/pyroshock_extended.srs", replay + "/pyroshock_extended.srs");
-    const ProgramRun run = runKolvane(replay, answers);
-    ASSERT_EQ(run.exitStatus, 0) << run.console;
-    for (const char* name : programFiles) {
-        if (!fileExists(fit.dir + "/" + name)) continue;  // run.out only where the program writes it
-        EXPECT_EQ(readFile(replay + "/" + name), readFile(fit.dir + "/" + name)) << name;
-    }
-    EXPECT_TRUE(fileExists(fit.dir + "/report.html"));
+    EXPECT_EQ(splitLines(readFile(fit.dir + "/answers.txt")).front(), "pyroshock_extended.srs");
+    expectReplays(fit, scratch_ + "/replay");
+    EXPECT_TRUE(contains(fit.out, "its report in " + fit.dir + "/report.html")) << fit.out;
+}
+
+// 1 to 50 Hz: at the recommended 2 s the history needs five times the
+// stroke of a 25.4 mm shaker and 1.7 times that of a 76.2 mm one. Longer
+// durations bring the long-stroke shaker within reach; the kept attempt, at
+// its duration and arbitrary integer, replays through the program.
+TEST_F(FitCommand, AShakerFitLengthensTheDurationOrSaysWhatMustChange) {
+    writeFile(scratch_ + "/long.txt", "stroke_mm_pk_pk = 76.2\nvelocity_m_s = 1.8\n");
+    const Fit fit = fitInto(scratch_, lowSpec, {"--units", "2", "--shaker", scratch_ + "/long.txt"});
+    ASSERT_EQ(fit.status, fitPassed) << fit.out << fit.err;
+    const std::string json = readFile(fit.dir + "/fit.json");
+    const std::vector<std::string> attempts = attemptEntries(json);
+    EXPECT_TRUE(contains(attempts.front(), "\"duration_s\": 2,")) << attempts.front();
+    EXPECT_TRUE(contains(attempts.front(), "\"fits_shaker\": false"));
+    EXPECT_TRUE(contains(json, "\"stroke_mm_pk_pk\": 76.2")) << "the shaker's values";
+    const std::size_t chosenAt = json.find("\"chosen_attempt\": ");
+    const std::string& chosen = attempts[std::stoul(json.substr(chosenAt + 18)) - 1];
+    EXPECT_TRUE(contains(chosen, "\"fits_shaker\": true")) << chosen;
+    EXPECT_FALSE(contains(chosen, "\"duration_s\": 2,")) << chosen;
+    EXPECT_TRUE(contains(fit.out, "meets the specification and fits the shaker")) << fit.out;
+    expectReplays(fit, scratch_ + "/replay");
+
+    writeFile(scratch_ + "/short.txt", "stroke_mm_pk_pk = 25.4\n");
+    const Fit none = fitInto(scratch_ + "/none", lowSpec, {"--units", "2", "--shaker", scratch_ + "/short.txt"});
+    ASSERT_EQ(none.status, fitNoPass) << none.out << none.err;
+    EXPECT_TRUE(contains(none.out, " The shaker's displacement from rest binds: the best reached is ")) << none.out;
+    EXPECT_TRUE(contains(none.out, "It would take a shaker with ")) << none.out;
+    EXPECT_TRUE(contains(none.out, "or a duration of about ")) << none.out;
+    EXPECT_TRUE(contains(none.out, " Options that could help: --max-duration ")) << none.out;
+    const std::string advice = readFile(none.dir + "/fit.json");
+    EXPECT_TRUE(contains(advice, "\"binding_limits\": [\n    {\"limit\": \"displacement_mm\", \"best\": ")) << advice;
+    EXPECT_TRUE(contains(advice, "\"verdict\": \"fail\""));
+    EXPECT_TRUE(contains(readFile(none.dir + "/report.txt"), "Shaker (")) << "the report judges the shaker too";
 }
 
 // At Q = 25 each resonance is narrow, so the response dips between
@@ -119,28 +165,121 @@ TEST_F(FitCommand, NoPassWithinTheAttemptsExitsTwoWithTheBestKept) {
     const std::size_t chosenAt = json.find("\"chosen_attempt\": ");
     ASSERT_NE(chosenAt, std::string::npos);
     const std::string chosen = json.substr(chosenAt + 18, json.find(',', chosenAt) - chosenAt - 18);
-    EXPECT_TRUE(contains(fit.out, " FAIL: no attempt passed in ")) << fit.out;
+    EXPECT_TRUE(contains(fit.out, " FAIL: no attempt of ")) << fit.out;
     EXPECT_TRUE(contains(fit.out, "kept attempt " + chosen + ","));
     for (const char* name : {"trials.out", "accel.out", "srs.out"}) {
         EXPECT_EQ(readFile(fit.dir + "/" + name), readFile(fit.dir + "/attempts/" + chosen + "/" + name)) << name;
     }
 }
 
+// Hostile specifications: the fit refuses a table the program would read
+// only in part, naming the line and the word, and forgives what spreadsheets
+// write, handing the program a clean numeric copy.
 TEST_F(FitCommand, UnusableInputExitsOneWithAMessage) {
-    writeFile(scratch_ + "/empty.srs", "");
+    const std::string out = scratch_ + "/fit";
+    fs::create_directories(out);
     const struct {
-        std::string spec;
+        const char* name;
+        const char* text;  // nullptr: the file is not written
         std::vector<std::string> options;
         const char* message;
     } cases[] = {
-        {scratch_ + "/missing.srs", {}, "cannot read the specification"},
-        {scratch_ + "/empty.srs", {}, "holds no specification"},
-        {pyroshockSpec, {"--duration", "0.001"}, "the duration is too short"},
-        {pyroshockSpec, {"--polarity", "sideways"}, "--polarity"},
+        {"missing.srs", nullptr, {}, "cannot read specification file"},
+        {"empty.srs", "", {}, "no frequency/level pairs"},
+        {"partial.srs", "10 4.2\n45 40\nabc 40\n2000 40\n", {}, "line 3: \"abc\" is not a number"},
+        {"letter.srs", "10 4.2\n45 40\n2000 4O\n", {}, "line 3: \"4O\" is not a number"},
+        {"zero.srs", "0 1\n100 10\n", {}, "line 1, point 1: the frequency 0 Hz is not above zero"},
+        {"infinite.srs", "10 inf\n100 10\n", {}, "line 1: \"inf\" is not a finite number"},
+        {"fit/analysis.csv", "100 30\n1000 1000\n", {}, "is the output folder's analysis.csv, which the fit writes"},
+        {"pyroshock.srs", "100 30\n1000 1000\n", {"--duration", "0.001"}, "the duration is too short"},
+        {"pyroshock.srs", "100 30\n1000 1000\n", {"--polarity", "sideways"}, "--polarity"},
+        {"pyroshock.srs", "100 30\n1000 1000\n", {"--max-duration", "1"}, "give --shaker FILE too"},
     };
     for (const auto& c : cases) {
-        const Fit fit = fitInto(scratch_, c.spec, c.options);
+        const std::string spec = scratch_ + "/" + c.name;
+        if (c.text != nullptr) writeFile(spec, c.text);
+        const Fit fit = fitInto(scratch_, spec, c.options);
         EXPECT_EQ(fit.status, fitUnusableInput) << c.message;
         EXPECT_TRUE(contains(fit.err, c.message)) << fit.err;
+    }
+    fs::create_directory(scratch_ + "/folder.srs");
+    EXPECT_TRUE(contains(fitInto(scratch_, scratch_ + "/folder.srs", {}).err, "it is a folder, not a file"));
+
+    writeFile(scratch_ + "/sheet.srs", "\xEF\xBB\xBF" "Frequency (Hz),Level (G)\r\n100,30\r\n1000,1000\r\n10000,1000\r\n");
+    const Fit forgiven = fitInto(scratch_, scratch_ + "/sheet.srs", {"--attempts", "1"});
+    EXPECT_NE(forgiven.status, fitUnusableInput) << forgiven.err;
+    EXPECT_TRUE(contains(forgiven.out, " Note: specification file " + scratch_ + "/sheet.srs starts with a UTF-8 "
+                                       "byte-order mark")) << forgiven.out;
+    EXPECT_TRUE(contains(forgiven.out, "line 1, \"Frequency (Hz) Level (G)\", is taken as a heading")) << forgiven.out;
+    EXPECT_EQ(readFile(forgiven.dir + "/attempts/1/sheet.srs"), "100,30\r\n1000,1000\r\n10000,1000\r\n");
+}
+
+// Hostile folders: links are replaced, never followed; the engineer's own
+// files are never written over; a second fit removes what the first wrote
+// and nothing else; a second fit at the same time is refused; a full disk
+// is an error; on tmpfs the kept run is whole.
+TEST_F(FitCommand, TheFitOwnsItsFolderAndNothingElse) {
+    const std::string outside = scratch_ + "/outside";
+    const std::string dir = scratch_ + "/fit";
+    fs::create_directories(outside);
+    fs::create_directories(dir + "/attempts");
+    writeFile(outside + "/accel.txt", "not the fit's");
+    writeFile(outside + "/answers.txt", "not the fit's either");
+    fs::create_symlink(outside + "/accel.txt", dir + "/accel.out");
+    fs::create_symlink(outside + "/answers.txt", dir + "/answers.txt");
+    fs::create_symlink(outside + "/dangling.html", dir + "/report.html");
+    fs::create_symlink(outside + "/dangling.json", dir + "/fit.json");
+    writeFile(dir + "/pyroshock_extended.srs", "the engineer's own extension\n");
+    writeFile(dir + "/attempts/notes.txt", "the engineer's notes\n");
+
+    const Fit first = fitInto(scratch_, pyroshockSpec, {});
+    ASSERT_EQ(first.status, fitPassed) << first.out << first.err;
+    EXPECT_EQ(readFile(outside + "/accel.txt"), "not the fit's");
+    EXPECT_EQ(readFile(outside + "/answers.txt"), "not the fit's either");
+    EXPECT_FALSE(fileExists(outside + "/dangling.html"));
+    EXPECT_FALSE(fileExists(outside + "/dangling.json"));
+    for (const char* name : {"accel.out", "answers.txt", "report.html", "fit.json"}) {
+        EXPECT_FALSE(fs::is_symlink(dir + "/" + name)) << name;
+    }
+    EXPECT_EQ(readFile(dir + "/pyroshock_extended.srs"), "the engineer's own extension\n");
+    EXPECT_EQ(splitLines(readFile(dir + "/answers.txt")).front(), "pyroshock_extended-2.srs");
+    EXPECT_EQ(runKolvane(dir, readFile(dir + "/answers.txt")).exitStatus, 0) << "the kept files replay";
+
+    // The second fit needs no extension: the first one's extended copy goes,
+    // the engineer's files stay.
+    const Fit second = fitInto(scratch_, std::string(KOLVANE_SOURCE_DIR) + "/examples/pyroshock-extended.srs", {});
+    ASSERT_EQ(second.status, fitPassed) << second.out << second.err;
+    EXPECT_FALSE(fileExists(dir + "/pyroshock_extended-2.srs"));
+    EXPECT_EQ(readFile(dir + "/pyroshock_extended.srs"), "the engineer's own extension\n");
+    EXPECT_EQ(readFile(dir + "/attempts/notes.txt"), "the engineer's notes\n");
+
+    // Another fit holds the folder.
+    const int lock = open((dir + "/.kolvane_fit.lock").c_str(), O_RDWR);
+    ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
+    const Fit blocked = fitInto(scratch_, pyroshockSpec, {});
+    close(lock);
+    EXPECT_EQ(blocked.status, fitUnusableInput);
+    EXPECT_TRUE(contains(blocked.err, "another kolvane_fit is writing into " + dir)) << blocked.err;
+
+    // A disk that fills: the files cannot be written whole, and the fit says so.
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16 * 1024, 16 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(fitInto(scratch_ + "/full", pyroshockSpec, {}).status);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == fitUnusableInput) << status;
+
+    // On tmpfs the copies' times come out in the order written.
+    if (fs::is_directory("/dev/shm")) {
+        const std::string shm = makeTempDirIn("/dev/shm");
+        const Fit tmpfs = fitInto(shm, pyroshockSpec, {"--duration", "1", "--attempts", "2"});
+        EXPECT_NE(tmpfs.status, fitUnusableInput) << tmpfs.err;
+        std::ostringstream reportOut, reportErr;
+        EXPECT_NE(runReport({pyroshockSpec, tmpfs.dir}, reportOut, reportErr), reportUnusableInput) << reportErr.str();
+        removeTree(shm);
     }
 }
