@@ -5,11 +5,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "report/report_app.h"
 #include "report/report_inputs.h"
 #include "run_program.h"
 
@@ -43,6 +46,32 @@ public:
         writeFile(path(name), text.substr(0, text.find_last_of('\n', text.size() - 2) + 1));
     }
 
+    // Replaces the first `from` in the file with `to`.
+    void replaceIn(const std::string& name, const std::string& from, const std::string& to) const {
+        std::string text = readFile(path(name));
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << name << ": " << from;
+        text.replace(at, from.size(), to);
+        writeFile(path(name), text);
+    }
+
+    // Sets run.out's line "key = ..." to "key = value".
+    void setRecorded(const std::string& key, const std::string& value) const {
+        std::string text;
+        for (const std::string& line : splitLines(readFile(path("run.out")))) {
+            text += (line.rfind(key + " = ", 0) == 0 ? key + " = " + value : line) + "\n";
+        }
+        writeFile(path("run.out"), text);
+    }
+
+    // The report's command on the folder: its status and what it said.
+    int report(std::string& said) const {
+        std::ostringstream out, err;
+        const int status = runReport({path("s.srs"), dir}, out, err);
+        said = err.str();
+        return status;
+    }
+
     // Sets the file's modification time `seconds` before run.out's.
     void makeOlderThanRunRecord(const std::string& name, int seconds) const {
         struct stat record;
@@ -68,60 +97,112 @@ TEST_F(RunConsistency, AFinishedRunIsConsistentAndJudgedAtItsOwnDamping) {
     EXPECT_TRUE(outcome.warnings.empty()) << outcome.warnings.front();
 }
 
+// Hostile folders: files of other runs, values no run writes, and files
+// that are not files. Each is refused, by the command, with exit status 1.
 TEST_F(RunConsistency, FilesThatDoNotBelongTogetherAreRefused) {
+    using Spoil = std::function<void(RunConsistency&)>;
     const struct {
         const char* what;
-        std::function<void(RunConsistency&)> spoil;
+        Spoil spoil;
         const char* named;  // in the refusal
     } cases[] = {
         {"stale accel.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("accel.out", 5); },
          "accel.out is older than run.out"},
         {"stale srs.out", [](RunConsistency& r) { r.makeOlderThanRunRecord("srs.out", 1); },
          "srs.out is older than run.out"},
-        {"run.out cut short",
-         [](RunConsistency& r) { r.cutLastLine("run.out"); },
+        {"run.out cut short", [](RunConsistency& r) { r.cutLastLine("run.out"); },
          "run.out is not a complete run record"},
         {"other units",
-         [](RunConsistency& r) {
-             std::string trials = readFile(r.path("trials.out"));
-             trials.replace(trials.find("(G)         (in/sec)     (in)"), 29, "(m/sec^2)   (m/sec)      (mm)");
-             writeFile(r.path("trials.out"), trials);
-         },
+         [](RunConsistency& r) { r.replaceIn("trials.out", "(G)         (in/sec)     (in)", "(m/sec^2)   (m/sec)      (mm)"); },
          "trials.out's units"},
-        {"other grid in srs.out",
-         [](RunConsistency& r) { r.cutLastLine("srs.out"); }, "srs.out has 9"},
-        {"other grid in wavelet.out",
-         [](RunConsistency& r) { r.cutLastLine("wavelet.out"); },
-         "wavelet.out has 9"},
-        {"short accel.out",
-         [](RunConsistency& r) { r.cutLastLine("accel.out"); },
+        {"other grid in srs.out", [](RunConsistency& r) { r.cutLastLine("srs.out"); }, "srs.out has 9"},
+        {"other grid in wavelet.out", [](RunConsistency& r) { r.cutLastLine("wavelet.out"); }, "wavelet.out has 9"},
+        {"short accel.out", [](RunConsistency& r) { r.cutLastLine("accel.out"); },
          "accel.out has 1249 rows, run.out 1250"},
-        {"short disp.out",
-         [](RunConsistency& r) { r.cutLastLine("disp.out"); },
+        {"short disp.out", [](RunConsistency& r) { r.cutLastLine("disp.out"); },
          "disp.out has 1250 rows, run.out 1251"},
-        {"short rank.out",
-         [](RunConsistency& r) { r.cutLastLine("rank.out"); },
-         "rank.out has 19 rows, run.out 20"},
-        {"trials.out of a shorter run",
-         [](RunConsistency& r) { r.cutLastLine("trials.out"); },
+        {"short rank.out", [](RunConsistency& r) { r.cutLastLine("rank.out"); }, "rank.out has 19 rows, run.out 20"},
+        {"trials.out of a shorter run", [](RunConsistency& r) { r.cutLastLine("trials.out"); },
          "trials.out has 19 trials"},
-        {"one peak of srs.out ten times too high",
-         [](RunConsistency& r) {
-             std::string srs = readFile(r.path("srs.out"));
-             srs.replace(srs.find("e+000"), 5, "e+001");
-             writeFile(r.path("srs.out"), srs);
-         },
+        {"one peak of srs.out ten times too high", [](RunConsistency& r) { r.replaceIn("srs.out", "e+000", "e+001"); },
          "srs.out does not match the SRS of accel.out at "},
         {"no run.out and no damping", [](RunConsistency& r) { std::remove(r.path("run.out").c_str()); }, "--q Q"},
+        {"a damping ratio of 2", [](RunConsistency& r) { r.setRecorded("damping_ratio", "2"); },
+         "damping_ratio = 2, outside 0 to 1"},
+        {"a damping ratio of inf",
+         [](RunConsistency& r) { r.setRecorded("damping_ratio", "inf"); },
+         "damping_ratio = inf"},
+        {"a ZPA that is not a number", [](RunConsistency& r) { r.setRecorded("zpa", "nan"); },
+         "zpa = nan, not a finite number"},
+        {"negated times in accel.out", [](RunConsistency& r) { r.replaceIn("accel.out", "\n     0.00020", "\n    -0.00020"); },
+         "accel.out row 2 has time -0.00020, not 1 times run.out's output time step"},
+        {"velox.out holding inf", [](RunConsistency& r) { r.replaceIn("velox.out", "      0.0000 \n", "         inf \n"); },
+         "\"inf\" is not a finite number"},
+        {"wavelet.out of another grid", [](RunConsistency& r) { r.replaceIn("wavelet.out", "12.599", "13.599"); },
+         "wavelet.out's wavelet 1 lies at 13.599 Hz, srs.out's grid point at 12.599 Hz"},
+        {"answers.txt of another run", [](RunConsistency& r) { writeFile(r.path("answers.txt"), answersAt("25")); },
+         "answers.txt does not give run.out's answers (its damping differs)"},
+        {"rank.out of another ranking", [](RunConsistency& r) { r.replaceIn("rank.out", "i=0 \t n=", "i=0 \t n=-"); },
+         "rank.out's lowest score is trial 0's"},
+        {"rank_d.out cut short", [](RunConsistency& r) { r.cutLastLine("rank_d.out"); },
+         "rank_d.out does not list the 20 trials"},
+        {"run.out converted to CR LF",
+         [](RunConsistency& r) {
+             std::string text;
+             for (const std::string& line : splitLines(readFile(r.path("run.out")))) text += line + "\r\n";
+             writeFile(r.path("run.out"), text);
+         },
+         "run.out has Windows line ends (CR LF)"},
+        {"accel.out a folder",
+         [](RunConsistency& r) {
+             std::remove(r.path("accel.out").c_str());
+             std::filesystem::create_directory(r.path("accel.out"));
+         },
+         "accel.out (" /* then the path */},
+        {"accel.out a link to /dev/zero",
+         [](RunConsistency& r) {
+             std::remove(r.path("accel.out").c_str());
+             std::filesystem::create_symlink("/dev/zero", r.path("accel.out"));
+         },
+         "it is not a regular file"},
+        {"srs.out a pipe that nobody writes",
+         [](RunConsistency& r) {
+             std::remove(r.path("srs.out").c_str());
+             mkfifo(r.path("srs.out").c_str(), 0644);
+         },
+         "srs.out (" /* then the path */},
+        {"the specification named analysis.csv in the folder",
+         [](RunConsistency& r) { std::rename(r.path("s.srs").c_str(), r.path("analysis.csv").c_str()); },
+         "is " /* the folder's analysis.csv */},
     };
     for (const auto& c : cases) {
         run();
         c.spoil(*this);
-        ConsistencyOutcome outcome;
-        std::string error;
-        EXPECT_FALSE(judge(std::nullopt, outcome, error)) << c.what;
-        EXPECT_NE(error.find(c.named), std::string::npos) << c.what << ": " << error;
+        std::string said;
+        const std::string spec = fileExists(path("s.srs")) ? path("s.srs") : path("analysis.csv");
+        std::ostringstream out, err;
+        EXPECT_EQ(runReport({spec, dir}, out, err), reportUnusableInput) << c.what;
+        said = err.str();
+        EXPECT_NE(said.find(c.named), std::string::npos) << c.what << ": " << said;
+        removeTree(dir);
+        std::filesystem::create_directory(dir);
     }
+}
+
+// The report's files go through a temporary and a rename: a link in their
+// place is replaced, and what it pointed at is left alone.
+TEST_F(RunConsistency, LinksInTheFolderAreReplacedNotFollowed) {
+    run();
+    const std::string outside = dir + "-outside.txt";
+    writeFile(outside, "someone else's");
+    std::filesystem::create_symlink(outside, path("report.html"));
+    std::filesystem::create_symlink(dir + "-dangling.svg", path("srs.svg"));
+    std::string said;
+    EXPECT_NE(report(said), reportUnusableInput) << said;
+    EXPECT_EQ(readFile(outside), "someone else's");
+    EXPECT_FALSE(fileExists(dir + "-dangling.svg"));
+    EXPECT_FALSE(std::filesystem::is_symlink(path("report.html")));
+    std::remove(outside.c_str());
 }
 
 TEST_F(RunConsistency, WithoutRunRecordTheDampingGivenMustBeTheRuns) {

@@ -50,6 +50,11 @@ TEST(ReportCommand, APassingRunWritesTableSummaryPlotsPageCsvAndJson) {
     EXPECT_TRUE(contains(outcome.out, " Optimum case:          "));
     EXPECT_FALSE(contains(outcome.out, "To do:"));
     EXPECT_TRUE(contains(outcome.out, " Verdict:               PASS"));
+    // The run's file is the judged one with a point above its top: said so, without a warning.
+    EXPECT_TRUE(contains(outcome.out, " Note: the run synthesised against pyroshock-extended.srs: this specification "
+                                      "with 1 point added above its last frequency, up to 10160 Hz\n"))
+        << outcome.out;
+    EXPECT_FALSE(contains(outcome.out, "Warning"));
 
     const std::string srs = run.read("srs.svg");
     EXPECT_EQ(srs.rfind("<?xml", 0), 0u);
@@ -164,6 +169,46 @@ TEST(ReportCommand, UsageAndOptionErrors) {
         EXPECT_TRUE(contains(outcome.err, "Usage:"));
     }
     EXPECT_TRUE(contains(runWith({"a.srs", ""}).err, "OUTPUT_DIR is empty"));
+}
+
+// Hostile specifications: a table the program would read only in part is
+// refused with its line and word, whatever is not finite or not ascending
+// too; a byte-order mark and a heading line are forgiven with a note; a
+// specification that starts at a thousandth of a hertz is judged as fast as
+// any other.
+TEST(ReportCommand, HostileSpecifications) {
+    const RealRun run(exampleAnswers("pyroshock-extended.srs", 320, 2, 10, 20));
+    const struct {
+        const char* text;
+        int status;
+        const char* said;  // on the error stream for status 1, else in the table
+    } cases[] = {
+        {"100 30\n1000 1000\nabc 1000\n10000 1000\n", reportUnusableInput,
+         "line 3: \"abc\" is not a number; the program would stop reading there and use only the 2 points above it"},
+        {"100 30\n1000 1000\n10000 1OOO\n", reportUnusableInput, "line 3: \"1OOO\" is not a number"},
+        {"inf 30\n1000 1000\n", reportUnusableInput, "line 1: \"inf\" is not a finite number"},
+        {"100 30\n1000 inf\n", reportUnusableInput, "line 2: \"inf\" is not a finite number"},
+        {"100 30\n1000\n", reportUnusableInput, "line 2: the frequency 1000 Hz has no level after it"},
+        {"1000 30\n100 1000\n", reportUnusableInput, "point 2: the frequency 100 Hz is not above the one before it"},
+        {"100 -30\n1000 1000\n", reportUnusableInput, "point 1: the level -30 is not above zero"},
+        {"fn level\nHz G\n100 30\n", reportUnusableInput, "line 2: \"Hz\" is not a number"},
+        {"", reportUnusableInput, "no frequency/level pairs"},
+        {"\xEF\xBB\xBF" "100 30\n1000 1000\n10000 1000\n", reportPassed, "starts with a UTF-8 byte-order mark"},
+        {"Frequency;Level\n100;30\n1000;1000\n10000;1000\n", reportPassed,
+         "line 1, \"Frequency Level\", is taken as a heading"},
+        {"0.001 0.001\n100 30\n1000 1000\n10000 1000\n", reportCheckFailed, "Verdict:               FAIL"},
+    };
+    for (const auto& c : cases) {
+        writeFile(run.path("judged.srs"), c.text);
+        const Outcome outcome = runWith({run.path("judged.srs"), run.dir()});
+        EXPECT_EQ(outcome.status, c.status) << c.text << outcome.err;
+        EXPECT_TRUE(contains(c.status == reportUnusableInput ? outcome.err : outcome.out, c.said))
+            << c.text << outcome.err << outcome.out.substr(0, 300);
+    }
+    std::string many;
+    for (int i = 1; i <= 201; ++i) many += std::to_string(100 * i) + " 30\n";
+    writeFile(run.path("judged.srs"), many);
+    EXPECT_TRUE(contains(runWith({run.path("judged.srs"), run.dir()}).err, "more than 200 points (201 frequency"));
 }
 
 TEST(ReportCommand, EveryMissingFileIsNamedAndGivesStatusOne) {
