@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-ProgramRun runKolvane(const std::string& workDir, const std::string& answers) {
+ProgramRun runKolvane(const std::string& workDir, const std::string& answers, const std::vector<std::string>& arguments) {
     const std::string inputPath = workDir + "/.answers";
     const std::string outputPath = workDir + "/.console";
     writeFile(inputPath, answers);
@@ -27,7 +27,11 @@ ProgramRun runKolvane(const std::string& workDir, const std::string& answers) {
         if (in < 0 || out < 0) _exit(127);
         dup2(in, 0);
         dup2(out, 1);
-        execl(KOLVANE_EXE, KOLVANE_EXE, static_cast<char*>(nullptr));
+        dup2(out, 2);
+        std::vector<char*> argv{const_cast<char*>(KOLVANE_EXE)};
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(KOLVANE_EXE, argv.data());
         _exit(127);
     }
     int status = 0;

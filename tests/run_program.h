@@ -10,7 +10,8 @@ struct ProgramRun {
     int exitStatus = -1;
 };
 
-ProgramRun runKolvane(const std::string& workDir, const std::string& answers);
+ProgramRun runKolvane(const std::string& workDir, const std::string& answers,
+                      const std::vector<std::string>& arguments = {});
 
 // Runs the whole program inside this process with `threadCount` threads,
 // working in `workDir`. Returns the console text.

@@ -19,6 +19,7 @@ TokenStatus readToken(AnswerReader& reader, std::string& token) {
     // The delimiter that ended the token is left consumed, as a scanf would
     // leave it for the next conversion to skip.
     reader.lineEnded = c == EOF || c == '\n';
+    reader.delimiter = c == EOF ? '\n' : static_cast<char>(c);
     return tooLong ? TokenStatus::tooLong : TokenStatus::ok;
 }
 
@@ -48,4 +49,14 @@ void discardRestOfLine(AnswerReader& reader) {
     int c = reader.lineEnded ? '\n' : std::getc(reader.input);
     while (c != EOF && c != '\n') c = std::getc(reader.input);
     reader.lineEnded = true;
+}
+
+std::string restOfLine(AnswerReader& reader) {
+    std::string rest;
+    if (reader.lineEnded) return rest;
+    for (int c = std::getc(reader.input); c != EOF && c != '\n'; c = std::getc(reader.input)) {
+        rest.push_back(static_cast<char>(c));
+    }
+    reader.lineEnded = true;
+    return rest;
 }

@@ -15,8 +15,10 @@ struct AnswerReader {
     // a file or a pipe it ends the run, so that an answers file never shifts
     // onto the wrong questions.
     bool atTerminal = false;
-    // Whether the last token read ended its line (or the input).
+    // Whether the last token read ended its line (or the input), and the
+    // character that ended it.
     bool lineEnded = true;
+    char delimiter = '\n';
 };
 
 // Longest token kept; longer ones are consumed whole and reported too long.
@@ -33,3 +35,7 @@ AnswerStatus readIntegerAnswer(AnswerReader& reader, std::int32_t& value);
 // Drops what is left of the line the last token stood on, so that a question
 // asked again reads a fresh line.
 void discardRestOfLine(AnswerReader& reader);
+
+// What is left of the line the last token stood on, without its line feed;
+// empty when the token ended its line. The line counts as ended afterwards.
+std::string restOfLine(AnswerReader& reader);

@@ -1,5 +1,9 @@
 #include "run/dialogue.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "common/file_paths.h"
@@ -25,6 +29,12 @@ struct Question {
     const char* expected;
 };
 
+// What a terminal takes for a question: empty when the value is allowed,
+// otherwise what is, for the line that asks again. From a file or a pipe
+// every value is taken as it stands.
+template <typename Value>
+using Allowed = std::function<std::string(Value)>;
+
 // At a terminal an unreadable answer is named and the question asked again on
 // a fresh line; otherwise, and at the end of input, it ends the dialogue.
 bool askAgain(AnswerReader& answers, std::FILE* console, AnswerStatus status, const char* expected) {
@@ -37,22 +47,31 @@ bool askAgain(AnswerReader& answers, std::FILE* console, AnswerStatus status, co
     return false;
 }
 
-bool askDouble(AnswerReader& answers, std::FILE* console, const Question& question, double& value) {
+template <typename Value>
+bool ask(AnswerReader& answers, std::FILE* console, const Question& question, Value& value,
+         const Allowed<Value>& allowed, AnswerStatus (*read)(AnswerReader&, Value&)) {
     for (;;) {
         prompt(console, question.text.c_str());
-        const AnswerStatus status = readDoubleAnswer(answers, value);
-        if (status == AnswerStatus::ok) return true;
+        const AnswerStatus status = read(answers, value);
+        if (status == AnswerStatus::ok) {
+            const std::string expected = answers.atTerminal && allowed ? allowed(value) : std::string();
+            if (expected.empty()) return true;
+            std::fprintf(console, " Expected %s \n", expected.c_str());
+            discardRestOfLine(answers);
+            continue;
+        }
         if (!askAgain(answers, console, status, question.expected)) return false;
     }
 }
 
-bool askInteger(AnswerReader& answers, std::FILE* console, const Question& question, std::int32_t& value) {
-    for (;;) {
-        prompt(console, question.text.c_str());
-        const AnswerStatus status = readIntegerAnswer(answers, value);
-        if (status == AnswerStatus::ok) return true;
-        if (!askAgain(answers, console, status, question.expected)) return false;
-    }
+bool askDouble(AnswerReader& answers, std::FILE* console, const Question& question, double& value,
+               const Allowed<double>& allowed = {}) {
+    return ask(answers, console, question, value, allowed, readDoubleAnswer);
+}
+
+bool askInteger(AnswerReader& answers, std::FILE* console, const Question& question, std::int32_t& value,
+                const Allowed<std::int32_t>& allowed = {}) {
+    return ask(answers, console, question, value, allowed, readIntegerAnswer);
 }
 
 const Question zpaQuestion{"\n\n Please enter the ZPA. \n", "a number, e.g. 250"};
@@ -77,7 +96,14 @@ Question durationQuestion(double recommended) {
 
 enum class FileNameStatus { ok, tooLong, endOfInput };
 
-FileNameStatus readFileName(RunAnswers& run, AnswerReader& answers) {
+bool namesRegularFile(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The name is one word. At a terminal, when that word names no file, the
+// whole line is the name if it names one: a file name with blanks.
+FileNameStatus readFileName(RunAnswers& run, AnswerReader& answers, const std::string& folder) {
     std::string token;
     switch (readToken(answers, token)) {
         case TokenStatus::endOfInput:
@@ -87,13 +113,19 @@ FileNameStatus readFileName(RunAnswers& run, AnswerReader& answers) {
         case TokenStatus::ok:
             break;
     }
+    if (answers.atTerminal && !answers.lineEnded && !namesRegularFile(pathInFolder(folder, token))) {
+        std::string line = token + answers.delimiter + restOfLine(answers);
+        line.erase(line.find_last_not_of(" \t\r\v\f") + 1);
+        if (namesRegularFile(pathInFolder(folder, line))) token = line;
+    }
     if (token.size() > static_cast<std::size_t>(maxFileNameLength)) return FileNameStatus::tooLong;
     run.specFileName = token;
     return FileNameStatus::ok;
 }
 
 // Asks for the file name and reads the specification it names. At a terminal
-// a name too long or a file that cannot be opened asks for the name again.
+// a name too long, a file that cannot be opened or one that gives no table
+// the program runs on asks for the name again.
 bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const std::string& folder,
                       std::FILE* console) {
     std::fputs("\n\n\n The input SRS specification file must have two columns: \n\n   natural frequency(Hz) and SRS accel(G) ",
@@ -101,7 +133,7 @@ bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const s
     std::fputs("\n\n The format is free, but no header lines allowed.\n", console);
     for (;;) {
         prompt(console, "\n\n Please enter the input filename. \n");
-        switch (readFileName(accepted.answers, answers)) {
+        switch (readFileName(accepted.answers, answers, folder)) {
             case FileNameStatus::endOfInput:
                 std::fputs(invalidAnswer, console);
                 return false;
@@ -129,8 +161,13 @@ bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const s
             case SpecReadStatus::noPoints:
             case SpecReadStatus::tooManyPoints:
             case SpecReadStatus::notFinite:
-                printSpecRefusal(status, accepted.spec, console);
-                return false;
+                if (!answers.atTerminal) {
+                    printSpecRefusal(status, accepted.spec, console);
+                    return false;
+                }
+                std::fputs(specRefusalReason(status, accepted.spec, accepted.specPath).c_str(), console);
+                discardRestOfLine(answers);
+                continue;
         }
         return false;
     }
@@ -143,32 +180,68 @@ DialogueOutcome runDialogue(AcceptedDialogue& accepted, AnswerReader& answers, c
     RunAnswers& p = accepted.answers;
 
     if (!askSpecification(accepted, answers, folder, console)) return DialogueOutcome::exitPrompt;
+    const SpecTable& spec = accepted.spec;
 
-    if (!askDouble(answers, console, zpaQuestion, p.zpa)) return DialogueOutcome::exitPrompt;
+    const Allowed<double> positiveZpa = [](double zpa) { return zpa > 0.0 ? "" : std::string("a ZPA above 0, e.g. 250"); };
+    if (!askDouble(answers, console, zpaQuestion, p.zpa, positiveZpa)) return DialogueOutcome::exitPrompt;
 
-    if (!askInteger(answers, console, spacingQuestion, p.spacingChoice)) return DialogueOutcome::exitPrompt;
+    const Allowed<std::int32_t> oneTwoOrThree = [](std::int32_t choice) {
+        return choice >= 1 && choice <= 3 ? "" : std::string("1, 2 or 3");
+    };
+    if (!askInteger(answers, console, spacingQuestion, p.spacingChoice, oneTwoOrThree)) {
+        return DialogueOutcome::exitPrompt;
+    }
     // Built here for its warning, in its place among the questions; the run
     // builds it again.
     buildFrequencyGrid(accepted.spec, p.spacingChoice, console);
 
     std::int32_t dampingFormat = 0;
-    if (!askInteger(answers, console, dampingFormatQuestion, dampingFormat)) return DialogueOutcome::exitPrompt;
+    const Allowed<std::int32_t> oneOrTwo = [](std::int32_t format) {
+        return format == 1 || format == 2 ? "" : std::string("1 or 2");
+    };
+    if (!askInteger(answers, console, dampingFormatQuestion, dampingFormat, oneOrTwo)) {
+        return DialogueOutcome::exitPrompt;
+    }
     if (dampingFormat == 1) {
-        if (!askDouble(answers, console, dampingRatioQuestion, p.dampingRatio)) return DialogueOutcome::exitPrompt;
+        const Allowed<double> stableRatio = [](double ratio) {
+            return ratio >= 0.0 && ratio < 1.0 ? "" : std::string("a damping ratio from 0 to below 1, e.g. 0.05");
+        };
+        if (!askDouble(answers, console, dampingRatioQuestion, p.dampingRatio, stableRatio)) {
+            return DialogueOutcome::exitPrompt;
+        }
     } else {
         double q = 0.0;
-        if (!askDouble(answers, console, qQuestion, q)) return DialogueOutcome::exitPrompt;
+        const Allowed<double> stableQ = [](double value) {
+            return value > 0.5 ? "" : std::string("a Q above 0.5, e.g. 10");
+        };
+        if (!askDouble(answers, console, qQuestion, q, stableQ)) return DialogueOutcome::exitPrompt;
         p.dampingRatio = dampingRatioOfQ(q);
     }
     if (!dampingAccepted(p.dampingRatio, console)) return DialogueOutcome::dampingError;
 
-    // The first grid frequency is the first specification frequency.
-    const double firstFrequency = accepted.spec.frequency[0];
-    if (!askDouble(answers, console, durationQuestion(2.0 / firstFrequency), p.duration)) {
+    // The first grid frequency is the first specification frequency; the run
+    // samples at 12 times the last one and holds fewer than maxRunSamples.
+    const double firstFrequency = spec.frequency[0];
+    const double timeStep = 1.0 / (12.0 * spec.frequency[spec.count - 1]);
+    const Allowed<double> heldDuration = [firstFrequency, timeStep](double duration) {
+        const double shortest = 1.5 / firstFrequency;
+        const double longest = (maxRunSamples - 1) * timeStep;
+        if (!(duration >= shortest) || !(duration / timeStep < maxRunSamples)) {
+            char text[160];
+            std::snprintf(text, sizeof text, "a duration from %.4g to %.4g seconds (1.5 periods of %g Hz to %d samples)",
+                          shortest, longest, firstFrequency, maxRunSamples - 1);
+            return std::string(text);
+        }
+        return std::string();
+    };
+    if (!askDouble(answers, console, durationQuestion(2.0 / firstFrequency), p.duration, heldDuration)) {
         return DialogueOutcome::exitPrompt;
     }
 
-    if (!askInteger(answers, console, trialsQuestion, p.trialCount)) return DialogueOutcome::exitPrompt;
+    const Allowed<std::int32_t> trialRange = [](std::int32_t trials) {
+        return trials >= 1 && trials <= maxTrials ? "" : "a whole number from 1 to " + std::to_string(maxTrials);
+    };
+    if (!askInteger(answers, console, trialsQuestion, p.trialCount, trialRange)) return DialogueOutcome::exitPrompt;
     if (p.trialCount > maxTrials) p.trialCount = maxTrials;
 
     // A number other than 1, 2 or 3 asks again, also from a file.

@@ -21,7 +21,9 @@ void printBanner(std::FILE* console) {
 
 ProgramResult runProgram(std::FILE* input, std::FILE* console, const std::string& folder, int threadCount) {
     printBanner(console);
-    AnswerReader answers{input, isTerminal(input)};
+    // Someone types the answers and reads the prompts only when both are a
+    // terminal; from a file or a pipe every byte stays as it is.
+    AnswerReader answers{input, isTerminal(input) && isTerminal(console)};
     AcceptedDialogue accepted;
 
     int status = 1;

@@ -1,6 +1,7 @@
 // Drives the real executable through its dialogue and compares the console
 // transcript byte for byte: from an answers file, and typed at a terminal.
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -180,6 +181,79 @@ TEST_F(Dialogue, AtATerminalAnUnreadableAnswerIsNamedAndAskedAgain) {
                                       " Expected a number, e.g. 250 \n" + zpaQuestion + octaveQuestion +
                                       " Expected 1, 2 or 3 \n" + octaveQuestion + dampingQuestion + ratioQuestion +
                                       durationQuestion + trialsQuestion + invalidAnswer + exitPrompt);
+}
+
+// At a terminal an answer out of its question's range is named with what is
+// allowed and the question asked again: each row types a wrong answer and
+// then the right one. A file name may hold blanks, and a file that gives no
+// points says why and asks again.
+TEST_F(Dialogue, AtATerminalRangeErrorsAreAskedAgainAtTheirOwnQuestion) {
+    writeFile(dir + "/my spec.srs", "10 1\n2000 100\n");
+    writeFile(dir + "/heading.srs", "Frequency Level\n10 1\n2000 100\n");
+    writeFile(dir + "/sheet.srs", "\xEF\xBB\xBF" "10,1\n2000,100\n");
+    const std::string fileName = "\n\n Please enter the input filename. \n";
+    const std::string durationRange =
+        " Expected a duration from 0.15 to 6.25 seconds (1.5 periods of 10 Hz to 149999 samples) \n";
+    struct Step {
+        const char* typed;
+        std::string expected;  // what the transcript then ends with
+    };
+    const auto session = [&](const std::vector<Step>& steps) {
+        TerminalSession terminal = startOnTerminal(dir);
+        ASSERT_GT(terminal.pid, 0) << "no pseudo-terminal";
+        ASSERT_TRUE(waitForEnding(terminal, fileQuestion, 60)) << terminal.transcript;
+        for (const Step& step : steps) {
+            typeKeys(terminal, std::string(step.typed) + "\n");
+            ASSERT_TRUE(waitForEnding(terminal, step.expected, 60)) << step.typed << "\n" << terminal.transcript;
+        }
+        typeKeys(terminal, "\x04");
+        ASSERT_TRUE(waitForEnding(terminal, invalidAnswer + exitPrompt, 60)) << terminal.transcript;
+        typeKeys(terminal, "k");
+        EXPECT_EQ(finishSession(terminal, 60), 1);
+    };
+    session({
+        {"heading.srs", " File: heading.srs opened. \n The file gives no points: its first word, \"Frequency\", is not a "
+                        "number (no header lines allowed) \n" + fileName},
+        {"sheet.srs", " File: sheet.srs opened. \n The file gives no points: it starts with a byte-order mark (a "
+                      "spreadsheet's UTF-8 text); save it as plain text \n" + fileName},
+        {"my spec.srs", " File: my spec.srs opened. \n" + zpaQuestion},
+        {"0", " Expected a ZPA above 0, e.g. 250 \n" + zpaQuestion},
+        {"-250", " Expected a ZPA above 0, e.g. 250 \n" + zpaQuestion},
+        {"2", octaveQuestion},
+        {"6", " Expected 1, 2 or 3 \n" + octaveQuestion},
+        {"1", dampingQuestion},
+        {"3", " Expected 1 or 2 \n" + dampingQuestion},
+        {"1", ratioQuestion},
+        {"1", " Expected a damping ratio from 0 to below 1, e.g. 0.05 \n" + ratioQuestion},
+        {"-0.05", " Expected a damping ratio from 0 to below 1, e.g. 0.05 \n" + ratioQuestion},
+        {"0.05", durationQuestion},
+        {"0.149", durationRange + durationQuestion},
+        {"7", durationRange + durationQuestion},
+        {"0.2", trialsQuestion},
+        {"0", " Expected a whole number from 1 to 8000 \n" + trialsQuestion},
+        {"10000", " Expected a whole number from 1 to 8000 \n" + trialsQuestion},
+        {"3", unitsQuestion},
+    });
+    session({
+        {"spec.txt 2 1 2", qQuestion},
+        {"0.5", " Expected a Q above 0.5, e.g. 10 \n" + qQuestion},
+        {"-10", " Expected a Q above 0.5, e.g. 10 \n" + qQuestion},
+        {"10", durationQuestion},
+    });
+}
+
+TEST_F(Dialogue, HelpIsTheOnlyArgument) {
+    for (const char* help : {"-h", "--help"}) {
+        const ProgramRun run = runKolvane(dir, "", {help});
+        EXPECT_EQ(run.exitStatus, 0) << help;
+        EXPECT_EQ(run.console.rfind("Usage: kolvane_zpa", 0), 0u) << run.console;
+        EXPECT_NE(run.console.find("kolvane_zpa < ANSWERS"), std::string::npos);
+    }
+    const ProgramRun refused = runKolvane(dir, "spec.txt 2.0 1 1 0.05 0.2 1 1 1\n", {"spec.txt"});
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.console.rfind("kolvane_zpa: takes no arguments (got \"spec.txt\")\n\nUsage:", 0), 0u)
+        << refused.console;
+    EXPECT_FALSE(fileExists(dir + "/trials.out")) << "the dialogue does not start";
 }
 
 TEST_F(Dialogue, NoKeyIsAwaitedWhenTheConsoleTextGoesToAFile) {
