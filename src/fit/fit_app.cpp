@@ -117,7 +117,7 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return fitPassed;
     }
     SpecText spec;
-    if (!readSpecTextFile(options.specPath, spec, error)) {
+    if (!readFitFiles(options, error) || !readSpecTextFile(options.specPath, spec, error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;
     }

@@ -94,9 +94,7 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
         }
         error = "--max-duration needs a positive number of seconds";
     } else if (name == "--shaker") {
-        ShakerLimits shaker;
-        if (!readShakerFile(value, shaker, error)) return false;
-        options.shaker = shaker;
+        options.shakerPath = value;
         return true;
     } else if (name == "--attempts") {
         if (readOptionWhole(value, whole) && whole >= 1) {
@@ -150,7 +148,7 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
     }
     options.specPath = positional[0];
     options.outputDir = positional[1];
-    if (options.maxDuration && !options.shaker) {
+    if (options.maxDuration && options.shakerPath.empty()) {
         error = "--max-duration bounds the shaker search: give --shaker FILE too";
         return false;
     }
@@ -158,5 +156,14 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
     // run that leaves no record of it.
     options.rules.dampingRatio = dampingRatioOfQ(options.q);
     options.judgingArgs.insert(options.judgingArgs.end(), {"--q", exactNumberText(options.q)});
+    return true;
+}
+
+bool readFitFiles(FitOptions& options, std::string& error) {
+    if (!readRulesFiles(options.rules, error)) return false;
+    if (options.shakerPath.empty()) return true;
+    ShakerLimits shaker;
+    if (!readShakerFile(options.shakerPath, shaker, error)) return false;
+    options.shaker = shaker;
     return true;
 }

@@ -21,7 +21,8 @@ struct FitOptions {
     // --shaker FILE: the lab's shaker, which the kept history must fit, and
     // the longest duration the search may try (default maxDurationPeriods
     // periods of the first specification frequency).
-    std::optional<ShakerLimits> shaker;
+    std::string shakerPath;
+    std::optional<ShakerLimits> shaker;  // read by readFitFiles
     std::optional<double> maxDuration;
     // The acceptance check, and the same options word for word for the report.
     AcceptanceRules rules;
@@ -35,5 +36,11 @@ constexpr double maxDurationPeriods = 8.0;
 
 extern const char* const fitUsage;
 
-// Arguments without the program name. "--name=value" and "--name value" both work.
+// Arguments without the program name. "--name=value" and "--name value" both
+// work. False, with `error` set, for a mistake in the command line itself,
+// which the usage text follows.
 bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, std::string& error);
+
+// Reads the files the options name (the band file, the shaker file). False,
+// with `error` naming the file and the line, when one cannot be used.
+bool readFitFiles(FitOptions& options, std::string& error);

@@ -18,7 +18,12 @@ const std::vector<OptionName>& acceptanceOptionNames();
 
 // Applies a judging option to `rules`. False, with `error` set, on a bad
 // value; `applied` false, and nothing done, when it is not a judging option.
+// --band-file only takes the file's name; readRulesFiles reads it.
 bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bool& applied, std::string& error);
+
+// Reads the band file the rules name, if any. False, with `error` naming the
+// file and the line, when it cannot be used.
+bool readRulesFiles(AcceptanceRules& rules, std::string& error);
 
 // Judges the run whose files lie in `runDir` (run.out among them) against the
 // specification file `specPath`. False, with a message naming the files, when

@@ -17,6 +17,12 @@ bool parseBand(const std::string& option, const std::string& text, DbBand& band,
         error = option + " needs LOW,HIGH in dB with LOW <= HIGH, e.g. " + option + " -3,6 (got \"" + text + "\")";
         return false;
     }
+    // A band that leaves out the specification itself fails every point.
+    if (low > 0.0 || high < 0.0) {
+        error = option + " needs LOW <= 0 <= HIGH in dB, a band around the specification, e.g. " + option +
+                " -3,6 (got \"" + text + "\")";
+        return false;
+    }
     band = {low, high};
     return true;
 }
@@ -55,7 +61,7 @@ bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bo
         }
         rules.innerSharePercent = number;
     } else if (name == "--band-file") {
-        if (!readBandFile(value, rules.bandRows, error)) return false;
+        // Read with the other files the command names, once its line is whole.
         rules.bandFile = value;
     } else if (name == "--polarity") {
         if (value != "maximax" && value != "both") {
@@ -83,4 +89,8 @@ bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bo
         rules.dampingRatio = dampingRatioOfQ(number);
     }
     return true;
+}
+
+bool readRulesFiles(AcceptanceRules& rules, std::string& error) {
+    return rules.bandFile.empty() || readBandFile(rules.bandFile, rules.bandRows, error);
 }

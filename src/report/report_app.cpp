@@ -13,7 +13,9 @@
 #include "report/report_plots.h"
 #include "report/report_table.h"
 #include "report/svg_writer.h"
+#include "results/file_layout.h"
 #include "common/command_line.h"
+#include "common/file_paths.h"
 
 const char* const reportUsage =
     "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]\n"
@@ -97,6 +99,27 @@ bool outputsSpareInputs(const ReportFileNames& names, const ReportOptions& optio
     return true;
 }
 
+// The command's two names in the right order, and a folder with a run in it:
+// said plainly, with what to do, rather than as a file that does not read.
+bool namesARun(const ReportOptions& options, std::string& error) {
+    std::error_code failed;
+    if (std::filesystem::is_directory(options.specPath, failed)) {
+        error = options.specPath + " is a folder: give the specification file first, then the run's folder, as in "
+                "kolvane_report SPEC_FILE " + options.specPath;
+        return false;
+    }
+    if (!std::filesystem::is_directory(options.outputDir, failed)) {
+        error = "the run's folder " + options.outputDir + " does not exist, or is not a folder";
+        return false;
+    }
+    for (const char* name : {runRecordFileName, trialsFileName, waveletFileName, srsFileName, accelFileName}) {
+        if (std::filesystem::exists(pathInFolder(options.outputDir, name), failed)) return true;
+    }
+    error = options.outputDir + " holds no run of kolvane_zpa (no run.out, trials.out or accel.out): run "
+            "kolvane_zpa there first, or kolvane_fit " + options.specPath + " " + options.outputDir;
+    return false;
+}
+
 }  // namespace
 
 bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error) {
@@ -112,9 +135,7 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
         } else if (option.name == "--max-displacement") {
             if (!parseLimit(option, options.limits.maxDisplacement, error)) return false;
         } else if (option.name == "--shaker") {
-            ShakerLimits shaker;
-            if (!readShakerFile(option.value, shaker, error)) return false;
-            options.shaker = shaker;
+            options.shakerPath = option.value;
         } else {  // --prefix
             if (!validPrefix(option.value)) {
                 error = "--prefix needs a file name part without '/' (got \"" + option.value + "\")";
@@ -140,6 +161,15 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
     return true;
 }
 
+bool readReportFiles(ReportOptions& options, std::string& error) {
+    if (!readRulesFiles(options.rules, error)) return false;
+    if (options.shakerPath.empty()) return true;
+    ShakerLimits shaker;
+    if (!readShakerFile(options.shakerPath, shaker, error)) return false;
+    options.shaker = shaker;
+    return true;
+}
+
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ReportOptions options;
     std::string error;
@@ -151,13 +181,17 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << reportUsage;
         return reportPassed;
     }
+    if (!readReportFiles(options, error) || !namesARun(options, error)) {
+        err << "kolvane_report: " << error << "\n";
+        return reportUnusableInput;
+    }
 
     ReportInputs inputs;
     if (!readReportInputs(options.specPath, options.outputDir, inputs, error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
-    ReportFindings findings = assessRun(inputs, options.rules.outer, options.limits);
+    ReportFindings findings = assessRun(inputs, options.rules.outer, options.limits, options.rules.polarity);
     if (!judgeInputs(inputs, options.outputDir, options.rules, findings.acceptance, error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;

@@ -17,15 +17,21 @@ struct ReportOptions {
     std::string outputDir = ".";
     AcceptanceRules rules;
     MotionLimits limits;
-    std::optional<ShakerLimits> shaker;  // --shaker FILE
+    std::string shakerPath;              // --shaker FILE
+    std::optional<ShakerLimits> shaker;  // read by readReportFiles
     std::string prefix;  // --prefix NAME: NAME-srs.svg, NAME-report.html, ...
     bool help = false;
 };
 
 extern const char* const reportUsage;
 
-// Arguments without the program name.
+// Arguments without the program name. False, with `error` set, for a mistake
+// in the command line itself, which the usage text follows.
 bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error);
+
+// Reads the files the options name (the band file, the shaker file). False,
+// with `error` naming the file and the line, when one cannot be used.
+bool readReportFiles(ReportOptions& options, std::string& error);
 
 // The whole command: reads, judges, prints the table to `out`, writes
 // srs.svg, history.svg, report.html, analysis.csv and report.json into the

@@ -136,8 +136,10 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
                  num(a.worst.frequency).c_str(), a.worst.deviationDb, a.worst.upperEdge ? "upper" : "lower",
                  placeText(a, a.worst.place).c_str());
     const SrsVerdict& own = findings.srs;
-    appendFormat(out, " Program's SRS (srs.out, %zu grid points): smallest margin %+.2f dB at %s Hz\n",
-                 own.rows.size(), own.smallestMargin.marginDb,
+    appendFormat(out, " Program's SRS (srs.out, %zu grid points, %s as the check judges): smallest margin %+.2f dB "
+                      "at %s Hz\n",
+                 own.rows.size(), own.polarity == Polarity::both ? "each polarity" : "maximax",
+                 own.smallestMargin.marginDb,
                  num(own.rows[static_cast<std::size_t>(own.smallestMargin.row)].frequency).c_str());
     appendLimitLine(out, "Peak acceleration:", motion.acceleration, units.acceleration, std::nullopt, true);
     appendLimitLine(out, "Peak velocity:", motion.velocity, units.velocity, findings.limits.maxVelocity,

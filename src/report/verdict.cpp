@@ -1,13 +1,15 @@
 #include "report/verdict.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "spec/spec_level.h"
 
 
-SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band) {
+SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band, Polarity polarity) {
     SrsVerdict verdict;
+    verdict.polarity = polarity;
     verdict.smallestMargin.marginDb = std::numeric_limits<double>::infinity();
     for (const SrsLine& line : srs) {
         SrsRow row;
@@ -19,10 +21,16 @@ SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, Tole
         row.negativeDb = deviationDb(line.negative, row.specLevel);
         row.positivePasses = withinBand(row.positiveDb, band);
         row.negativePasses = withinBand(row.negativeDb, band);
+        // Under maximax only the larger peak is judged, and it stands for both.
+        const bool negativeLarger = row.negativeDb > row.positiveDb;
+        if (polarity == Polarity::maximax) {
+            row.positivePasses = row.negativePasses = withinBand(std::max(row.positiveDb, row.negativeDb), band);
+        }
         if (!row.positivePasses || !row.negativePasses) ++verdict.failedRows;
 
         const double deviations[2] = {row.positiveDb, row.negativeDb};
         for (int side = 0; side < 2; ++side) {
+            if (polarity == Polarity::maximax && (side == 1) != negativeLarger) continue;
             bool upperEdge = false;
             const double margin = marginToBand(deviations[side], band, upperEdge);
             if (margin < verdict.smallestMargin.marginDb) {
@@ -43,11 +51,11 @@ PeakValue peakOf(const MotionRecord& record) {
     return peak;
 }
 
-ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits) {
+ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits, Polarity polarity) {
     ReportFindings findings;
     findings.band = band;
     findings.limits = limits;
-    findings.srs = judgeSrs(inputs.spec, inputs.srs, band);
+    findings.srs = judgeSrs(inputs.spec, inputs.srs, band, polarity);
 
     MotionSummary& motion = findings.motion;
     motion.acceleration = peakOf(inputs.acceleration);

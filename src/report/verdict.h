@@ -40,6 +40,7 @@ struct BandMargin {
 };
 
 struct SrsVerdict {
+    Polarity polarity = Polarity::both;
     std::vector<SrsRow> rows;
     int failedRows = 0;
     BandMargin smallestMargin;
@@ -79,6 +80,10 @@ struct ReportFindings {
     ShakerVerdict shaker;
 };
 
-SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band);
+// srs.out judged at its grid points with the check's own polarity rule: the
+// larger of the two peaks for maximax, each of them for both.
+SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band,
+                    Polarity polarity = Polarity::both);
 PeakValue peakOf(const MotionRecord& record);
-ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits);
+ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits,
+                         Polarity polarity = Polarity::both);

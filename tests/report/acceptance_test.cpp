@@ -132,8 +132,8 @@ TEST(AcceptanceOptions, ReadEveryJudgingOptionAndRefuseBadValues) {
 
     const std::vector<std::vector<std::string>> bad = {
         {"--tolerance", "6,-3"}, {"--inner", "1"},           {"--inner-share", "120"}, {"--polarity", "positive"},
-        {"--analysis-spacing", "3"}, {"--damping", "1"},     {"--q", "0.4"},           {"--band-file", "/nonexistent"},
-        {"--tolerance"},         {"--max-velocity", "1"},
+        {"--analysis-spacing", "3"}, {"--damping", "1"},     {"--q", "0.4"},           {"--tolerance", "1.5,3"},
+        {"--inner", "-3,-1"},    {"--tolerance"},            {"--max-velocity", "1"},
     };
     for (const auto& b : bad) {
         rules = AcceptanceRules{};
@@ -146,6 +146,12 @@ TEST(AcceptanceOptions, ReadEveryJudgingOptionAndRefuseBadValues) {
         EXPECT_FALSE(valid) << b[0];
         EXPECT_FALSE(error.empty());
     }
+    // A band file is read once the command line is whole.
+    rules = AcceptanceRules{};
+    bool applied = false;
+    ASSERT_TRUE(applyAcceptanceOption({"--band-file", "/nonexistent"}, rules, applied, error));
+    EXPECT_FALSE(readRulesFiles(rules, error));
+    EXPECT_NE(error.find("cannot open band file /nonexistent"), std::string::npos) << error;
 }
 
 TEST(AcceptanceJudging, PointsOnAnEdgePassAndJustOutsideFail) {

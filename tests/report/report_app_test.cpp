@@ -1,6 +1,7 @@
 #include "report/report_app.h"
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <sstream>
 #include <string>
@@ -169,6 +170,29 @@ TEST(ReportCommand, UsageAndOptionErrors) {
         EXPECT_TRUE(contains(outcome.err, "Usage:"));
     }
     EXPECT_TRUE(contains(runWith({"a.srs", ""}).err, "OUTPUT_DIR is empty"));
+    EXPECT_TRUE(contains(runWith({"a.srs", "--tolerance", "1.5,3"}).err, "--tolerance needs LOW <= 0 <= HIGH"));
+
+    // A mistake in a file the command names, or in what it is given, is one
+    // line, without the usage text after it.
+    ScratchRun run;
+    run.write("band.txt", "10 100 -3 6\n100 50 -3 6\n");
+    const std::string emptyFolder = run.path("empty");
+    std::filesystem::create_directory(emptyFolder);
+    const struct {
+        std::vector<std::string> args;
+        const char* said;
+    } dataErrors[] = {
+        {{run.specPath(), run.dir(), "--band-file", run.path("band.txt")}, "band.txt line 2: the frequencies must be"},
+        {{run.specPath(), run.dir(), "--shaker", run.path("band.txt")}, "line 1: unknown key \"10 100 -3 6\""},
+        {{run.dir()}, " is a folder: give the specification file first, then the run's folder"},
+        {{run.specPath(), emptyFolder}, "empty holds no run of kolvane_zpa"},
+    };
+    for (const auto& c : dataErrors) {
+        const Outcome outcome = runWith(c.args);
+        EXPECT_EQ(outcome.status, reportUnusableInput) << c.said;
+        EXPECT_TRUE(contains(outcome.err, c.said)) << outcome.err;
+        EXPECT_EQ(splitLines(outcome.err).size(), 1u) << outcome.err;
+    }
 }
 
 // Hostile specifications: a table the program would read only in part is

@@ -58,6 +58,13 @@ TEST(SrsVerdict, ANegativeSpectrumShortfallFailsTheWholeSpectrum) {
     EXPECT_TRUE(verdict.smallestMargin.negativeSpectrum);
     EXPECT_FALSE(verdict.smallestMargin.upperEdge);
     EXPECT_NEAR(verdict.smallestMargin.marginDb, -3.0206, 1e-3);
+
+    // Under the maximax rule only the larger of the two is judged.
+    const SrsVerdict maximax = judgeSrs(spec, {{10.0, 1.2, 1.1}, {20.0, 1.82662, 0.91331}, {2000.0, 110.0, 100.0}},
+                                        ToleranceBand{}, Polarity::maximax);
+    EXPECT_TRUE(maximax.passes);
+    EXPECT_NEAR(maximax.smallestMargin.marginDb, 3.0, 1e-4);  // 20 Hz, exactly on the level
+    EXPECT_EQ(maximax.smallestMargin.row, 1);
 }
 
 TEST(SrsVerdict, ZeroInfiniteAndNotANumberResponsesFail) {
