@@ -7,13 +7,13 @@
 # The one list of every package the project uses, by group:
 #   run      the program and the report (make run, make install)
 #   test     run, GoogleTest and the browser test's needs (make test)
-#   browser  headless Chromium for the report's browser test
+#   browser  headless Chromium (and pdftotext) for the report's browser test
 #   bench    run and Google Benchmark (make bench)
 #   fuzz     run and clang with libFuzzer (make fuzz)
 set -euo pipefail
 
 run=(cmake make g++ libfftw3-dev)
-browser=(chromium chromium-driver python3)
+browser=(chromium chromium-driver python3 poppler-utils)
 test=("${run[@]}" libgtest-dev "${browser[@]}")
 bench=("${run[@]}" libbenchmark-dev)
 fuzz=("${run[@]}" clang libclang-rt-14-dev)

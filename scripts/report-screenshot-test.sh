@@ -104,4 +104,28 @@ print("screenshot %dx%d: %d distinct colours, %.1f%% non-white pixels" % (width,
 if len(colours) < 50 or share < 0.02:
     sys.exit("the screenshot looks blank")
 PY
-echo "browser test passed: $work/report.png"
+# Printed on A4 and on Letter, page 1 holds the record of the check, the
+# verdict, the settings and the whole SRS plot (its axis titles are its last
+# text).
+browser=$(command -v chromium || command -v chromium-browser)
+for size in A4 Letter; do
+    sed "s|@page{size:auto;|@page{size:$size;|" "$work/report.html" >"$work/print-$size.html"
+    timeout 120 "$browser" --headless --no-sandbox --disable-gpu --no-first-run --user-data-dir="$work/profile" \
+        --no-pdf-header-footer --print-to-pdf="$work/print-$size.pdf" "file://$work/print-$size.html" \
+        >"$work/print-$size.log" 2>&1 || true
+    if [ ! -s "$work/print-$size.pdf" ]; then
+        echo "chromium did not print the page on $size" >&2
+        cat "$work/print-$size.log" >&2
+        exit 1
+    fi
+    page1=$(pdftotext -f 1 -l 1 -layout "$work/print-$size.pdf" -)
+    for marker in 'Shock test verification report' 'Checked' 'Specification' 'FAIL' 'Run: ZPA' \
+                  'Independent SRS of accel.out' 'Peak acceleration' 'Natural frequency (Hz)'; do
+        if ! grep -qF "$marker" <<<"$page1"; then
+            echo "page 1 printed on $size lacks \"$marker\":" >&2
+            echo "$page1" >&2
+            exit 1
+        fi
+    done
+done
+echo "browser test passed: $work/report.png, page 1 on A4 and Letter"

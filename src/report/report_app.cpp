@@ -211,15 +211,17 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const std::string stem = dir + (options.prefix.empty() ? "" : options.prefix + "-");
     const ReportFileNames names{stem + "srs.svg", stem + "history.svg", stem + "report.html", stem + "analysis.csv",
                                 stem + "report.json"};
+    const CheckRecord check{checkTimeUtc(), options.outputDir, args};
     if (!outputsSpareInputs(names, options, error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
     if (!writeTextFile(names.srsPlot, standaloneSvg(srsSvg), error) ||
         !writeTextFile(names.historyPlot, standaloneSvg(historySvg), error) ||
-        !writeTextFile(names.page, reportPageHtml(options.specPath, inputs, findings, srsSvg, historySvg), error) ||
+        !writeTextFile(names.page, reportPageHtml(options.specPath, inputs, findings, check, srsSvg, historySvg),
+                       error) ||
         !writeTextFile(names.analysis, analysisCsv(findings.acceptance), error) ||
-        !writeTextFile(names.json, reportJson(options.specPath, inputs, findings), error)) {
+        !writeTextFile(names.json, reportJson(options.specPath, inputs, findings, check), error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }

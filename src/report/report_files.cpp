@@ -7,6 +7,7 @@
 
 #include "common/number_format.h"
 #include "common/json_writer.h"
+#include "model/constants.h"
 #include "model/damping.h"
 #include "report/report_table.h"
 
@@ -46,7 +47,8 @@ std::string analysisCsv(const AcceptanceOutcome& outcome) {
     return out;
 }
 
-std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings) {
+std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+                       const CheckRecord& check) {
     const AcceptanceOutcome& a = findings.acceptance;
     const RunSettings& run = a.run;
     const AcceptanceRules& rules = a.rules;
@@ -54,7 +56,13 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
     const UnitNames units = unitNamesOf(inputs.unitSystem);
     std::string j = "{\n";
     j += "  \"verdict\": " + jsonString(findings.passes ? "PASS" : "FAIL") + ",\n";
+    j += "  \"checked_utc\": " + jsonString(check.checkedUtc) + ",\n";
+    j += "  \"report_version\": " + jsonString(programVersion) + ",\n";
     j += "  \"specification\": " + jsonString(specPath) + ",\n";
+    appendFormat(j, "  \"specification_checksum\": \"%016llx\",\n", static_cast<unsigned long long>(inputs.specChecksum));
+    j += "  \"arguments\": [";
+    for (std::size_t i = 0; i < check.arguments.size(); ++i) j += std::string(i ? ", " : "") + jsonString(check.arguments[i]);
+    j += "],\n";
     j += "  \"warnings\": [";
     for (std::size_t i = 0; i < a.warnings.size(); ++i) j += std::string(i ? ", " : "") + jsonString(a.warnings[i]);
     j += "],\n";

@@ -6,6 +6,7 @@
 
 #include "report/acceptance.h"
 #include "report/report_inputs.h"
+#include "report/report_page.h"
 #include "report/verdict.h"
 
 struct ReportFileNames {
@@ -22,4 +23,5 @@ std::string analysisCsv(const AcceptanceOutcome& outcome);
 
 // report.json: the run's settings, the rules applied, the verdict, the worst
 // points, the motion checks and the guidance.
-std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings);
+std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+                       const CheckRecord& check);

@@ -1,6 +1,10 @@
 #include "report/report_page.h"
 
+#include <cstdlib>
+#include <ctime>
+
 #include "common/number_format.h"
+#include "model/constants.h"
 #include "report/readable_number.h"
 #include "report/report_table.h"
 #include "report/svg_writer.h"
@@ -12,6 +16,9 @@ const char* pageStyle =
     "h1{font-size:22px;margin:0 0 6px}\n"
     "h2{font-size:17px;margin:18px 0 6px}\n"
     "p.source{color:#555;margin:0 0 8px}\n"
+    "table.record{font-family:inherit;font-size:12px;margin:0 0 8px}\n"
+    "table.record th,table.record td{border:none;padding:1px 8px 1px 0;text-align:left;vertical-align:top}\n"
+    "table.record th{background:none;color:#555;font-weight:normal;white-space:nowrap}\n"
     ".verdict{display:inline-block;padding:4px 14px;font-weight:bold;border-radius:4px;color:#fff}\n"
     ".verdict.pass{background:#2a8c2a}.verdict.fail{background:#c62828}\n"
     "pre.summary{background:#f4f4f4;border:1px solid #ddd;padding:10px;font-size:13px;white-space:pre-wrap}\n"
@@ -23,8 +30,13 @@ const char* pageStyle =
     "th{background:#eee}\n"
     "tr.fail td{background:#fde2e2}\n"
     "td.fail{color:#b00020;font-weight:bold}\n"
-    "@page{size:auto;margin:15mm 12mm}\n"
-    "@media print{body{margin:0;font-size:11px}pre.summary{font-size:10px}table{font-size:10px}\n"
+    "@page{size:auto;margin:12mm 12mm}\n"
+    // Printed, page 1 holds the record, the verdict, the settings and the SRS
+    // plot on A4 and on Letter alike; every later section starts on its own.
+    "@media print{body{margin:0;font-size:11px}h1{font-size:18px}p.source{font-size:10px;margin:0 0 4px}\n"
+    "table.record{font-size:9.5px}figure{margin:6px 0}figure.srs svg{width:100%;max-height:150mm}\n"
+    "section.later{break-before:page;page-break-before:always}\n"
+    "pre.summary{font-size:9px}table{font-size:10px}\n"
     "thead{display:table-header-group}tr,figure{break-inside:avoid;page-break-inside:avoid}\n"
     "th,td{padding:2px 5px}}\n";
 
@@ -32,10 +44,93 @@ std::string cell(const std::string& text, bool fail = false) {
     return std::string(fail ? "<td class=\"fail\">" : "<td>") + escapeXml(text) + "</td>";
 }
 
+std::string recordRow(const char* heading, const std::string& text, const char* id) {
+    return std::string("<tr id=\"") + id + "\"><th>" + heading + "</th><td>" + escapeXml(text) + "</td></tr>\n";
+}
+
+// An argument as a shell would need it typed.
+std::string shellWord(const std::string& word) {
+    if (!word.empty() && word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                                                "_-+=.,:/@%") == std::string::npos) {
+        return word;
+    }
+    std::string quoted = "'";
+    for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string shakerText(const ShakerLimits& shaker) {
+    std::string text = shaker.path + ":";
+    const struct {
+        const char* name;
+        const std::optional<double>& value;
+        const char* unit;
+    } ratings[] = {{"stroke", shaker.strokeMmPkPk, "mm peak to peak"},
+                   {"velocity", shaker.velocityMs, "m/s"},
+                   {"acceleration", shaker.accelerationG, "G"},
+                   {"force", shaker.forceN, "N"},
+                   {"moving mass", shaker.movingMassKg, "kg"},
+                   {"payload", shaker.payloadKg, "kg"}};
+    for (const auto& rating : ratings) {
+        if (rating.value) text += std::string(" ") + rating.name + " " + readableNumber(*rating.value) + " " + rating.unit + ",";
+    }
+    appendFormat(text, " %.0f %% of each usable", 100.0 * shaker.usableShare);
+    return text;
+}
+
+std::string recordTable(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+                        const CheckRecord& check) {
+    std::string command = "kolvane_report";
+    for (const std::string& argument : check.arguments) {
+        command += ' ';
+        command += shellWord(argument);
+    }
+    std::string run = "folder " + check.outputDir;
+    if (inputs.runRecord) {
+        run += ", made by kolvane_zpa " + inputs.runRecord->version + " (run.out)";
+    } else {
+        run += ", no run.out";
+    }
+    std::string spec;
+    appendFormat(spec, "%s, %d points (listed below), FNV-1a 64 checksum %016llx", specPath.c_str(), inputs.spec.count,
+                 static_cast<unsigned long long>(inputs.specChecksum));
+    std::string table = "<table class=\"record\" id=\"record\">\n";
+    table += recordRow("Checked", check.checkedUtc + " by kolvane_report " + programVersion, "record-time");
+    table += recordRow("Run", run, "record-run");
+    table += recordRow("Specification", spec, "record-spec");
+    table += recordRow("Command", command, "record-command");
+    if (findings.shakerLimits) table += recordRow("Shaker", shakerText(*findings.shakerLimits), "record-shaker");
+    return table + "</table>\n";
+}
+
+std::string specTable(const ReportInputs& inputs, const UnitNames& units) {
+    std::string table = "<table id=\"spec-points\">\n<thead><tr><th>point</th><th>fn (Hz)</th>";
+    appendFormat(table, "<th>level (%s)</th></tr></thead>\n<tbody>\n", units.acceleration);
+    for (int i = 0; i < inputs.spec.count; ++i) {
+        table += "<tr>" + cell(std::to_string(i + 1)) + cell(readableNumber(inputs.spec.frequency[i])) +
+                 cell(readableNumber(inputs.spec.level[i])) + "</tr>\n";
+    }
+    return table + "</tbody>\n</table>\n";
+}
+
 }  // namespace
 
+std::string checkTimeUtc() {
+    std::time_t now = std::time(nullptr);
+    if (const char* fixed = std::getenv("SOURCE_DATE_EPOCH")) {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(fixed, &end, 10);
+        if (end != fixed && *end == '\0' && seconds >= 0) now = static_cast<std::time_t>(seconds);
+    }
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[64];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    return text;
+}
+
 std::string reportPageHtml(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
-                           const std::string& srsSvg, const std::string& historySvg) {
+                           const CheckRecord& check, const std::string& srsSvg, const std::string& historySvg) {
     const UnitNames units = unitNamesOf(inputs.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
     std::string page;
@@ -44,22 +139,25 @@ std::string reportPageHtml(const std::string& specPath, const ReportInputs& inpu
     page += pageStyle;
     page += "</style>\n</head>\n<body id=\"kolvane-report\">\n";
     page += "<h1>Shock test verification report</h1>\n";
-    page += "<p class=\"source\">Specification: " + escapeXml(specPath) + "</p>\n";
-    page += "<p class=\"source\" id=\"run-settings\">Run: " + escapeXml(runSettingsText(a.run, units)) + "</p>\n";
+    page += recordTable(specPath, inputs, findings, check);
     page += findings.passes ? "<p><span class=\"verdict pass\" id=\"verdict\">PASS</span></p>\n"
                             : "<p><span class=\"verdict fail\" id=\"verdict\">FAIL</span></p>\n";
+    page += "<p class=\"source\" id=\"run-settings\">Run: " + escapeXml(runSettingsText(a.run, units)) + "</p>\n";
+    page += "<figure class=\"srs\">\n" + srsSvg + "</figure>\n";
+
+    // What a failure needs follows the plot on page 1, as far as it goes.
     const std::vector<std::string> advice = adviceLines(findings, units);
     if (!advice.empty()) {
         page += "<h2>What to change</h2>\n<ul class=\"guidance\" id=\"guidance\">\n";
         for (const std::string& line : advice) page += "<li>" + escapeXml(line) + "</li>\n";
         page += "</ul>\n";
     }
-    page += "<pre class=\"summary\">" + escapeXml(reportSummaryText(inputs, findings)) + "</pre>\n";
-    page += "<figure>\n" + srsSvg + "</figure>\n";
-    page += "<figure>\n" + historySvg + "</figure>\n";
+    page += "<section class=\"later\">\n<h2>Summary</h2>\n<pre class=\"summary\">" + escapeXml(reportSummaryText(inputs, findings)) + "</pre>\n";
+    page += "<figure class=\"history\">\n" + historySvg + "</figure>\n";
+    page += "<h2>Specification points</h2>\n" + specTable(inputs, units);
+    page += "</section>\n<section class=\"later\">\n<h2>Every analysis point</h2>\n";
 
-    page += "<table id=\"srs-table\">\n<thead><tr><th>fn (Hz)</th>";
-    appendFormat(page, "<th>spec (%s)</th><th>pos (%s)</th><th>neg (%s)</th><th>maximax (%s)</th>",
+    page += "<table id=\"srs-table\">\n<thead><tr><th>fn (Hz)</th>";    appendFormat(page, "<th>spec (%s)</th><th>pos (%s)</th><th>neg (%s)</th><th>maximax (%s)</th>",
                  units.acceleration, units.acceleration, units.acceleration, units.acceleration);
     page += "<th>dB</th><th>margin (dB)</th><th>band (dB)</th><th>verdict</th><th>place</th></tr></thead>\n<tbody>\n";
     for (const AnalysisPoint& p : a.points) {
@@ -73,6 +171,6 @@ std::string reportPageHtml(const std::string& specPath, const ReportInputs& inpu
                 cell(readableNumber(p.maximax)) + cell(db, !p.passes) + cell(margin, !p.passes) + cell(band) +
                 cell(p.passes ? "pass" : "FAIL", !p.passes) + cell(placeName(p.place)) + "</tr>\n";
     }
-    page += "</tbody>\n</table>\n</body>\n</html>\n";
+    page += "</tbody>\n</table>\n</section>\n</body>\n</html>\n";
     return page;
 }

@@ -1,11 +1,26 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "report/report_inputs.h"
 #include "report/verdict.h"
 
-// One self-contained HTML page: the summary, both plots inline and the table,
-// with no scripts and nothing loaded from elsewhere.
+// What the page records about the check itself, so that it can be filed.
+struct CheckRecord {
+    std::string checkedUtc;              // "2026-12-09 06:10:00 UTC"
+    std::string outputDir;               // the run's folder as given
+    std::vector<std::string> arguments;  // the command's arguments as typed
+};
+
+// When the check is made: now, or the time SOURCE_DATE_EPOCH gives (seconds
+// since 1970), so that a page can be made again byte for byte.
+std::string checkTimeUtc();
+
+// One self-contained HTML page, with no scripts and nothing loaded from
+// elsewhere. Page 1, on A4 or Letter, holds the record of the check, the
+// verdict, the run's settings and the SRS plot, and what to change as far as
+// it goes; then the summary, the history plot, the specification's points
+// and the table of every analysis point.
 std::string reportPageHtml(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
-                           const std::string& srsSvg, const std::string& historySvg);
+                           const CheckRecord& check, const std::string& srsSvg, const std::string& historySvg);
