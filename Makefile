@@ -3,6 +3,9 @@
 #               threaded trial runs under TSan, and the commands with -Werror
 # make install  puts the commands into $(PREFIX)/bin (PREFIX=/usr/local unless given)
 
+# The builds below are make too: no "Entering directory" lines from them.
+MAKEFLAGS += --no-print-directory
+
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 TSAN_DIR := build-tsan

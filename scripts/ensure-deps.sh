@@ -12,7 +12,7 @@
 #   fuzz     run and clang with libFuzzer (make fuzz)
 set -euo pipefail
 
-run=(cmake make g++ libfftw3-dev)
+run=(cmake make g++ libfftw3-dev help2man)
 browser=(chromium chromium-driver python3 poppler-utils)
 test=("${run[@]}" libgtest-dev "${browser[@]}")
 bench=("${run[@]}" libbenchmark-dev)
