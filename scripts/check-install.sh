@@ -8,8 +8,9 @@ prefix=$2
 rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 missing=0
-for path in bin/kolvane_zpa bin/kolvane_report bin/kolvane_fit \
+for path in bin/kolvane_zpa bin/kolvane_report bin/kolvane_fit bin/kolvane_export \
             share/man/man1/kolvane_zpa.1 share/man/man1/kolvane_report.1 share/man/man1/kolvane_fit.1 \
+            share/man/man1/kolvane_export.1 \
             share/doc/kolvane/README.md share/doc/kolvane/examples/pyroshock.srs \
             share/doc/kolvane/examples/pyroshock.answers; do
     if [ ! -s "$prefix/$path" ]; then

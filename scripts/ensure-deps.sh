@@ -12,9 +12,9 @@
 #   fuzz     run and clang with libFuzzer (make fuzz)
 set -euo pipefail
 
-run=(cmake make g++ libfftw3-dev help2man)
+run=(cmake make g++ libfftw3-dev libmatio-dev help2man)
 browser=(chromium chromium-driver python3 poppler-utils)
-test=("${run[@]}" libgtest-dev "${browser[@]}")
+test=("${run[@]}" libgtest-dev python3-scipy "${browser[@]}")
 bench=("${run[@]}" libbenchmark-dev)
 fuzz=("${run[@]}" clang libclang-rt-14-dev)
 

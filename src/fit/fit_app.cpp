@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "common/file_paths.h"
+#include "export/export_app.h"
 #include "fit/fit_folder.h"
 #include "fit/fit_options.h"
 #include "fit/fit_record.h"
@@ -28,7 +29,7 @@ int hardwareThreads() {
 const char* const fitOutputNames[] = {
     trialsFileName, sortedListsFileName, ranksFileName, waveletFileName, accelFileName, velocityFileName,
     displacementFileName, srsFileName, runRecordFileName, answersFileName, "fit.json", "report.txt", "report.html",
-    "srs.svg", "history.svg", "analysis.csv", "report.json"};
+    "srs.svg", "history.svg", "analysis.csv", "report.json", "history.csv", "history.uff", "history.mat"};
 
 // A file the fit reads must not be one it writes.
 bool inputsSpared(const FitOptions& options, std::string& error) {
@@ -71,6 +72,21 @@ int writeReport(const FitOptions& options, OutputFolder& folder, std::ostream& e
     return status;
 }
 
+// The kept history in the formats asked for, as kolvane_export writes it;
+// its files are the fit's.
+bool exportKeptHistory(const FitOptions& options, OutputFolder& folder, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> args{options.outputDir, "--format", options.exportFormats};
+    if (!options.exportRate.empty()) args.insert(args.end(), {"--rate", options.exportRate});
+    std::ostringstream said;
+    const int status = runExport(args, said, err);
+    out << said.str();
+    if (status != exportWritten) return false;
+    std::istringstream formats(options.exportFormats);
+    std::string format;
+    while (std::getline(formats, format, ',')) noteWritten(folder, "history." + format);
+    return true;
+}
+
 int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& folder, std::ostream& out,
                 std::ostream& err) {
     clearEarlierAttempts(folder);
@@ -89,6 +105,7 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
         return fitUnusableInput;
     }
     if (writeReport(options, folder, err) == reportUnusableInput) return fitUnusableInput;
+    if (!options.exportFormats.empty() && !exportKeptHistory(options, folder, out, err)) return fitUnusableInput;
     // fit.json lists itself too, so that the next fit removes only what this one wrote.
     noteWritten(folder, "fit.json");
     if (!writeFolderFile(folder, "fit.json",

@@ -33,6 +33,9 @@ const char* const fitUsage =
     "The lab's shaker:\n"
     "  --shaker FILE         its limits, as kolvane_report --shaker takes them\n"
     "  --max-duration S      longest duration to try [8 / first frequency]\n"
+    "The kept history for a controller, as kolvane_export writes it:\n"
+    "  --export LIST         csv, uff and mat, comma-separated\n"
+    "  --rate HZ             resampled to this rate\n"
     "Acceptance check, as kolvane_report takes it:\n"
     "  --tolerance LOW,HIGH  --inner LOW,HIGH  --inner-share PERCENT\n"
     "  --band-file FILE  --polarity maximax|both  --analysis-spacing 6|12|24\n"
@@ -96,6 +99,15 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
     } else if (name == "--shaker") {
         options.shakerPath = value;
         return true;
+    } else if (name == "--export") {
+        options.exportFormats = value;
+        return true;
+    } else if (name == "--rate") {
+        if (readOptionNumber(value, number) && number > 0.0) {
+            options.exportRate = value;
+            return true;
+        }
+        error = "--rate needs a sample rate in samples per second";
     } else if (name == "--attempts") {
         if (readOptionWhole(value, whole) && whole >= 1) {
             options.attemptLimit = whole;
@@ -113,7 +125,8 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
 std::vector<OptionName> fitOptionNames() {
     std::vector<OptionName> names = {{"--zpa", true},    {"--spacing", true}, {"--duration", true},
                                      {"--q", true},      {"--trials", true},  {"--units", true},
-                                     {"--attempts", true}, {"--shaker", true}, {"--max-duration", true}};
+                                     {"--attempts", true}, {"--shaker", true}, {"--max-duration", true},
+                                     {"--export", true}, {"--rate", true}};
     for (const OptionName& judging : acceptanceOptionNames()) {
         // The fit's own --q sets the attempts' damping; --damping it refuses below.
         if (std::string(judging.name) != "--q") names.push_back(judging);
@@ -148,6 +161,10 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
     }
     options.specPath = positional[0];
     options.outputDir = positional[1];
+    if (!options.exportRate.empty() && options.exportFormats.empty()) {
+        error = "--rate is the exported history's rate: give --export LIST too";
+        return false;
+    }
     if (options.maxDuration && options.shakerPath.empty()) {
         error = "--max-duration bounds the shaker search: give --shaker FILE too";
         return false;

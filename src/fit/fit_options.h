@@ -24,6 +24,9 @@ struct FitOptions {
     std::string shakerPath;
     std::optional<ShakerLimits> shaker;  // read by readFitFiles
     std::optional<double> maxDuration;
+    // --export LIST [--rate HZ]: the kept history also as kolvane_export writes it.
+    std::string exportFormats;
+    std::string exportRate;
     // The acceptance check, and the same options word for word for the report.
     AcceptanceRules rules;
     std::vector<std::string> judgingArgs;

@@ -241,7 +241,8 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
                                    " trials, the last results step ranked " + std::to_string(record.trialsRanked) +
                                    "; the optimum of that checkpoint is judged");
     }
-    if (inputs.specChecksum != record.specChecksum) {
+    // Without a specification to judge against (an export) there is nothing to compare.
+    if (!inputs.specPath.empty() && inputs.specChecksum != record.specChecksum) {
         const int added = inputs.runSpec ? pointsAddedAbove(inputs.spec, *inputs.runSpec) : 0;
         if (added > 0) {
             std::string note;

@@ -108,16 +108,7 @@ bool namesARun(const ReportOptions& options, std::string& error) {
                 "kolvane_report SPEC_FILE " + options.specPath;
         return false;
     }
-    if (!std::filesystem::is_directory(options.outputDir, failed)) {
-        error = "the run's folder " + options.outputDir + " does not exist, or is not a folder";
-        return false;
-    }
-    for (const char* name : {runRecordFileName, trialsFileName, waveletFileName, srsFileName, accelFileName}) {
-        if (std::filesystem::exists(pathInFolder(options.outputDir, name), failed)) return true;
-    }
-    error = options.outputDir + " holds no run of kolvane_zpa (no run.out, trials.out or accel.out): run "
-            "kolvane_zpa there first, or kolvane_fit " + options.specPath + " " + options.outputDir;
-    return false;
+    return folderHoldsRun(options.outputDir, error);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "report/report_inputs.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -66,14 +67,29 @@ bool readLines(const std::string& path, std::vector<std::string>& lines, std::st
 bool parseNumbers(const std::string& line, std::vector<double>& numbers, std::string* firstNonFinite = nullptr) {
     numbers.clear();
     if (firstNonFinite != nullptr) firstNonFinite->clear();
-    std::istringstream fields(line);
-    std::string field;
-    while (fields >> field) {
-        char* end = nullptr;
-        const double value = std::strtod(field.c_str(), &end);
-        if (end == field.c_str() || *end != '\0') return false;
-        if (!std::isfinite(value) && firstNonFinite != nullptr && firstNonFinite->empty()) *firstNonFinite = field;
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\n'; };
+    const char* at = line.data();
+    const char* const end = at + line.size();
+    while (at != end) {
+        while (at != end && blank(*at)) ++at;
+        if (at == end) break;
+        const char* fieldEnd = at;
+        while (fieldEnd != end && !blank(*fieldEnd)) ++fieldEnd;
+        // from_chars reads what the program prints, fast and exactly; strtod
+        // what it does not (a leading '+').
+        double value = 0.0;
+        const std::from_chars_result read = std::from_chars(at, fieldEnd, value);
+        if (read.ec != std::errc() || read.ptr != fieldEnd) {
+            const std::string field(at, fieldEnd);
+            char* stop = nullptr;
+            value = std::strtod(field.c_str(), &stop);
+            if (stop == field.c_str() || *stop != '\0') return false;
+        }
+        if (!std::isfinite(value) && firstNonFinite != nullptr && firstNonFinite->empty()) {
+            *firstNonFinite = std::string(at, fieldEnd);
+        }
         numbers.push_back(value);
+        at = fieldEnd;
     }
     return true;
 }
@@ -337,13 +353,31 @@ bool readAnswerWords(const std::string& path, std::vector<std::string>& words, s
 
 bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
                       std::string& error) {
-    const std::string dir = outputDir.empty() || outputDir.back() == '/' ? outputDir : outputDir + "/";
     inputs.specPath = specPath;
     if (!readSpecification(specPath, inputs.spec, error, &inputs.specNotes)) return false;
     if (!checksumFile(specPath, inputs.specChecksum)) {
         error = "cannot read specification file " + specPath;
         return false;
     }
+    return readRunFiles(outputDir, inputs, error);
+}
+
+bool folderHoldsRun(const std::string& folder, std::string& error) {
+    struct stat status;
+    if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+        error = "the run's folder " + folder + " does not exist, or is not a folder";
+        return false;
+    }
+    for (const char* name : {runRecordFileName, trialsFileName, waveletFileName, srsFileName, accelFileName}) {
+        if (access(pathInFolder(folder, name).c_str(), F_OK) == 0) return true;
+    }
+    error = folder + " holds no run of kolvane_zpa (no run.out, trials.out or accel.out): run kolvane_zpa there "
+            "first, or kolvane_fit SPEC_FILE " + folder;
+    return false;
+}
+
+bool readRunFiles(const std::string& outputDir, ReportInputs& inputs, std::string& error) {
+    const std::string dir = outputDir.empty() || outputDir.back() == '/' ? outputDir : outputDir + "/";
     const std::string runPath = dir + runRecordFileName;
     inputs.runRecord.reset();
     if (access(runPath.c_str(), F_OK) == 0) {

@@ -107,3 +107,10 @@ bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, st
 // folder holds one (a run.out that does not read is an error).
 bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
                       std::string& error);
+
+// Whether `folder` is a folder with a run of the program in it; otherwise
+// `error` says so, and what to run first.
+bool folderHoldsRun(const std::string& folder, std::string& error);
+
+// The same without a specification to judge against: the run's files alone.
+bool readRunFiles(const std::string& outputDir, ReportInputs& inputs, std::string& error);

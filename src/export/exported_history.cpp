@@ -1,0 +1,11 @@
+#include "export/exported_history.h"
+
+#include <charconv>
+
+double sampleRateOf(const ExportedHistory& history) { return 1.0 / history.timeStep; }
+
+std::string roundTripText(double value) {
+    char text[64];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, written.ptr);
+}

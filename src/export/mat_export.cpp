@@ -1,0 +1,61 @@
+#include "export/mat_export.h"
+
+#include <matio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool addMatrix(mat_t* file, const char* name, std::vector<double> values) {
+    std::size_t dims[2] = {1, values.size()};
+    matvar_t* variable = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, values.data(), 0);
+    if (variable == nullptr) return false;
+    const bool written = Mat_VarWrite(file, variable, MAT_COMPRESSION_NONE) == 0;
+    Mat_VarFree(variable);
+    return written;
+}
+
+bool addText(mat_t* file, const char* name, std::string text) {
+    std::size_t dims[2] = {1, text.size()};
+    matvar_t* variable = Mat_VarCreate(name, MAT_C_CHAR, MAT_T_UINT8, 2, dims, text.data(), 0);
+    if (variable == nullptr) return false;
+    const bool written = Mat_VarWrite(file, variable, MAT_COMPRESSION_NONE) == 0;
+    Mat_VarFree(variable);
+    return written;
+}
+
+}  // namespace
+
+bool writeHistoryMat(const std::string& path, const ExportedHistory& history, std::string& error) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + "." +
+                                  std::to_string(static_cast<long>(getpid())) + ".tmp";
+    std::remove(temporary.c_str());
+    mat_t* file = Mat_CreateVer(temporary.c_str(), nullptr, MAT_FT_MAT5);
+    if (file == nullptr) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<double> time(history.acceleration.size());
+    for (std::size_t i = 0; i < time.size(); ++i) time[i] = sampleTimeOf(history, i);
+    const UnitNames& u = history.units;
+    const std::string units = std::string("t: s, acceleration: ") + u.acceleration + ", velocity: " + u.velocity +
+                              ", displacement: " + u.displacement;
+    bool written = addMatrix(file, "t", time) && addMatrix(file, "acceleration", history.acceleration) &&
+                   addMatrix(file, "velocity", history.velocity) &&
+                   addMatrix(file, "displacement", history.displacement) &&
+                   addMatrix(file, "sample_rate", {sampleRateOf(history)}) &&
+                   addMatrix(file, "dt", {history.timeStep}) && addText(file, "units", units);
+    written = Mat_Close(file) == 0 && written;
+    if (written) written = std::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!written) {
+        std::remove(temporary.c_str());
+        error = "cannot write " + path + " (a full disk, or a folder that does not take it)";
+        return false;
+    }
+    return true;
+}

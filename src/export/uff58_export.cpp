@@ -1,0 +1,82 @@
+#include "export/uff58_export.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+#include "common/number_format.h"
+
+namespace {
+
+// An ID line: at most 80 characters, never blank.
+std::string idLine(const std::string& text) {
+    std::string line = text.empty() ? "NONE" : text.substr(0, 80);
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f) c = '?';
+    }
+    return line + "\n";
+}
+
+// Records 8 to 11: specific data type, length, force and temperature unit
+// exponents, axis label and axis units label.
+void appendAxis(std::string& out, int dataType, int lengthExponent, const std::string& label,
+                const std::string& unit) {
+    appendFormat(out, "%10d%5d%5d%5d %-20.20s %-20.20s\n", dataType, lengthExponent, 0, 0, label.c_str(),
+                 unit.c_str());
+}
+
+struct Quantity {
+    const char* name;
+    int dataType;
+    const char* unit;
+    const std::vector<double>* values;
+};
+
+}  // namespace
+
+std::string uffCreationTime() {
+    std::time_t now = std::time(nullptr);
+    if (const char* fixed = std::getenv("SOURCE_DATE_EPOCH")) {
+        char* end = nullptr;
+        const long long seconds = std::strtoll(fixed, &end, 10);
+        if (end != fixed && *end == '\0' && seconds >= 0) now = static_cast<std::time_t>(seconds);
+    }
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%d-%b-%y %H:%M:%S", &utc);
+    return text;
+}
+
+std::string historyUff58(const ExportedHistory& history, const std::string& created) {
+    const Quantity quantities[] = {{"Acceleration", 12, history.units.acceleration, &history.acceleration},
+                                   {"Velocity", 11, history.units.velocity, &history.velocity},
+                                   {"Displacement", 8, history.units.displacement, &history.displacement}};
+    std::string out;
+    int functionId = 0;
+    for (const Quantity& q : quantities) {
+        ++functionId;
+        const std::vector<double>& values = *q.values;
+        out += "    -1\n    58\n";
+        out += idLine(std::string(q.name) + " of the kolvane_ZPA history (" + q.unit + ")");
+        out += idLine("Run in " + history.folder);
+        out += idLine(created);
+        out += idLine(history.resampled ? "Resampled band-limited from the run's rate" : "NONE");
+        out += idLine(std::string("Units: time s, ") + q.name + " " + q.unit);
+        // Record 6: a time response at node 1, +Z, single point excitation.
+        appendFormat(out, "%5d%10d%5d%10d %-10s%10d%4d %-10s%10d%4d\n", 1, functionId, 0, 0, "NONE", 1, 3, "NONE",
+                     0, 0);
+        // Record 7: real double precision, even spacing from 0.
+        appendFormat(out, "%10d%10zu%10d%13.5E%13.5E%13.5E\n", 4, values.size(), 1, 0.0, history.timeStep, 0.0);
+        appendAxis(out, 17, 0, "Time", "s");
+        appendAxis(out, q.dataType, 1, q.name, q.unit);
+        appendAxis(out, 0, 0, "NONE", "NONE");
+        appendAxis(out, 0, 0, "NONE", "NONE");
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            appendFormat(out, "%20.12E", values[i]);
+            if (i % 4 == 3 || i + 1 == values.size()) out += "\n";
+        }
+        out += "    -1\n";
+    }
+    return out;
+}
