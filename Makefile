@@ -19,7 +19,7 @@ PREFIX ?= /usr/local
 # Every build that runs the tests.
 TEST_OPTIONS := -DKOLVANE_TESTS=ON
 
-.PHONY: all deps build run install test test-deps test-release test-sanitize test-tsan test-werror docs-image bench bench-fit fuzz clean
+.PHONY: all deps build run install test test-deps test-release test-sanitize test-tsan test-werror docs-image bench bench-fit bench-export fuzz clean
 
 all: build
 
@@ -87,9 +87,13 @@ bench:
 	@scripts/ensure-deps.sh bench
 	bench/run.sh
 
-# Whole fits of three specifications with kolvane_fit.
+# Whole fits with kolvane_fit, with and without a shaker.
 bench-fit: deps
 	bench/fit.sh
+
+# kolvane_export on the longest record a run writes, with and without resampling.
+bench-export: deps
+	bench/export.sh
 
 # libFuzzer runs of the specification reader, the dialogue and the report's
 # readers (clang), each for FUZZ_SECONDS on a copy of its seed corpus.

@@ -72,7 +72,7 @@ void expectReplays(const Fit& fit, const std::string& replay) {
     for (const char* name : programFiles) EXPECT_EQ(readFile(replay + "/" + name), readFile(fit.dir + "/" + name)) << name;
 }
 
-const std::string lowSpec = std::string(KOLVANE_SOURCE_DIR) + "/bench/shaker_low.srs";
+const std::string lowSpec = std::string(KOLVANE_SOURCE_DIR) + "/examples/low-frequency.srs";
 
 class FitCommand : public testing::Test {
 protected:
