@@ -68,9 +68,9 @@ test-sanitize: test-deps
 
 # ThreadSanitizer over the tests that run trials on several threads: the same
 # run on 1, 2 and 3 threads, with and without a checkpoint and with a
-# checkpoint that fails, and the golden transcript (the program on every
-# core). Kept small: TSan slows them manyfold.
-TSAN_TESTS := ^(TrialRun\.(MatchesTheGoldenTranscriptByteForByte|RepeatedRunsAndEveryThreadCountGiveIdenticalOutput|CheckpointsGiveIdenticalOutputOnEveryThreadCount)|OutputFiles\.FailedIntermediateOutputEndsTheRunOnEveryThreadCount)$$
+# checkpoint that fails, two runs at once in one process, and the golden
+# transcript (the program on every core). Kept small: TSan slows them manyfold.
+TSAN_TESTS := ^(TrialRun\.(MatchesTheGoldenTranscriptByteForByte|RepeatedRunsAndEveryThreadCountGiveIdenticalOutput|CheckpointsGiveIdenticalOutputOnEveryThreadCount|TwoRunsAtOnceInOneProcessKeepToTheirOwnFolders)|OutputFiles\.FailedIntermediateOutputEndsTheRunOnEveryThreadCount)$$
 test-tsan: test-deps
 	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_TSAN=ON $(TEST_OPTIONS) -DKOLVANE_BENCH=OFF \
 		-DKOLVANE_REPORT=OFF >/dev/null

@@ -167,6 +167,17 @@ TEST_F(FitCommand, NoPassWithinTheAttemptsExitsTwoWithTheBestKept) {
     const std::string chosen = json.substr(chosenAt + 18, json.find(',', chosenAt) - chosenAt - 18);
     EXPECT_TRUE(contains(fit.out, " FAIL: no attempt of ")) << fit.out;
     EXPECT_TRUE(contains(fit.out, "kept attempt " + chosen + ","));
+    EXPECT_TRUE(contains(fit.out, "its report in " + fit.dir + "/report.html")) << fit.out;
+    // What could help, and no attempt made twice: the search ends when
+    // nothing is left to change.
+    EXPECT_TRUE(contains(fit.out, " Options that could help: ")) << fit.out;
+    EXPECT_TRUE(contains(fit.out, "--spacing 12") || contains(fit.out, "a wider band")) << fit.out;
+    const std::vector<std::string> attempts = attemptEntries(json);
+    for (std::size_t i = 0; i < attempts.size(); ++i) {
+        const std::string answers = attempts[i].substr(attempts[i].find("\"answers\""), attempts[i].find("\"zpa\"") -
+                                                                                           attempts[i].find("\"answers\""));
+        for (std::size_t k = 0; k < i; ++k) EXPECT_FALSE(contains(attempts[k], answers)) << "attempt " << i + 1;
+    }
     for (const char* name : {"trials.out", "accel.out", "srs.out"}) {
         EXPECT_EQ(readFile(fit.dir + "/" + name), readFile(fit.dir + "/attempts/" + chosen + "/" + name)) << name;
     }

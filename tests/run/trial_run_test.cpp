@@ -1,6 +1,7 @@
 // End-to-end runs of the real program on small inputs.
 #include <cctype>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -91,6 +92,30 @@ TEST_F(TrialRun, RepeatedRunsAndEveryThreadCountGiveIdenticalOutput) {
     const std::string reference = expectSameOutputOnEveryThreadCount(answers);
     const ProgramRun again = runKolvane(dir, answers);
     EXPECT_EQ(again.console, reference);
+}
+
+// Runs share no state: two at once in one process, each in its own folder,
+// write what each writes alone.
+TEST_F(TrialRun, TwoRunsAtOnceInOneProcessKeepToTheirOwnFolders) {
+    const std::string other = makeTempDir();
+    writeFile(path("spec.srs"), "20 1\n50 5\n200 5\n");
+    writeFile(other + "/spec.srs", "10 1\n100 10\n");
+    const std::string answers[2] = {"spec.srs 1.5 2 1 0.05 0.12 9 1 2\n", "spec.srs 3 3 2 10 0.2 7 3 1\n"};
+    const std::string folders[2] = {dir, other};
+    std::string alone[2][2];
+    for (int r = 0; r < 2; ++r) {
+        alone[r][0] = runInProcess(folders[r], answers[r], 1).console;
+        alone[r][1] = readFile(folders[r] + "/accel.out") + readFile(folders[r] + "/trials.out");
+    }
+    std::string together[2];
+    std::thread first([&] { together[0] = runInProcess(folders[0], answers[0], 2).console; });
+    together[1] = runInProcess(folders[1], answers[1], 1).console;
+    first.join();
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_EQ(together[r], alone[r][0]) << r;
+        EXPECT_EQ(readFile(folders[r] + "/accel.out") + readFile(folders[r] + "/trials.out"), alone[r][1]) << r;
+    }
+    removeTree(other);
 }
 
 TEST_F(TrialRun, CheckpointsGiveIdenticalOutputOnEveryThreadCount) {
