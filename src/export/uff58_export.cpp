@@ -1,9 +1,8 @@
 #include "export/uff58_export.h"
 
-#include <cstdlib>
-#include <ctime>
 #include <vector>
 
+#include "common/check_time.h"
 #include "common/number_format.h"
 
 namespace {
@@ -34,19 +33,7 @@ struct Quantity {
 
 }  // namespace
 
-std::string uffCreationTime() {
-    std::time_t now = std::time(nullptr);
-    if (const char* fixed = std::getenv("SOURCE_DATE_EPOCH")) {
-        char* end = nullptr;
-        const long long seconds = std::strtoll(fixed, &end, 10);
-        if (end != fixed && *end == '\0' && seconds >= 0) now = static_cast<std::time_t>(seconds);
-    }
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%d-%b-%y %H:%M:%S", &utc);
-    return text;
-}
+std::string uffCreationTime() { return checkTimeText("%d-%b-%y %H:%M:%S"); }
 
 std::string historyUff58(const ExportedHistory& history, const std::string& created) {
     const Quantity quantities[] = {{"Acceleration", 12, history.units.acceleration, &history.acceleration},

@@ -177,10 +177,5 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
 }
 
 bool readFitFiles(FitOptions& options, std::string& error) {
-    if (!readRulesFiles(options.rules, error)) return false;
-    if (options.shakerPath.empty()) return true;
-    ShakerLimits shaker;
-    if (!readShakerFile(options.shakerPath, shaker, error)) return false;
-    options.shaker = shaker;
-    return true;
+    return readCheckFiles(options.rules, options.shakerPath, options.shaker, error);
 }

@@ -163,36 +163,50 @@ double travelShare(const AttemptRecord& record) {
     return share;
 }
 
-// The smallest travel share measured at each duration tried.
-std::vector<std::pair<double, double>> travelByDuration(const std::vector<AttemptRecord>& records) {
+// The smallest of `measure` over the attempts at each duration tried, where
+// the attempt has it (a measure below zero means it has not).
+template <typename Measure>
+std::vector<std::pair<double, double>> smallestByDuration(const std::vector<AttemptRecord>& records,
+                                                          Measure measure) {
     std::vector<std::pair<double, double>> smallest;
     for (const AttemptRecord& r : records) {
+        const double value = measure(r);
+        if (value < 0.0) continue;
         const double d = r.plan.answers.duration;
-        const double share = travelShare(r);
         auto at = std::find_if(smallest.begin(), smallest.end(), [&](const auto& p) { return p.first == d; });
         if (at == smallest.end()) {
-            smallest.push_back({d, share});
+            smallest.push_back({d, value});
         } else {
-            at->second = std::min(at->second, share);
+            at->second = std::min(at->second, value);
         }
     }
     return smallest;
 }
 
-// The exponent k of share = c duration^k through the measured points (a
-// least-squares line on log-log axes); 0 with fewer than two durations.
-double travelExponent(const std::vector<std::pair<double, double>>& points) {
-    if (points.size() < 2) return 0.0;
+// value = coefficient duration^exponent, the least-squares line on log-log
+// axes through the points; no fit with fewer than two durations.
+struct PowerLaw {
+    bool fitted = false;
+    double exponent = 0.0;
+    double logCoefficient = 0.0;
+};
+
+PowerLaw fitPowerLaw(const std::vector<std::pair<double, double>>& points) {
+    PowerLaw law;
+    if (points.size() < 2) return law;
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (const auto& [d, share] : points) {
-        const double x = std::log(d), y = std::log(share);
+    for (const auto& [d, value] : points) {
+        const double x = std::log(d), y = std::log(value);
         sx += x;
         sy += y;
         sxx += x * x;
         sxy += x * y;
     }
     const double n = static_cast<double>(points.size());
-    return (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    law.exponent = (n * sxy - sx * sy) / (n * sxx - sx * sx);
+    law.logCoefficient = (sy - law.exponent * sx) / n;
+    law.fitted = std::isfinite(law.exponent) && std::isfinite(law.logCoefficient);
+    return law;
 }
 
 // A longer history lets its lowest wavelets build up over more cycles, with
@@ -208,13 +222,13 @@ constexpr double durationAim = 1.1;
 // The next duration to try after `current`, predicted from the travel shares
 // measured so far; `current` itself when nothing longer is allowed.
 double nextDuration(const FitSearch& search, double current, double longest) {
-    const std::vector<std::pair<double, double>> points = travelByDuration(search.records);
+    const std::vector<std::pair<double, double>> points = smallestByDuration(search.records, travelShare);
     double share = HUGE_VAL;
     for (const auto& [d, s] : points) {
         if (d == current) share = s;
     }
-    const double measured = travelExponent(points);
-    const double exponent = measured < -0.2 ? measured : assumedTravelExponent;
+    const PowerLaw measured = fitPowerLaw(points);
+    const double exponent = measured.fitted && measured.exponent < -0.2 ? measured.exponent : assumedTravelExponent;
     double next = current * std::pow(share, 1.0 / -exponent) * durationAim;
     if (!(next >= current * smallestDurationStep)) next = current * smallestDurationStep;
     next = roundedDuration(std::min(next, longest));
@@ -294,36 +308,16 @@ bool searchLowerZpa(FitSearch& search, std::string& error) {
     return runAttempts(search, {plan}, error);
 }
 
-// A fit of peak = c duration^k through the smallest peak measured at each
-// duration; the duration at which it meets `limit`, or 0 when the measured
+// The duration at which the peak of `key` meets `limit`, by the power law
+// through the smallest peak measured at each duration; 0 when the measured
 // peaks do not fall with the duration.
 double durationReaching(const std::vector<AttemptRecord>& records, const char* key, double limit) {
-    std::vector<std::pair<double, double>> smallest;  // duration, peak
-    for (const AttemptRecord& r : records) {
+    const PowerLaw law = fitPowerLaw(smallestByDuration(records, [key](const AttemptRecord& r) {
         const ShakerQuantity* q = quantityOf(r.shaker, key);
-        if (q == nullptr) continue;
-        const double d = r.plan.answers.duration;
-        auto at = std::find_if(smallest.begin(), smallest.end(), [&](const auto& p) { return p.first == d; });
-        if (at == smallest.end()) {
-            smallest.push_back({d, q->peak});
-        } else {
-            at->second = std::min(at->second, q->peak);
-        }
-    }
-    if (smallest.size() < 2) return 0.0;
-    double sx = 0, sy = 0, sxx = 0, sxy = 0;
-    for (const auto& [d, peak] : smallest) {
-        const double x = std::log(d), y = std::log(peak);
-        sx += x;
-        sy += y;
-        sxx += x * x;
-        sxy += x * y;
-    }
-    const double n = static_cast<double>(smallest.size());
-    const double slope = (n * sxy - sx * sy) / (n * sxx - sx * sx);
-    if (!(slope < -0.05)) return 0.0;
-    const double intercept = (sy - slope * sx) / n;
-    return std::exp((std::log(limit) - intercept) / slope);
+        return q == nullptr ? -1.0 : q->peak;
+    }));
+    if (!law.fitted || !(law.exponent < -0.05)) return 0.0;
+    return std::exp((std::log(limit) - law.logCoefficient) / law.exponent);
 }
 
 }  // namespace

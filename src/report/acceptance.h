@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "report/acceptance_types.h"
 #include "report/independent_srs.h"
 #include "report/report_inputs.h"
+#include "report/shaker.h"
 #include "spec/spec_table.h"
 
 // The acceptance check a test lab makes: the independent SRS of accel.out on
@@ -21,9 +23,11 @@ const std::vector<OptionName>& acceptanceOptionNames();
 // --band-file only takes the file's name; readRulesFiles reads it.
 bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bool& applied, std::string& error);
 
-// Reads the band file the rules name, if any. False, with `error` naming the
-// file and the line, when it cannot be used.
-bool readRulesFiles(AcceptanceRules& rules, std::string& error);
+// Reads the band file the rules name, if any, and the shaker file at
+// `shakerPath`, if given, into `shaker`. False, with `error` naming the file
+// and the line, when one cannot be used.
+bool readCheckFiles(AcceptanceRules& rules, const std::string& shakerPath, std::optional<ShakerLimits>& shaker,
+                    std::string& error);
 
 // Judges the run whose files lie in `runDir` (run.out among them) against the
 // specification file `specPath`. False, with a message naming the files, when

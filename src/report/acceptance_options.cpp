@@ -91,6 +91,12 @@ bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bo
     return true;
 }
 
-bool readRulesFiles(AcceptanceRules& rules, std::string& error) {
-    return rules.bandFile.empty() || readBandFile(rules.bandFile, rules.bandRows, error);
+bool readCheckFiles(AcceptanceRules& rules, const std::string& shakerPath, std::optional<ShakerLimits>& shaker,
+                    std::string& error) {
+    if (!rules.bandFile.empty() && !readBandFile(rules.bandFile, rules.bandRows, error)) return false;
+    if (shakerPath.empty()) return true;
+    ShakerLimits limits;
+    if (!readShakerFile(shakerPath, limits, error)) return false;
+    shaker = limits;
+    return true;
 }

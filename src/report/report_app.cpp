@@ -153,12 +153,7 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
 }
 
 bool readReportFiles(ReportOptions& options, std::string& error) {
-    if (!readRulesFiles(options.rules, error)) return false;
-    if (options.shakerPath.empty()) return true;
-    ShakerLimits shaker;
-    if (!readShakerFile(options.shakerPath, shaker, error)) return false;
-    options.shaker = shaker;
-    return true;
+    return readCheckFiles(options.rules, options.shakerPath, options.shaker, error);
 }
 
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

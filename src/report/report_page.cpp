@@ -1,8 +1,6 @@
 #include "report/report_page.h"
 
-#include <cstdlib>
-#include <ctime>
-
+#include "common/check_time.h"
 #include "common/number_format.h"
 #include "model/constants.h"
 #include "report/readable_number.h"
@@ -115,19 +113,7 @@ std::string specTable(const ReportInputs& inputs, const UnitNames& units) {
 
 }  // namespace
 
-std::string checkTimeUtc() {
-    std::time_t now = std::time(nullptr);
-    if (const char* fixed = std::getenv("SOURCE_DATE_EPOCH")) {
-        char* end = nullptr;
-        const long long seconds = std::strtoll(fixed, &end, 10);
-        if (end != fixed && *end == '\0' && seconds >= 0) now = static_cast<std::time_t>(seconds);
-    }
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[64];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    return text;
-}
+std::string checkTimeUtc() { return checkTimeText("%Y-%m-%d %H:%M:%S UTC"); }
 
 std::string reportPageHtml(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
                            const CheckRecord& check, const std::string& srsSvg, const std::string& historySvg) {

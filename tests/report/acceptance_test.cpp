@@ -150,7 +150,8 @@ TEST(AcceptanceOptions, ReadEveryJudgingOptionAndRefuseBadValues) {
     rules = AcceptanceRules{};
     bool applied = false;
     ASSERT_TRUE(applyAcceptanceOption({"--band-file", "/nonexistent"}, rules, applied, error));
-    EXPECT_FALSE(readRulesFiles(rules, error));
+    std::optional<ShakerLimits> noShaker;
+    EXPECT_FALSE(readCheckFiles(rules, "", noShaker, error));
     EXPECT_NE(error.find("cannot open band file /nonexistent"), std::string::npos) << error;
 }
 
