@@ -1,6 +1,7 @@
 #include "common/number_format.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -46,6 +47,23 @@ void appendFixed(std::string& out, double value, int width, int precision) {
     const int length = static_cast<int>(written.ptr - buffer);
     if (length < width) out.append(static_cast<std::size_t>(width - length), ' ');
     out.append(buffer, static_cast<std::size_t>(length));
+}
+
+void appendUpperExponent(std::string& out, double value, int width, int precision) {
+    char buffer[400];
+    const std::to_chars_result written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, precision);
+    // printf spells the non-finite values in capitals ("INF", "-NAN").
+    if (written.ec != std::errc() || !std::isfinite(value)) {
+        appendFormat(out, "%*.*E", width, precision, value);
+        return;
+    }
+    const int length = static_cast<int>(written.ptr - buffer);
+    if (length < width) out.append(static_cast<std::size_t>(width - length), ' ');
+    const std::size_t start = out.size();
+    out.append(buffer, static_cast<std::size_t>(length));
+    const std::size_t e = out.find('e', start);
+    if (e != std::string::npos) out[e] = 'E';
 }
 
 void appendFormat(std::string& out, const char* format, ...) {

@@ -13,5 +13,8 @@ std::string formatGeneral(double value, int width, int precision);   // "%W.Pg"
 // (signed zeros, "inf", "nan", "-nan") several times faster.
 void appendFixed(std::string& out, double value, int width, int precision);
 
+// Appends value as "%W.PE" would print it (1.234500000000E+02), the same way.
+void appendUpperExponent(std::string& out, double value, int width, int precision);
+
 // Appends printf-formatted text to `out`.
 void appendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -18,13 +18,13 @@ std::string historyCsv(const ExportedHistory& history) {
            u.displacement + "\n";
     csv.reserve(csv.size() + history.acceleration.size() * 48);
     for (std::size_t i = 0; i < history.acceleration.size(); ++i) {
-        csv += roundTripText(sampleTimeOf(history, i));
+        appendRoundTrip(csv, sampleTimeOf(history, i));
         csv += ',';
-        csv += roundTripText(history.acceleration[i]);
+        appendRoundTrip(csv, history.acceleration[i]);
         csv += ',';
-        csv += roundTripText(history.velocity[i]);
+        appendRoundTrip(csv, history.velocity[i]);
         csv += ',';
-        csv += roundTripText(history.displacement[i]);
+        appendRoundTrip(csv, history.displacement[i]);
         csv += '\n';
     }
     return csv;

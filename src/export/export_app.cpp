@@ -265,18 +265,29 @@ int runExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "kolvane_export: " << error << "\n";
         return exportUnusableInput;
     }
-    std::vector<std::string> written;
-    for (const std::string& format : options.formats) {
-        const std::string path = pathInFolder(options.folder, "history." + format);
-        bool ok = true;
-        if (format == "csv") ok = writeTextFile(path, historyCsv(history), error);
-        if (format == "uff") ok = writeTextFile(path, historyUff58(history, uffCreationTime()), error);
-        if (format == "mat") ok = writeHistoryMat(path, history, error);
-        if (!ok) {
-            err << "kolvane_export: " << error << "\n";
+    // The formats are independent files of up to a hundred megabytes each:
+    // each is formatted and written on its own thread.
+    const std::size_t formatCount = options.formats.size();
+    std::vector<std::string> written(formatCount);
+    std::vector<std::string> errors(formatCount);
+    std::vector<char> ok(formatCount, 1);
+    std::vector<std::thread> writers;
+    for (std::size_t k = 0; k < formatCount; ++k) {
+        written[k] = pathInFolder(options.folder, "history." + options.formats[k]);
+        writers.emplace_back([&, k] {
+            const std::string& format = options.formats[k];
+            const std::string& path = written[k];
+            if (format == "csv") ok[k] = writeTextFile(path, historyCsv(history), errors[k]);
+            if (format == "uff") ok[k] = writeTextFile(path, historyUff58(history, uffCreationTime()), errors[k]);
+            if (format == "mat") ok[k] = writeHistoryMat(path, history, errors[k]);
+        });
+    }
+    for (std::thread& writer : writers) writer.join();
+    for (std::size_t k = 0; k < formatCount; ++k) {
+        if (!ok[k]) {
+            err << "kolvane_export: " << errors[k] << "\n";
             return exportUnusableInput;
         }
-        written.push_back(path);
     }
     out << " History at " << roundTripText(sampleRateOf(history)) << " samples per second, "
         << history.acceleration.size() << " samples:";

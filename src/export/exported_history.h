@@ -30,3 +30,4 @@ inline double sampleTimeOf(const ExportedHistory& history, std::size_t i) {
 
 // The shortest text that reads back as exactly `value`.
 std::string roundTripText(double value);
+void appendRoundTrip(std::string& out, double value);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "common/check_time.h"
+
 namespace {
 
 bool addMatrix(mat_t* file, const char* name, std::vector<double> values) {
@@ -35,7 +37,11 @@ bool writeHistoryMat(const std::string& path, const ExportedHistory& history, st
     const std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + "." +
                                   std::to_string(static_cast<long>(getpid())) + ".tmp";
     std::remove(temporary.c_str());
-    mat_t* file = Mat_CreateVer(temporary.c_str(), nullptr, MAT_FT_MAT5);
+    // matio's own header would stamp the wall clock; ours follows
+    // SOURCE_DATE_EPOCH like the UFF's ID line, so an export can repeat.
+    const std::string header =
+        "MATLAB 5.0 MAT-file, kolvane_ZPA history, created " + checkTimeText("%Y-%m-%d %H:%M:%S UTC");
+    mat_t* file = Mat_CreateVer(temporary.c_str(), header.c_str(), MAT_FT_MAT5);
     if (file == nullptr) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;

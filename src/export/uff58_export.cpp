@@ -60,7 +60,7 @@ std::string historyUff58(const ExportedHistory& history, const std::string& crea
         appendAxis(out, 0, 0, "NONE", "NONE");
         appendAxis(out, 0, 0, "NONE", "NONE");
         for (std::size_t i = 0; i < values.size(); ++i) {
-            appendFormat(out, "%20.12E", values[i]);
+            appendUpperExponent(out, values[i], 20, 12);
             if (i % 4 == 3 || i + 1 == values.size()) out += "\n";
         }
         out += "    -1\n";

@@ -64,7 +64,7 @@ TEST(NumberFormat, AppendFormatHandlesLongText) {
     EXPECT_EQ(out.size(), 17u + 2000u);
 }
 
-TEST(NumberFormat, AppendFixedWritesWhatPrintfWrites) {
+TEST(NumberFormat, AppendFixedAndUpperExponentWriteWhatPrintfWrites) {
     // The history files' conversions on any double: random bit patterns
     // (NaNs of both signs, denormals, the largest magnitudes), values of
     // every scale, and values a hair off the rounding ties of each precision.
@@ -92,6 +92,11 @@ TEST(NumberFormat, AppendFixedWritesWhatPrintfWrites) {
             std::snprintf(printed, sizeof printed, "%12.*f", precision, value);
             ASSERT_EQ(fast, printed) << precision << " decimals of " << value;
         }
+        std::string fast;
+        appendUpperExponent(fast, value, 20, 12);
+        char printed[512];
+        std::snprintf(printed, sizeof printed, "%20.12E", value);
+        ASSERT_EQ(fast, printed) << "%20.12E of " << value;
     };
     for (double value : specials) expectSame(value);
     for (int i = 0; i < 100000; ++i) {
