@@ -1,6 +1,6 @@
 # make run      builds the program and the report, runs the bundled example into out/example/
 # make test     builds and runs every test, then again under ASan and UBSan, the
-#               threaded trial runs under TSan, and the commands with -Werror
+#               threaded runs, export and fit under TSan, and the commands with -Werror
 # make install  puts the commands into $(PREFIX)/bin (PREFIX=/usr/local unless given)
 
 # The builds below are make too: no "Entering directory" lines from them.
