@@ -16,6 +16,7 @@
 #include "report/analysis_grid.h"
 #include "report/consistency.h"
 #include "report/independent_srs.h"
+#include "report/motion_from_rest.h"
 #include "report/report_inputs.h"
 #include "results/motion.h"
 #include "spec/spec_text.h"
@@ -131,23 +132,13 @@ std::vector<double> analysisFrequencies(const ReportInputs& inputs, const RunRec
     return frequencies;
 }
 
-// Velocity and displacement from rest, by the trapezoidal rule, in the run's
-// units.
-void integrateFromRest(const std::vector<double>& acceleration, double timeStep, int units,
-                       std::vector<double>& velocity, std::vector<double>& displacement) {
-    const std::size_t count = acceleration.size();
-    std::vector<double> v(count, 0.0);
-    std::vector<double> d(count, 0.0);
-    for (std::size_t i = 1; i < count; ++i) {
-        v[i] = v[i - 1] + 0.5 * timeStep * (acceleration[i - 1] + acceleration[i]);
-        d[i] = d[i - 1] + 0.5 * timeStep * (v[i - 1] + v[i]);
-    }
-    velocity.resize(count);
-    displacement.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        velocity[i] = v[i] * velocityFactor(units);
-        displacement[i] = d[i] * displacementFactor(units);
-    }
+// Velocity and displacement from rest in the run's velocity and
+// displacement units.
+void motionFromRest(const std::vector<double>& acceleration, double timeStep, int units,
+                    std::vector<double>& velocity, std::vector<double>& displacement) {
+    integrateFromRest(acceleration, timeStep, velocity, displacement);
+    for (double& v : velocity) v *= velocityFactor(units);
+    for (double& d : displacement) d *= displacementFactor(units);
 }
 
 // How far `series` ends from `reference`'s end (from zero when it is
@@ -175,7 +166,7 @@ bool resampleAndCheck(ExportedHistory& history, const ReportInputs& inputs, cons
     const std::vector<double> original = history.acceleration;
     history.acceleration = resampleBandLimited(original, history.timeStep, newStep);
     history.acceleration.back() = 0.0;  // the record still ends at rest
-    integrateFromRest(history.acceleration, newStep, record.units, history.velocity, history.displacement);
+    motionFromRest(history.acceleration, newStep, record.units, history.velocity, history.displacement);
     const double oldStep = history.timeStep;
     history.timeStep = newStep;
     history.resampled = true;
@@ -203,7 +194,7 @@ bool resampleAndCheck(ExportedHistory& history, const ReportInputs& inputs, cons
     // accel.out's four decimals, summed twice over a long record, leave an
     // end of their own that the resampling did not make.
     std::vector<double> ownVelocity, ownDisplacement;
-    integrateFromRest(original, oldStep, record.units, ownVelocity, ownDisplacement);
+    motionFromRest(original, oldStep, record.units, ownVelocity, ownDisplacement);
     const double endVelocity = endShare(history.velocity, ownVelocity);
     const double endDisplacement = endShare(history.displacement, ownDisplacement);
     std::string report;

@@ -11,6 +11,7 @@
 #include "fit/fit_record.h"
 #include "fit/fit_search.h"
 #include "fit/fit_specification.h"
+#include "report/acceptance.h"
 #include "report/report_app.h"
 #include "results/file_layout.h"
 #include "spec/spec_text.h"
@@ -134,7 +135,8 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return fitPassed;
     }
     SpecText spec;
-    if (!readFitFiles(options, error) || !readSpecTextFile(options.specPath, spec, error)) {
+    if (!readCheckFiles(options.rules, options.shakerPath, options.shaker, error) ||
+        !readSpecTextFile(options.specPath, spec, error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;
     }

@@ -176,6 +176,3 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
     return true;
 }
 
-bool readFitFiles(FitOptions& options, std::string& error) {
-    return readCheckFiles(options.rules, options.shakerPath, options.shaker, error);
-}

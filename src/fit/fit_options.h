@@ -22,7 +22,7 @@ struct FitOptions {
     // the longest duration the search may try (default maxDurationPeriods
     // periods of the first specification frequency).
     std::string shakerPath;
-    std::optional<ShakerLimits> shaker;  // read by readFitFiles
+    std::optional<ShakerLimits> shaker;  // read by readCheckFiles
     std::optional<double> maxDuration;
     // --export LIST [--rate HZ]: the kept history also as kolvane_export writes it.
     std::string exportFormats;
@@ -43,7 +43,3 @@ extern const char* const fitUsage;
 // work. False, with `error` set, for a mistake in the command line itself,
 // which the usage text follows.
 bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, std::string& error);
-
-// Reads the files the options name (the band file, the shaker file). False,
-// with `error` naming the file and the line, when one cannot be used.
-bool readFitFiles(FitOptions& options, std::string& error);

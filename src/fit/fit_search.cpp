@@ -12,6 +12,7 @@
 #include "fit/attempt_run.h"
 #include "fit/fit_specification.h"
 #include "model/constants.h"
+#include "model/sampling.h"
 #include "report/acceptance.h"
 #include "report/readable_number.h"
 #include "report/report_inputs.h"
@@ -331,8 +332,7 @@ double roundedDuration(double seconds) {
 double longestDurationFor(const AttemptPlan& plan) {
     SpecTable spec;
     readSpecificationText(plan.specText, spec);
-    const double timeStep = 1.0 / (12.0 * spec.frequency[spec.count - 1]);
-    return (maxRunSamples - 1) * timeStep;
+    return longestRunDuration(runTimeStep(spec.frequency[spec.count - 1]));
 }
 
 bool runFitSearch(FitSearch& search, const AttemptPlan& first, std::string& error) {
@@ -376,9 +376,11 @@ FitAdvice adviseOnShaker(const FitSearch& search, int chosen) {
         if (travel) {
             duration = durationReaching(search.records, q.key, q.limit);
             if (duration > 0.0) {
+                const std::string beyond = duration > longestDurationFor(kept.plan)
+                                               ? "; beyond the program's " + std::to_string(maxRunSamples) + " samples"
+                                               : "";
                 appendFormat(line, ", or a duration of about %s s (from the peaks measured at each duration%s)",
-                             readableNumber(duration).c_str(),
-                             duration > longestDurationFor(kept.plan) ? "; beyond the program's 150000 samples" : "");
+                             readableNumber(duration).c_str(), beyond.c_str());
             }
         } else {
             lowerDb = 20.0 * std::log10(q.share);

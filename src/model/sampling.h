@@ -22,3 +22,12 @@ struct RunSampling {
     int sampleCount = 0;
     SrsFilterBank bank;
 };
+
+// The run's first time step: 12 samples a cycle of the last specification
+// frequency.
+inline double runTimeStep(double lastSpecFrequency) { return 1.0 / (12.0 * lastSpecFrequency); }
+
+// The durations a run takes: at least 1.5 periods of the first grid frequency
+// (the first specification frequency), and fewer than maxRunSamples samples.
+inline double shortestRunDuration(double firstGridFrequency) { return 1.5 / firstGridFrequency; }
+inline double longestRunDuration(double timeStep) { return (maxRunSamples - 1) * timeStep; }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "report/acceptance.h"
 #include "report/report_files.h"
 #include "report/report_inputs.h"
 #include "report/report_page.h"
@@ -152,10 +153,6 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
     return true;
 }
 
-bool readReportFiles(ReportOptions& options, std::string& error) {
-    return readCheckFiles(options.rules, options.shakerPath, options.shaker, error);
-}
-
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ReportOptions options;
     std::string error;
@@ -167,7 +164,8 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << reportUsage;
         return reportPassed;
     }
-    if (!readReportFiles(options, error) || !namesARun(options, error)) {
+    if (!readCheckFiles(options.rules, options.shakerPath, options.shaker, error) ||
+        !namesARun(options, error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }

@@ -18,7 +18,7 @@ struct ReportOptions {
     AcceptanceRules rules;
     MotionLimits limits;
     std::string shakerPath;              // --shaker FILE
-    std::optional<ShakerLimits> shaker;  // read by readReportFiles
+    std::optional<ShakerLimits> shaker;  // read by readCheckFiles
     std::string prefix;  // --prefix NAME: NAME-srs.svg, NAME-report.html, ...
     bool help = false;
 };
@@ -28,10 +28,6 @@ extern const char* const reportUsage;
 // Arguments without the program name. False, with `error` set, for a mistake
 // in the command line itself, which the usage text follows.
 bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error);
-
-// Reads the files the options name (the band file, the shaker file). False,
-// with `error` naming the file and the line, when one cannot be used.
-bool readReportFiles(ReportOptions& options, std::string& error);
 
 // The whole command: reads, judges, prints the table to `out`, writes
 // srs.svg, history.svg, report.html, analysis.csv and report.json into the

@@ -6,6 +6,7 @@
 
 #include "common/number_format.h"
 #include "common/text_file.h"
+#include "report/motion_from_rest.h"
 #include "report/readable_number.h"
 
 namespace {
@@ -105,20 +106,16 @@ bool readShakerFile(const std::string& path, ShakerLimits& limits, std::string& 
 ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeStep, int unitSystem) {
     // The acceleration unit is G for unit systems 1 and 2, m/s^2 for 3.
     const double toSi = unitSystem == 3 ? 1.0 : standardGravity;
+    // The record ends on a zero after its last sample.
+    std::vector<double> si(acceleration.size() + 1, 0.0);
+    for (std::size_t i = 0; i < acceleration.size(); ++i) si[i] = acceleration[i] * toSi;
+    std::vector<double> velocity, displacement;
+    integrateFromRest(si, timeStep, velocity, displacement);
     ShakerPeaks peaks;
-    double velocity = 0.0;
-    double displacement = 0.0;
-    double previous = 0.0;  // from rest: the record starts from an acceleration of zero
-    const std::size_t n = acceleration.size();
-    for (std::size_t i = 0; i <= n; ++i) {
-        const double a = i < n ? acceleration[i] * toSi : 0.0;
-        peaks.accelerationG = std::fmax(peaks.accelerationG, std::fabs(a) / standardGravity);
-        const double nextVelocity = i == 0 ? 0.0 : velocity + 0.5 * timeStep * (previous + a);
-        if (i > 0) displacement += 0.5 * timeStep * (velocity + nextVelocity);
-        velocity = nextVelocity;
-        previous = a;
-        peaks.velocityMs = std::fmax(peaks.velocityMs, std::fabs(velocity));
-        peaks.displacementMm = std::fmax(peaks.displacementMm, 1000.0 * std::fabs(displacement));
+    for (std::size_t i = 0; i < si.size(); ++i) {
+        peaks.accelerationG = std::fmax(peaks.accelerationG, std::fabs(si[i]) / standardGravity);
+        peaks.velocityMs = std::fmax(peaks.velocityMs, std::fabs(velocity[i]));
+        peaks.displacementMm = std::fmax(peaks.displacementMm, 1000.0 * std::fabs(displacement[i]));
     }
     return peaks;
 }

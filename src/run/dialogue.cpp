@@ -9,6 +9,7 @@
 #include "common/file_paths.h"
 #include "model/constants.h"
 #include "model/damping.h"
+#include "model/sampling.h"
 #include "run/spec_refusal.h"
 #include "run/synthesis_run.h"
 
@@ -219,13 +220,11 @@ DialogueOutcome runDialogue(AcceptedDialogue& accepted, AnswerReader& answers, c
     }
     if (!dampingAccepted(p.dampingRatio, console)) return DialogueOutcome::dampingError;
 
-    // The first grid frequency is the first specification frequency; the run
-    // samples at 12 times the last one and holds fewer than maxRunSamples.
     const double firstFrequency = spec.frequency[0];
-    const double timeStep = 1.0 / (12.0 * spec.frequency[spec.count - 1]);
+    const double timeStep = runTimeStep(spec.frequency[spec.count - 1]);
     const Allowed<double> heldDuration = [firstFrequency, timeStep](double duration) {
-        const double shortest = 1.5 / firstFrequency;
-        const double longest = (maxRunSamples - 1) * timeStep;
+        const double shortest = shortestRunDuration(firstFrequency);
+        const double longest = longestRunDuration(timeStep);
         if (!(duration >= shortest) || !(duration / timeStep < maxRunSamples)) {
             char text[160];
             std::snprintf(text, sizeof text, "a duration from %.4g to %.4g seconds (1.5 periods of %g Hz to %d samples)",

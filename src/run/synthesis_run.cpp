@@ -55,12 +55,11 @@ RunOutcome prepareRun(const RunRequest& request, RunState& run) {
     state->grid = buildFrequencyGrid(state->spec, answers.spacingChoice, request.gridReductionShown ? nullptr : console);
     skipDraws(state->random, static_cast<long long>(answers.skipCount) - 1);
 
-    if (1.5 / state->grid.frequency[0] > answers.duration) {
+    if (shortestRunDuration(state->grid.frequency[0]) > answers.duration) {
         std::fputs("\n\n Error: duration is too short.\n\n", console);
         return RunOutcome::durationTooShort;
     }
-    const double sampleRate = 12.0 * state->spec.frequency[state->spec.count - 1];
-    state->sampling.timeStep = 1.0 / sampleRate;
+    state->sampling.timeStep = runTimeStep(state->spec.frequency[state->spec.count - 1]);
     state->sampling.sampleCount = deriveSampleCount(answers.duration, state->sampling.timeStep, console);
     return RunOutcome::completed;
 }
