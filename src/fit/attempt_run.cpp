@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "common/file_paths.h"
+#include "fit/fit_file_names.h"
 #include "model/damping.h"
 #include "run/synthesis_run.h"
 
@@ -24,7 +25,7 @@ RunAnswers runAnswersOf(const AttemptAnswers& answers) {
 
 bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const SpecTable& spec, int threadCount,
                 RunOutcome& outcome, std::string& error) {
-    const std::string consolePath = pathInFolder(dir, "console.txt");
+    const std::string consolePath = pathInFolder(dir, attemptConsoleFileName);
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> console(std::fopen(consolePath.c_str(), "wb"), std::fclose);
     if (!console) {
         error = "cannot write " + consolePath + ": " + std::strerror(errno);

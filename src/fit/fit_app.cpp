@@ -13,6 +13,7 @@
 #include "fit/fit_specification.h"
 #include "report/acceptance.h"
 #include "report/report_app.h"
+#include "report/report_files.h"
 #include "results/file_layout.h"
 #include "spec/spec_text.h"
 
@@ -25,26 +26,13 @@ int hardwareThreads() {
     return threads == 0 ? 1 : static_cast<int>(threads);
 }
 
-// The files the fit writes at the top of the output folder, besides the
-// specification it names.
-const char* const fitOutputNames[] = {
-    trialsFileName, sortedListsFileName, ranksFileName, waveletFileName, accelFileName, velocityFileName,
-    displacementFileName, srsFileName, runRecordFileName, answersFileName, "fit.json", "report.txt", "report.html",
-    "srs.svg", "history.svg", "analysis.csv", "report.json", "history.csv", "history.uff", "history.mat"};
-
 // A file the fit reads must not be one it writes.
 bool inputsSpared(const FitOptions& options, std::string& error) {
-    const struct {
-        const char* what;
-        std::string path;
-    } inputs[] = {{"specification file", options.specPath},
-                  {"band file", options.rules.bandFile},
-                  {"shaker file", options.shaker ? options.shaker->path : std::string()}};
-    for (const auto& input : inputs) {
-        if (input.path.empty()) continue;
-        for (const char* name : fitOutputNames) {
-            std::error_code failed;
-            if (!fs::equivalent(input.path, pathInFolder(options.outputDir, name), failed)) continue;
+    const std::vector<CheckInput> inputs = checkInputs(options.specPath, options.rules, options.shaker);
+    const std::vector<std::string> names = fitOutputNames();
+    for (const CheckInput& input : inputs) {
+        for (const std::string& name : names) {
+            if (!sameFile(input.path, pathInFolder(options.outputDir, name))) continue;
             error = "the " + std::string(input.what) + " " + input.path + " is the output folder's " + name +
                     ", which the fit writes: copy it elsewhere, or choose another output folder";
             return false;
@@ -62,11 +50,9 @@ int writeReport(const FitOptions& options, OutputFolder& folder, std::ostream& e
     std::ostringstream table;
     const int status = runReport(args, table, err);
     if (status == reportUnusableInput) return status;
-    for (const char* name : {"report.html", "srs.svg", "history.svg", "analysis.csv", "report.json"}) {
-        noteWritten(folder, name);
-    }
+    for (const char* name : reportFileNameList) noteWritten(folder, name);
     std::string error;
-    if (!writeFolderFile(folder, "report.txt", table.str(), error)) {
+    if (!writeFolderFile(folder, fitTableFileName, table.str(), error)) {
         err << "kolvane_fit: " << error << "\n";
         return reportUnusableInput;
     }
@@ -82,9 +68,10 @@ bool exportKeptHistory(const FitOptions& options, OutputFolder& folder, std::ost
     const int status = runExport(args, said, err);
     out << said.str();
     if (status != exportWritten) return false;
-    std::istringstream formats(options.exportFormats);
-    std::string format;
-    while (std::getline(formats, format, ',')) noteWritten(folder, "history." + format);
+    std::vector<std::string> formats;
+    std::istringstream list(options.exportFormats);
+    for (std::string format; std::getline(list, format, ',');) formats.push_back(format);
+    for (const std::string& name : exportFileNames(formats)) noteWritten(folder, name);
     return true;
 }
 
@@ -100,7 +87,7 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
     const int chosen = chosenAttemptIndex(search.records);
     const AttemptRecord& kept = search.records[static_cast<std::size_t>(chosen)];
     const FitAdvice advice = adviseOnShaker(search, chosen);
-    if (!publishKeptRun(folder, pathInFolder(options.outputDir, "attempts/" + std::to_string(kept.number)), kept.plan,
+    if (!publishKeptRun(folder, pathInFolder(options.outputDir, attemptFolderName(kept.number)), kept.plan,
                         error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;
@@ -108,15 +95,15 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
     if (writeReport(options, folder, err) == reportUnusableInput) return fitUnusableInput;
     if (!options.exportFormats.empty() && !exportKeptHistory(options, folder, out, err)) return fitUnusableInput;
     // fit.json lists itself too, so that the next fit removes only what this one wrote.
-    noteWritten(folder, "fit.json");
-    if (!writeFolderFile(folder, "fit.json",
+    noteWritten(folder, fitRecordFileName);
+    if (!writeFolderFile(folder, fitRecordFileName,
                          fitJson(options.specPath, options.shaker, search.records, chosen, advice, folder.writtenFiles),
                          error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;
     }
     removeStaleFiles(folder);
-    out << verdictText(search.records, chosen, options.outputDir, pathInFolder(options.outputDir, "report.html"),
+    out << verdictText(search.records, chosen, options.outputDir, pathInFolder(options.outputDir, reportPageFileName),
                        advice, helpfulOptions(search, chosen));
     return attemptFits(kept) ? fitPassed : fitNoPass;
 }

@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* attemptsFolder = "attempts";
 // A history of the longest record a run writes fits well within this.
 constexpr std::size_t copyLimitBytes = std::size_t{1} << 30;
 
@@ -35,7 +34,7 @@ bool insideFolder(const std::string& relative) {
 }
 
 bool startsWithAttempts(const std::string& relative) {
-    return relative.compare(0, std::strlen(attemptsFolder) + 1, std::string(attemptsFolder) + "/") == 0;
+    return relative.compare(0, std::strlen(attemptsFolderName) + 1, std::string(attemptsFolderName) + "/") == 0;
 }
 
 // Removes a file an earlier fit wrote; a link is removed, never followed,
@@ -98,7 +97,7 @@ bool openOutputFolder(const std::string& dir, OutputFolder& folder, std::string&
     std::string json;
     std::string reason;
     std::vector<std::string> listed;
-    if (readWholeFile(pathInFolder(dir, "fit.json"), json, reason) && readJsonStringArray(json, "written_files", listed)) {
+    if (readWholeFile(pathInFolder(dir, fitRecordFileName), json, reason) && readJsonStringArray(json, "written_files", listed)) {
         for (const std::string& name : listed) {
             if (insideFolder(name)) folder.earlierFiles.insert(name);
         }
@@ -179,8 +178,7 @@ bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const A
     } else if (!writeFolderFile(folder, plan.answers.specFileName, plan.specText, error)) {
         return false;
     }
-    for (const char* name : {trialsFileName, sortedListsFileName, ranksFileName, waveletFileName, runRecordFileName,
-                             accelFileName, velocityFileName, displacementFileName, srsFileName}) {
+    for (const char* name : runFileNames) {
         if (!copyRunFile(folder, attemptDir, name, error)) return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fit/attempt_choice.h"
+#include "fit/fit_file_names.h"
 
 // The output folder a fit owns. A second fit into it removes what the first
 // one wrote there, as listed in its fit.json, and nothing else; it never
@@ -18,8 +19,6 @@ struct OutputFolder {
     std::vector<std::string> writtenFiles;  // this fit's, relative to dir, in the order written
 };
 
-// The lock file's name: hidden, and the fit's own.
-constexpr const char* fitLockFileName = ".kolvane_fit.lock";
 
 // Creates the folder when missing, takes its lock and reads what an earlier
 // fit wrote there. False, with `error` set, when the folder cannot be made

@@ -20,8 +20,6 @@
 
 namespace {
 
-std::string attemptFolderName(int number) { return "attempts/" + std::to_string(number); }
-
 // Runs the plan in its own folder and judges what it wrote against the
 // original specification, and against the shaker when there is one.
 bool runAndJudge(const FitOptions& options, const std::string& dir, AttemptRecord& record, int threads,
@@ -40,7 +38,7 @@ bool runAndJudge(const FitOptions& options, const std::string& dir, AttemptRecor
     if (!runAttempt(dir, answers, spec, threads, outcome, error)) return false;
     if (outcome != RunOutcome::completed) {
         error = "kolvane_zpa refused attempt " + std::to_string(record.number) + ": " + runOutcomeWords(outcome) +
-                " (its console is in " + pathInFolder(dir, "console.txt") + ")";
+                " (its console is in " + pathInFolder(dir, attemptConsoleFileName) + ")";
         return false;
     }
     ReportInputs inputs;
@@ -83,11 +81,8 @@ bool runAttempts(FitSearch& search, const std::vector<AttemptPlan>& plans, std::
     }
     for (std::size_t k = 0; k < count; ++k) {
         const std::string folder = attemptFolderName(batch[k].number);
-        for (const char* name : {"console.txt", trialsFileName, sortedListsFileName, ranksFileName, waveletFileName,
-                                 runRecordFileName, accelFileName, velocityFileName, displacementFileName,
-                                 srsFileName}) {
-            noteWritten(search.folder, folder + "/" + name);
-        }
+        noteWritten(search.folder, folder + "/" + attemptConsoleFileName);
+        for (const char* name : runFileNames) noteWritten(search.folder, folder + "/" + name);
         noteWritten(search.folder, folder + "/" + batch[k].plan.answers.specFileName);
         if (!ran[k]) {
             error = errors[k];

@@ -3,7 +3,10 @@
 #include <filesystem>
 
 #include "fit/attempt_answers.h"
+#include "fit/fit_file_names.h"
 #include "model/run_answers.h"
+#include "report/report_files.h"
+#include "results/file_layout.h"
 #include "spec/spec_text.h"
 
 bool readSpecificationText(const std::string& text, SpecTable& table) {
@@ -18,9 +21,10 @@ namespace {
 
 // Files the program, the report and the fit write beside the specification.
 bool nameTaken(const std::string& name) {
-    static const char* const taken[] = {"answers.txt", "fit.json",    "console.txt", "report.txt",
-                                        "report.html", "srs.svg",     "history.svg", "analysis.csv",
-                                        "report.json", "attempts"};
+    static const char* const taken[] = {answersFileName,     fitRecordFileName,  attemptConsoleFileName,
+                                        fitTableFileName,    reportPageFileName, srsPlotFileName,
+                                        historyPlotFileName, analysisFileName,   reportJsonFileName,
+                                        attemptsFolderName};
     for (const char* other : taken) {
         if (name == other) return true;
     }

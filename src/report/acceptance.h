@@ -20,7 +20,7 @@ const std::vector<OptionName>& acceptanceOptionNames();
 
 // Applies a judging option to `rules`. False, with `error` set, on a bad
 // value; `applied` false, and nothing done, when it is not a judging option.
-// --band-file only takes the file's name; readRulesFiles reads it.
+// --band-file only takes the file's name; readCheckFiles reads it.
 bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bool& applied, std::string& error);
 
 // Reads the band file the rules name, if any, and the shaker file at
@@ -28,6 +28,19 @@ bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bo
 // and the line, when one cannot be used.
 bool readCheckFiles(AcceptanceRules& rules, const std::string& shakerPath, std::optional<ShakerLimits>& shaker,
                     std::string& error);
+
+// The files a check reads, with what each is: the specification, the band
+// file and the shaker file (those given).
+struct CheckInput {
+    const char* what;  // "specification file", ...
+    std::string path;
+};
+std::vector<CheckInput> checkInputs(const std::string& specPath, const AcceptanceRules& rules,
+                                    const std::optional<ShakerLimits>& shaker);
+
+// The input that is the same file as `output`, or null: a command never
+// writes over what it reads.
+const CheckInput* inputAt(const std::vector<CheckInput>& inputs, const std::string& output);
 
 // Judges the run whose files lie in `runDir` (run.out among them) against the
 // specification file `specPath`. False, with a message naming the files, when

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "common/command_line.h"
+#include "common/file_paths.h"
 #include "model/damping.h"
 #include "report/acceptance.h"
 #include "report/band_file.h"
@@ -89,6 +90,23 @@ bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bo
         rules.dampingRatio = dampingRatioOfQ(number);
     }
     return true;
+}
+
+std::vector<CheckInput> checkInputs(const std::string& specPath, const AcceptanceRules& rules,
+                                    const std::optional<ShakerLimits>& shaker) {
+    std::vector<CheckInput> inputs;
+    for (CheckInput input : {CheckInput{"specification file", specPath}, CheckInput{"band file", rules.bandFile},
+                             CheckInput{"shaker file", shaker ? shaker->path : std::string()}}) {
+        if (!input.path.empty()) inputs.push_back(input);
+    }
+    return inputs;
+}
+
+const CheckInput* inputAt(const std::vector<CheckInput>& inputs, const std::string& output) {
+    for (const CheckInput& input : inputs) {
+        if (sameFile(output, input.path)) return &input;
+    }
+    return nullptr;
 }
 
 bool readCheckFiles(AcceptanceRules& rules, const std::string& shakerPath, std::optional<ShakerLimits>& shaker,

@@ -82,17 +82,10 @@ std::vector<OptionName> reportOptionNames() {
 // The report never writes over a file it reads: the specification or the
 // band file may carry one of its output names in the output folder.
 bool outputsSpareInputs(const ReportFileNames& names, const ReportOptions& options, std::string& error) {
-    const struct {
-        const char* what;
-        const std::string& path;
-    } inputs[] = {{"specification file", options.specPath},
-                  {"band file", options.rules.bandFile},
-                  {"shaker file", options.shaker ? options.shaker->path : std::string()}};
+    const std::vector<CheckInput> inputs = checkInputs(options.specPath, options.rules, options.shaker);
     for (const std::string* output : {&names.srsPlot, &names.historyPlot, &names.page, &names.analysis, &names.json}) {
-        for (const auto& input : inputs) {
-            std::error_code failed;
-            if (input.path.empty() || !std::filesystem::equivalent(*output, input.path, failed)) continue;
-            error = "the " + std::string(input.what) + " " + input.path + " is " + *output +
+        if (const CheckInput* input = inputAt(inputs, *output)) {
+            error = "the " + std::string(input->what) + " " + input->path + " is " + *output +
                     ", which the report writes: rename it, or name the report's files with --prefix";
             return false;
         }
@@ -193,8 +186,8 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const std::string historySvg = historyPlotSvg(inputs, findings, "history");
     const std::string dir = options.outputDir.back() == '/' ? options.outputDir : options.outputDir + "/";
     const std::string stem = dir + (options.prefix.empty() ? "" : options.prefix + "-");
-    const ReportFileNames names{stem + "srs.svg", stem + "history.svg", stem + "report.html", stem + "analysis.csv",
-                                stem + "report.json"};
+    const ReportFileNames names{stem + srsPlotFileName, stem + historyPlotFileName, stem + reportPageFileName,
+                                stem + analysisFileName, stem + reportJsonFileName};
     const CheckRecord check{checkTimeUtc(), options.outputDir, args};
     if (!outputsSpareInputs(names, options, error)) {
         err << "kolvane_report: " << error << "\n";

@@ -9,6 +9,15 @@
 #include "report/report_page.h"
 #include "report/verdict.h"
 
+// The files a report writes into its folder, each after the --prefix stem.
+constexpr const char* srsPlotFileName = "srs.svg";
+constexpr const char* historyPlotFileName = "history.svg";
+constexpr const char* reportPageFileName = "report.html";
+constexpr const char* analysisFileName = "analysis.csv";
+constexpr const char* reportJsonFileName = "report.json";
+constexpr const char* reportFileNameList[] = {reportPageFileName, srsPlotFileName, historyPlotFileName,
+                                              analysisFileName, reportJsonFileName};
+
 struct ReportFileNames {
     std::string srsPlot;
     std::string historyPlot;

@@ -15,6 +15,12 @@ constexpr const char* runRecordFileName = "run.out";
 // What kolvane_zpa < answers.txt runs on: the answers of a fit's kept run.
 constexpr const char* answersFileName = "answers.txt";
 
+// The files of a finished run, in the order the run writes them (run.out
+// first as the start record, again before the histories).
+constexpr const char* runFileNames[] = {trialsFileName,   sortedListsFileName, ranksFileName,
+                                        waveletFileName,  runRecordFileName,   accelFileName,
+                                        velocityFileName, displacementFileName, srsFileName};
+
 // srs.out: "%12.3f \t %12.5e \t %12.5e\n", frequency and the two peaks.
 constexpr int srsFrequencyDecimals = 3;
 constexpr int srsPeakDigits = 5;
