@@ -1,12 +1,12 @@
 #include "fit/fit_specification.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "fit/attempt_answers.h"
 #include "fit/fit_file_names.h"
 #include "model/run_answers.h"
-#include "report/report_files.h"
-#include "results/file_layout.h"
 #include "spec/spec_text.h"
 
 bool readSpecificationText(const std::string& text, SpecTable& table) {
@@ -19,13 +19,12 @@ bool readSpecificationText(const std::string& text, SpecTable& table) {
 
 namespace {
 
-// Files the program, the report and the fit write beside the specification.
+// Files the program, the report, the export and the fit write beside the
+// specification, and the folder and lock file the fit keeps there.
 bool nameTaken(const std::string& name) {
-    static const char* const taken[] = {answersFileName,     fitRecordFileName,  attemptConsoleFileName,
-                                        fitTableFileName,    reportPageFileName, srsPlotFileName,
-                                        historyPlotFileName, analysisFileName,   reportJsonFileName,
-                                        attemptsFolderName};
-    for (const char* other : taken) {
+    const std::vector<std::string> written = fitOutputNames();
+    if (std::find(written.begin(), written.end(), name) != written.end()) return true;
+    for (const char* other : {attemptsFolderName, attemptConsoleFileName, fitLockFileName}) {
         if (name == other) return true;
     }
     return name.size() >= 4 && name.compare(name.size() - 4, 4, ".out") == 0;

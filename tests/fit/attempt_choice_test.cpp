@@ -77,6 +77,7 @@ TEST(FitSpecification, ExtensionAppendsOnePointAndKeepsTheOriginalLines) {
     EXPECT_EQ(extendedSpecFileName("pyroshock_extended.srs"), "pyroshock_extended.srs");
     EXPECT_EQ(specFileNameFor("/a/b/pyroshock.srs"), "pyroshock.srs");
     EXPECT_EQ(specFileNameFor("/a/b/srs.out"), "specification.srs");  // the run would overwrite it
+    EXPECT_EQ(specFileNameFor("/a/b/history.csv"), "specification.srs");  // so would an export
     EXPECT_FALSE(readSpecificationText("", table));
 }
 
