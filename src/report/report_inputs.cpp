@@ -13,7 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/checksum.h"
 #include "common/file_paths.h"
 #include "common/text_file.h"
 #include "report/run_record_file.h"
@@ -94,15 +93,12 @@ bool parseNumbers(const std::string& line, std::vector<double>& numbers, std::st
     return true;
 }
 
-// The numbers of a line of a file whose values must all be finite: a history
-// or spectrum holding "inf" or "nan" is a degenerate run's, not one to judge.
-bool parseFiniteNumbers(const std::string& path, std::size_t lineIndex, const std::string& line,
-                        std::vector<double>& numbers, std::size_t count, const char* expected, std::string& error);
-
 std::string lineError(const std::string& path, std::size_t lineIndex, const char* expected) {
     return baseName(path) + " line " + std::to_string(lineIndex + 1) + ": expected " + expected;
 }
 
+// The numbers of a line of a file whose values must all be finite: a history
+// or spectrum holding "inf" or "nan" is a degenerate run's, not one to judge.
 bool parseFiniteNumbers(const std::string& path, std::size_t lineIndex, const std::string& line,
                         std::vector<double>& numbers, std::size_t count, const char* expected, std::string& error) {
     std::string nonFinite;
@@ -354,11 +350,11 @@ bool readAnswerWords(const std::string& path, std::vector<std::string>& words, s
 bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
                       std::string& error) {
     inputs.specPath = specPath;
-    if (!readSpecification(specPath, inputs.spec, error, &inputs.specNotes)) return false;
-    if (!checksumFile(specPath, inputs.specChecksum)) {
-        error = "cannot read specification file " + specPath;
-        return false;
-    }
+    SpecText spec;
+    if (!readSpecTextFile(specPath, spec, error)) return false;
+    inputs.spec = spec.table;
+    inputs.specNotes = spec.notes;
+    inputs.specChecksum = spec.checksum;
     return readRunFiles(outputDir, inputs, error);
 }
 
@@ -403,11 +399,8 @@ bool readRunFiles(const std::string& outputDir, ReportInputs& inputs, std::strin
         SpecText runSpec;
         std::string ignored;
         const std::string runSpecPath = pathInFolder(outputDir, inputs.runRecord->specFileName);
-        if (readSpecTextFile(runSpecPath, runSpec, ignored)) {
-            std::uint64_t checksum = 0;
-            if (checksumFile(runSpecPath, checksum) && checksum == inputs.runRecord->specChecksum) {
-                inputs.runSpec = runSpec.table;
-            }
+        if (readSpecTextFile(runSpecPath, runSpec, ignored) && runSpec.checksum == inputs.runRecord->specChecksum) {
+            inputs.runSpec = runSpec.table;
         }
     }
     return readSrsFile(dir + srsFileName, inputs.srs, error) &&

@@ -1,10 +1,10 @@
 #include "spec/spec_text.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/checksum.h"
 #include "common/number_format.h"
 #include "common/text_file.h"
 #include "spec/spec_level.h"
@@ -68,7 +68,6 @@ std::string shown(const std::string& word) {
 // number is the same double.
 bool wholeNumber(const std::string& word, double& value) {
     char* end = nullptr;
-    errno = 0;
     value = std::strtod(word.c_str(), &end);
     return !word.empty() && end == word.c_str() + word.size();
 }
@@ -79,6 +78,7 @@ std::string numberText(double value) { return formatGeneral(value, 0, 10); }
 
 bool readSpecText(const std::string& text, const std::string& name, SpecText& spec, std::string& error) {
     spec = SpecText{};
+    spec.checksum = fnv1a64(text.data(), text.size());
     const bool marked = text.compare(0, byteOrderMark.size(), byteOrderMark) == 0;
     if (marked) spec.notes.push_back(name + " starts with a UTF-8 byte-order mark, which is skipped");
     std::vector<Line> lines = splitWords(text, marked ? byteOrderMark.size() : 0);
@@ -132,7 +132,7 @@ bool readSpecText(const std::string& text, const std::string& name, SpecText& sp
     const std::size_t pairs = numbers.size() / 2;
     if (pairs > static_cast<std::size_t>(maxSpecPoints)) {
         error = name + ": more than " + std::to_string(maxSpecPoints) + " points (" + std::to_string(pairs) +
-                " frequency/level pairs); the program holds 200";
+                " frequency/level pairs); the program holds " + std::to_string(maxSpecPoints);
         return false;
     }
     SpecTable& table = spec.table;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct SpecText {
     // The text the program reads as the same table: the numeric lines alone,
     // as written (without the mark and the heading).
     std::string numericText;
+    // FNV-1a 64 of every byte of the text, as run.out records its file's.
+    std::uint64_t checksum = 0;
 };
 
 // Reads `text`, naming `name` in the notes and the error. False, with `error`
