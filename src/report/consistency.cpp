@@ -130,11 +130,11 @@ bool checkWaveletGrid(const ReportInputs& inputs, std::string& error) {
 // rank_d.out lists every ranked trial once under each of the five measures,
 // and rank.out's lowest score is run.out's optimum.
 bool checkRanking(const ReportInputs& inputs, const RunRecord& record, std::string& error) {
-    static const char* const measures[] = {"accel", "vel", "disp", "error", "irror"};
-    bool whole = inputs.sortedLists.size() == 5;
-    for (std::size_t m = 0; whole && m < 5; ++m) {
+    const std::size_t sections = sortedListSectionCount;
+    bool whole = inputs.sortedLists.size() == sections;
+    for (std::size_t m = 0; whole && m < sections; ++m) {
         const SortedList& list = inputs.sortedLists[m];
-        whole = list.name == measures[m] && list.trials.size() == static_cast<std::size_t>(record.trialsRanked);
+        whole = list.name == sortedListSectionNames[m] && list.trials.size() == static_cast<std::size_t>(record.trialsRanked);
         for (const long trial : list.trials) whole = whole && trial >= 0 && trial < record.trialsRanked;
     }
     if (!whole) {

@@ -25,7 +25,6 @@ namespace {
 // Bytes a file of `rows` lines may hold: every number the program writes
 // fits a line of this length, even a %f of a double near its largest.
 constexpr std::size_t lineLimitBytes = 2048;
-constexpr long measureNames = 5;  // rank_d.out's sections
 std::size_t linesLimitBytes(long rows) {
     return (static_cast<std::size_t>(rows < 0 ? 0 : rows) + 2) * lineLimitBytes;
 }
@@ -313,7 +312,7 @@ bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, st
 
 bool readSortedListCounts(const std::string& path, std::vector<SortedList>& lists, std::string& error) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error, linesLimitBytes(measureNames * (maxTrials + 3)))) return false;
+    if (!readLines(path, text, error, linesLimitBytes(sortedListSectionCount * (maxTrials + 3)))) return false;
     lists.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isBlank(text[i])) continue;

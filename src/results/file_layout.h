@@ -21,6 +21,11 @@ constexpr const char* runFileNames[] = {trialsFileName,   sortedListsFileName, r
                                         waveletFileName,  runRecordFileName,   accelFileName,
                                         velocityFileName, displacementFileName, srsFileName};
 
+// rank_d.out: one section per measure, in the ranking's order, each headed
+// by its name on a line of its own.
+constexpr const char* sortedListSectionNames[] = {"accel", "vel", "disp", "error", "irror"};
+constexpr int sortedListSectionCount = 5;
+
 // srs.out: "%12.3f \t %12.5e \t %12.5e\n", frequency and the two peaks.
 constexpr int srsFrequencyDecimals = 3;
 constexpr int srsPeakDigits = 5;

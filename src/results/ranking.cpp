@@ -6,6 +6,7 @@
 
 #include "common/cpu_features.h"
 #include "common/number_format.h"
+#include "results/file_layout.h"
 
 #ifdef KOLVANE_X86_KERNELS
 #include <immintrin.h>
@@ -14,12 +15,11 @@
 namespace {
 
 const int measureWeight[measureCount] = {1, 2, 3, 3, 8};
-const char* const sectionHeading[measureCount] = {"\n\n accel \n", "\n\n vel \n", "\n\n disp \n",
-                                                   "\n\n error \n", "\n\n irror \n"};
+static_assert(sortedListSectionCount == measureCount, "one rank_d.out section per measure");
 
 void writeSortedLists(const TrialRanking& ranking, int n, std::FILE* out) {
     for (int m = 0; m < measureCount; ++m) {
-        std::fputs(sectionHeading[m], out);
+        std::fprintf(out, "\n\n %s \n", sortedListSectionNames[m]);
         for (int k = 0; k < n; ++k) {
             const long trial = ranking.order[m][k];
             const double value = ranking.working[m][k];
