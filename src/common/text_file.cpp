@@ -58,14 +58,11 @@ bool readWholeFile(const std::string& path, std::string& text, std::string& reas
     return ok;
 }
 
-bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
+int createTemporaryBeside(const std::string& path, std::string& temporary) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    // A name of our own beside the target, created afresh (never an existing
-    // file or link), with the mode a new file gets.
     static std::atomic<unsigned> counter{0};
-    std::string temporary;
     int descriptor = -1;
     for (int tries = 0; descriptor < 0 && tries < 100; ++tries) {
         temporary = folder + "." + name + "." + std::to_string(static_cast<long>(getpid())) + "." +
@@ -73,6 +70,12 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
         descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (descriptor < 0 && errno != EEXIST) break;
     }
+    return descriptor;
+}
+
+bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
+    std::string temporary;
+    const int descriptor = createTemporaryBeside(path, temporary);
     if (descriptor < 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;

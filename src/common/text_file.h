@@ -15,6 +15,12 @@ constexpr std::size_t defaultReadLimitBytes = std::size_t{1} << 20;
 bool readWholeFile(const std::string& path, std::string& text, std::string& reason,
                    std::size_t limitBytes = defaultReadLimitBytes);
 
+// Creates a new, empty file beside `path` under a name of its own
+// (".NAME.PID.N.tmp"), never an existing file or link, with the mode a new
+// file gets. Returns its open descriptor, its path in `temporary`; -1, with
+// errno set, when it cannot be created.
+int createTemporaryBeside(const std::string& path, std::string& temporary);
+
 // Writes `text` to `path` whole: into a temporary file in the same folder,
 // every write and the close checked, then renamed over `path`. A link named
 // `path` is replaced, never followed; a file that cannot be written whole

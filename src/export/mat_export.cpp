@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/check_time.h"
+#include "common/text_file.h"
 
 namespace {
 
@@ -33,10 +34,15 @@ bool addText(mat_t* file, const char* name, std::string text) {
 }  // namespace
 
 bool writeHistoryMat(const std::string& path, const ExportedHistory& history, std::string& error) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string temporary = path.substr(0, slash + 1) + "." + path.substr(slash + 1) + "." +
-                                  std::to_string(static_cast<long>(getpid())) + ".tmp";
-    std::remove(temporary.c_str());
+    // matio opens the file by name: it takes over the temporary file made
+    // for it, so it never writes through a link.
+    std::string temporary;
+    const int descriptor = createTemporaryBeside(path, temporary);
+    if (descriptor < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    close(descriptor);
     // matio's own header would stamp the wall clock; ours follows
     // SOURCE_DATE_EPOCH like the UFF's ID line, so an export can repeat.
     const std::string header =
@@ -44,6 +50,7 @@ bool writeHistoryMat(const std::string& path, const ExportedHistory& history, st
     mat_t* file = Mat_CreateVer(temporary.c_str(), header.c_str(), MAT_FT_MAT5);
     if (file == nullptr) {
         error = "cannot write " + path + ": " + std::strerror(errno);
+        std::remove(temporary.c_str());
         return false;
     }
     std::vector<double> time(history.acceleration.size());
