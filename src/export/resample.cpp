@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/constants.h"
 #include "report/band_limited_upsampler.h"
 
 namespace {
@@ -43,7 +44,6 @@ std::vector<double> resampleBandLimited(const std::vector<double>& samples, doub
     // displacement that its area carries.
     const double newNyquistBin = 0.5 * timeStep / newTimeStep * static_cast<double>(length);
     if (newNyquistBin < static_cast<double>(length / 2)) {
-        const double pi = std::atan2(0.0, -1.0);
         const double taperStart = (1.0 - taperShare) * newNyquistBin;
         double* bins = spectrum.bins.get();
         for (std::size_t k = static_cast<std::size_t>(std::ceil(taperStart)); k <= length / 2; ++k) {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 
+#include "model/constants.h"
 #include "report/band_limited_upsampler.h"
 
 namespace {
@@ -24,7 +25,6 @@ struct RampInvariantFilter {
 };
 
 RampInvariantFilter rampInvariantFilter(double fn, double zeta, double interval) {
-    const double pi = std::atan2(0.0, -1.0);
     const double wn = 2.0 * pi * fn;
     const double wd = wn * std::sqrt(1.0 - zeta * zeta);
     const double e = std::exp(-zeta * wn * interval);
@@ -102,7 +102,6 @@ void addFreeResponsePeaks(const RampInvariantFilter& f, double y0, double y1, do
     const double q = (y1 / e - p * std::cos(f.turn)) / sinTurn;
     const double amplitude = std::hypot(p, q);
     if (!(amplitude > 0.0) || !std::isfinite(amplitude)) return;
-    const double pi = std::atan2(0.0, -1.0);
     const double phase = std::atan2(q, p);
     const double lag = std::atan2(f.decay, f.turn);
     // The first extreme at or after y0, then the next, of the other sign.
