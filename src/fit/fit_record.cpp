@@ -5,6 +5,7 @@
 
 #include "common/json_writer.h"
 #include "common/number_format.h"
+#include "fit/fit_file_names.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ std::string fitJson(const std::string& specPath, const std::optional<ShakerLimit
         const AttemptAnswers& answers = record.plan.answers;
         json += i == 0 ? "\n" : ",\n";
         json += "    {\n      \"attempt\": " + std::to_string(record.number) + ",\n";
-        json += "      \"folder\": " + jsonString("attempts/" + std::to_string(record.number)) + ",\n";
+        json += "      \"folder\": " + jsonString(attemptFolderName(record.number)) + ",\n";
         json += "      \"answers\": [";
         const std::vector<std::string> lines = answerLines(answers);
         for (std::size_t k = 0; k < lines.size(); ++k) json += (k == 0 ? "" : ", ") + jsonString(lines[k]);
