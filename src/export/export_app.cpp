@@ -75,20 +75,8 @@ bool parseExportOptions(const std::vector<std::string>& args, ExportOptions& opt
             }
             continue;
         }
-        options.formats.clear();
-        std::istringstream list(option.value);
-        std::string format;
-        while (std::getline(list, format, ',')) {
-            if (std::find(std::begin(allFormats), std::end(allFormats), format) == std::end(allFormats)) {
-                error = "--format takes csv, uff and mat, comma-separated (got \"" + format + "\")";
-                return false;
-            }
-            if (std::find(options.formats.begin(), options.formats.end(), format) == options.formats.end()) {
-                options.formats.push_back(format);
-            }
-        }
-        if (options.formats.empty()) {
-            error = "--format needs at least one of csv, uff and mat";
+        if (!parseExportFormats(option.value, options.formats, error)) {
+            error = "--format " + error;
             return false;
         }
     }
@@ -216,6 +204,24 @@ bool resampleAndCheck(ExportedHistory& history, const ReportInputs& inputs, cons
 }
 
 }  // namespace
+
+bool parseExportFormats(const std::string& list, std::vector<std::string>& formats, std::string& error) {
+    formats.clear();
+    std::istringstream items(list);
+    std::string format;
+    while (std::getline(items, format, ',')) {
+        if (std::find(std::begin(allFormats), std::end(allFormats), format) == std::end(allFormats)) {
+            error = "takes csv, uff and mat, comma-separated (got \"" + format + "\")";
+            return false;
+        }
+        if (std::find(formats.begin(), formats.end(), format) == formats.end()) formats.push_back(format);
+    }
+    if (formats.empty()) {
+        error = "needs at least one of csv, uff and mat";
+        return false;
+    }
+    return true;
+}
 
 std::vector<std::string> exportFileNames(const std::vector<std::string>& formats) {
     std::vector<std::string> names;

@@ -9,6 +9,11 @@ constexpr int exportUnusableInput = 1;
 
 extern const char* const exportUsage;
 
+// Reads a --format list: csv, uff and mat, comma-separated, each kept once
+// in the order given. False, with `error` set, when it names anything else
+// or nothing.
+bool parseExportFormats(const std::string& list, std::vector<std::string>& formats, std::string& error);
+
 // The names of the files kolvane_export writes, for the formats asked for.
 std::vector<std::string> exportFileNames(const std::vector<std::string>& formats);
 

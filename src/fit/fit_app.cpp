@@ -62,16 +62,15 @@ int writeReport(const FitOptions& options, OutputFolder& folder, std::ostream& e
 // The kept history in the formats asked for, as kolvane_export writes it;
 // its files are the fit's.
 bool exportKeptHistory(const FitOptions& options, OutputFolder& folder, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> args{options.outputDir, "--format", options.exportFormats};
+    std::string formats;
+    for (const std::string& format : options.exportFormats) formats += (formats.empty() ? "" : ",") + format;
+    std::vector<std::string> args{options.outputDir, "--format", formats};
     if (!options.exportRate.empty()) args.insert(args.end(), {"--rate", options.exportRate});
     std::ostringstream said;
     const int status = runExport(args, said, err);
     out << said.str();
     if (status != exportWritten) return false;
-    std::vector<std::string> formats;
-    std::istringstream list(options.exportFormats);
-    for (std::string format; std::getline(list, format, ',');) formats.push_back(format);
-    for (const std::string& name : exportFileNames(formats)) noteWritten(folder, name);
+    for (const std::string& name : exportFileNames(options.exportFormats)) noteWritten(folder, name);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "fit/fit_options.h"
 
 #include "common/command_line.h"
+#include "export/export_app.h"
 #include "fit/attempt_answers.h"
 #include "model/constants.h"
 #include "model/damping.h"
@@ -100,8 +101,10 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
         options.shakerPath = value;
         return true;
     } else if (name == "--export") {
-        options.exportFormats = value;
-        return true;
+        std::string problem;
+        if (parseExportFormats(value, options.exportFormats, problem)) return true;
+        error = "--export " + problem;
+        return false;
     } else if (name == "--rate") {
         if (readOptionNumber(value, number) && number > 0.0) {
             options.exportRate = value;

@@ -25,7 +25,7 @@ struct FitOptions {
     std::optional<ShakerLimits> shaker;  // read by readCheckFiles
     std::optional<double> maxDuration;
     // --export LIST [--rate HZ]: the kept history also as kolvane_export writes it.
-    std::string exportFormats;
+    std::vector<std::string> exportFormats;  // --export LIST, checked
     std::string exportRate;
     // The acceptance check, and the same options word for word for the report.
     AcceptanceRules rules;

@@ -56,6 +56,8 @@ TEST(FitOptionsTest, RefusesWhatTheProgramCouldNotRun) {
         {"spec.srs", "out", "--attempts", "0"},
         {"spec.srs", "out", "--attempts"},
         {"spec.srs", "out", "--unknown", "1"},
+        {"spec.srs", "out", "--export", "csv,xls"},  // before the search, not after it
+        {"spec.srs", "out", "--export", ""},
     };
     for (const std::vector<std::string>& args : refused) {
         FitOptions options;
