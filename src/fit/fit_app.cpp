@@ -78,10 +78,21 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
                 std::ostream& err) {
     clearEarlierAttempts(folder);
     FitSearch search{options, folder, out, hardwareThreads(), {}, false};
+    // Stopped by an error, the fit still records its attempts and the files
+    // it owns, so that the next fit into the folder can clear them.
+    const auto stop = [&](int chosenIndex, const FitAdvice& advice) {
+        noteWritten(folder, fitRecordFileName);
+        std::string ignored;
+        writeFolderFile(folder, fitRecordFileName,
+                        fitJson(options.specPath, options.shaker, search.records, chosenIndex, advice,
+                                filesOwnedAfterStop(folder)),
+                        ignored);
+        return fitUnusableInput;
+    };
     std::string error;
     if (!runFitSearch(search, firstPlan(options, options.specPath, spec.numericText), error)) {
         err << "kolvane_fit: " << error << "\n";
-        return fitUnusableInput;
+        return stop(-1, {});
     }
     const int chosen = chosenAttemptIndex(search.records);
     const AttemptRecord& kept = search.records[static_cast<std::size_t>(chosen)];
@@ -89,10 +100,10 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
     if (!publishKeptRun(folder, pathInFolder(options.outputDir, attemptFolderName(kept.number)), kept.plan,
                         error)) {
         err << "kolvane_fit: " << error << "\n";
-        return fitUnusableInput;
+        return stop(chosen, advice);
     }
-    if (writeReport(options, folder, err) == reportUnusableInput) return fitUnusableInput;
-    if (!options.exportFormats.empty() && !exportKeptHistory(options, folder, out, err)) return fitUnusableInput;
+    if (writeReport(options, folder, err) == reportUnusableInput) return stop(chosen, advice);
+    if (!options.exportFormats.empty() && !exportKeptHistory(options, folder, out, err)) return stop(chosen, advice);
     // fit.json lists itself too, so that the next fit removes only what this one wrote.
     noteWritten(folder, fitRecordFileName);
     if (!writeFolderFile(folder, fitRecordFileName,

@@ -193,3 +193,13 @@ void removeStaleFiles(const OutputFolder& folder) {
         removeEarlierFile(pathInFolder(folder.dir, name));
     }
 }
+
+std::vector<std::string> filesOwnedAfterStop(const OutputFolder& folder) {
+    std::vector<std::string> owned = folder.writtenFiles;
+    for (const std::string& name : folder.earlierFiles) {
+        if (startsWithAttempts(name) || std::find(owned.begin(), owned.end(), name) != owned.end()) continue;
+        struct stat status;
+        if (lstat(pathInFolder(folder.dir, name).c_str(), &status) == 0) owned.push_back(name);
+    }
+    return owned;
+}

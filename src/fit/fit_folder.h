@@ -55,3 +55,8 @@ bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const A
 // Removes the files the earlier fit wrote outside attempts/ that this one has
 // not written again.
 void removeStaleFiles(const OutputFolder& folder);
+
+// For a fit that stops on an error: the files it wrote, then those the
+// earlier fit wrote outside attempts/ that are still there. Listed in its
+// fit.json, they let the next fit clear both.
+std::vector<std::string> filesOwnedAfterStop(const OutputFolder& folder);

@@ -264,6 +264,15 @@ TEST_F(FitCommand, TheFitOwnsItsFolderAndNothingElse) {
     EXPECT_EQ(readFile(dir + "/pyroshock_extended.srs"), "the engineer's own extension\n");
     EXPECT_EQ(readFile(dir + "/attempts/notes.txt"), "the engineer's notes\n");
 
+    // An export refused after the search: the fit still records what it owns.
+    const Fit refused = fitInto(scratch_, std::string(KOLVANE_SOURCE_DIR) + "/examples/pyroshock-extended.srs",
+                                {"--trials", "50", "--export", "csv", "--rate", "1000"});
+    EXPECT_EQ(refused.status, fitUnusableInput);
+    const std::string record = readFile(dir + "/fit.json");
+    EXPECT_TRUE(contains(record, "\"trials\": 50,") && contains(record, "\"accel.out\"") &&
+                contains(record, "\"attempts/1/console.txt\""))
+        << record;
+
     // Another fit holds the folder.
     const int lock = open((dir + "/.kolvane_fit.lock").c_str(), O_RDWR);
     ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
