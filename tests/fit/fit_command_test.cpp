@@ -303,3 +303,34 @@ TEST_F(FitCommand, TheFitOwnsItsFolderAndNothingElse) {
         removeTree(shm);
     }
 }
+
+// What the fit hands the report shows in a diff: a whole fit with a shaker,
+// made under SOURCE_DATE_EPOCH, against its committed fit.json, report.json
+// and report.txt, the scratch folder and the source folder written as
+// placeholders. KOLVANE_BLESS=1 writes the goldens anew (review their diff).
+TEST_F(FitCommand, AShakerFitGivesItsGoldenFilesByteForByte) {
+    const std::string source = KOLVANE_SOURCE_DIR;
+    const std::string golden = source + "/tests/golden/shaker_fit/";
+    setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    const Fit fit = fitInto(scratch_, source + "/examples/plateau-75g.srs",
+                            {"--units", "2", "--shaker", source + "/examples/shaker-25mm.txt"});
+    unsetenv("SOURCE_DATE_EPOCH");
+    ASSERT_NE(fit.status, fitUnusableInput) << fit.err;
+    const auto placeholders = [&](std::string text) {
+        for (const auto& [from, to] : {std::pair{scratch_, std::string("SCRATCH")}, std::pair{source, std::string("SOURCE")}}) {
+            for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+                text.replace(at, from.size(), to);
+            }
+        }
+        return text;
+    };
+    const bool bless = std::getenv("KOLVANE_BLESS") != nullptr;
+    for (const char* name : {"fit.json", "report.json", "report.txt"}) {
+        const std::string made = placeholders(readFile(fit.dir + "/" + name));
+        if (bless) writeFile(golden + name, made);
+        EXPECT_EQ(made, readFile(golden + name)) << name;
+    }
+    const std::string console = placeholders(fit.out);
+    if (bless) writeFile(golden + "console.txt", console);
+    EXPECT_EQ(console, readFile(golden + "console.txt"));
+}
