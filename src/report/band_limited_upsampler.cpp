@@ -3,7 +3,10 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
+
+#include "model/constants.h"
 
 namespace {
 
@@ -67,7 +70,9 @@ RecordSpectrum transformPaddedRecord(const double* padded, std::size_t length) {
 // term X[M/2] (-1)^n at the record's rate; at the higher rate it becomes a
 // cosine at half the record's rate, so half of it goes to bin M/2 and the
 // other half to its mirror image, which the real inverse transform implies.
-FftwArray upsampleRecord(const RecordSpectrum& spectrum, std::size_t factor) {
+namespace {
+
+FftwArray interpolate(const RecordSpectrum& spectrum, std::size_t factor, bool forLinearHold) {
     const std::size_t length = spectrum.length;
     const std::size_t upLength = length * factor;
     FftwArray bins = allocateFftwArray(2 * (upLength / 2 + 1));
@@ -86,10 +91,31 @@ FftwArray upsampleRecord(const RecordSpectrum& spectrum, std::size_t factor) {
     target[2 * nyquist] = source[2 * nyquist] * nyquistShare;
     target[2 * nyquist + 1] = source[2 * nyquist + 1] * nyquistShare;
     std::fill(target + 2 * nyquist + 2, target + 2 * (upLength / 2 + 1), 0.0);
+    if (forLinearHold) {
+        // Bin j lies at j / (length T) Hz: at the new interval T / factor,
+        // f T is j / upLength.
+        for (std::size_t j = 1; j <= nyquist; ++j) {
+            const double x = pi * static_cast<double>(j) / static_cast<double>(upLength);
+            const double sinc = std::sin(x) / x;
+            const double raise = 1.0 / (sinc * sinc);
+            target[2 * j] *= raise;
+            target[2 * j + 1] *= raise;
+        }
+    }
     fftw_execute(plan);
     {
         const std::lock_guard<std::mutex> lock(plannerMutex);
         fftw_destroy_plan(plan);
     }
     return samples;
+}
+
+}  // namespace
+
+FftwArray upsampleRecord(const RecordSpectrum& spectrum, std::size_t factor) {
+    return interpolate(spectrum, factor, false);
+}
+
+FftwArray upsampleRecordForLinearHold(const RecordSpectrum& spectrum, std::size_t factor) {
+    return interpolate(spectrum, factor, true);
 }

@@ -39,9 +39,22 @@ RampInvariantFilter rampInvariantFilter(double fn, double zeta, double interval)
 // sweep repeat its first filter.
 constexpr int sweepLanes = 8;
 
+// The vertex of the parabola through three outputs spaced one sample apart,
+// the middle one the largest (or most negative) seen: the peak between the
+// samples. Sampled at p points a cycle, the samples alone miss a resonant
+// peak by up to 1 - cos(pi / p); the vertex by a small fraction of that.
+double parabolaVertex(double before, double at, double after) {
+    const double curvature = (before - at) + (after - at);
+    if (!(curvature != 0.0)) return at;
+    const double slope = after - before;
+    const double vertex = at - slope * slope / (8.0 * curvature);
+    // A vertex beyond the neighbours' reach is not a peak between them.
+    return std::fabs(slope) <= std::fabs(curvature) ? vertex : at;
+}
+
 // Runs up to sweepLanes filters over x[0], ..., x[n-1] and then two samples
 // of zero input, from rest, and keeps each one's largest and most negative
-// output and its last two outputs:
+// output, refined between samples, and its last two outputs:
 //   y[n] = b0 x[n] + b1 x[n-1] + b2 x[n-2] + a1 y[n-1] - a2 y[n-2]
 // The terms that do not depend on y[n-1] are summed first, which keeps the
 // chain from one output to the next to one multiply and one add.
@@ -57,12 +70,23 @@ void sweepFilters(const double* x, std::size_t n, const RampInvariantFilter* fil
         a2[j] = f.a2;
     }
     double y1[sweepLanes] = {}, y2[sweepLanes] = {}, top[sweepLanes] = {}, bottom[sweepLanes] = {};
+    // The outputs either side of the largest and of the most negative: the
+    // one before is kept when the extreme is, the one after on the next step.
+    double topBefore[sweepLanes] = {}, topAfter[sweepLanes] = {}, bottomBefore[sweepLanes] = {},
+           bottomAfter[sweepLanes] = {};
+    bool topNew[sweepLanes] = {}, bottomNew[sweepLanes] = {};
     double x1 = 0.0, x2 = 0.0;
     const auto step = [&](double x0) {
         for (int j = 0; j < sweepLanes; ++j) {
             const double y = (((b0[j] * x0 + b1[j] * x1) + b2[j] * x2) - a2[j] * y2[j]) + a1[j] * y1[j];
-            top[j] = y > top[j] ? y : top[j];
-            bottom[j] = y < bottom[j] ? y : bottom[j];
+            topAfter[j] = topNew[j] ? y : topAfter[j];
+            bottomAfter[j] = bottomNew[j] ? y : bottomAfter[j];
+            topNew[j] = y > top[j];
+            bottomNew[j] = y < bottom[j];
+            topBefore[j] = topNew[j] ? y1[j] : topBefore[j];
+            bottomBefore[j] = bottomNew[j] ? y1[j] : bottomBefore[j];
+            top[j] = topNew[j] ? y : top[j];
+            bottom[j] = bottomNew[j] ? y : bottom[j];
             y2[j] = y1[j];
             y1[j] = y;
         }
@@ -75,8 +99,11 @@ void sweepFilters(const double* x, std::size_t n, const RampInvariantFilter* fil
     step(0.0);
     step(0.0);
     for (int j = 0; j < count; ++j) {
-        high[j] = top[j];
-        low[j] = bottom[j];
+        // An extreme on the last output has its neighbour after it in the
+        // free response, which the closed form below covers.
+        high[j] = topNew[j] || top[j] == 0.0 ? top[j] : parabolaVertex(topBefore[j], top[j], topAfter[j]);
+        low[j] = bottomNew[j] || bottom[j] == 0.0 ? bottom[j]
+                                                  : parabolaVertex(bottomBefore[j], bottom[j], bottomAfter[j]);
         beforeLast[j] = y2[j];
         last[j] = y1[j];
     }
@@ -129,6 +156,26 @@ std::size_t upsamplingFactor(double fn, double timeStep, double minPointsPerCycl
     return fastUpsamplingFactor(needed > 1.0 ? static_cast<std::size_t>(needed) : 1);
 }
 
+// Below this many samples a cycle the filter's linear hold loses more than
+// 0.01 % of a resonant tone, which the interpolation for it restores.
+constexpr double linearHoldPointsPerCycle = 180.0;
+
+// How the record is brought to the filters of one natural frequency.
+struct Interpolation {
+    std::size_t factor = 1;
+    bool forLinearHold = false;  // through the transform, each tone raised for the linear hold
+    bool operator<(const Interpolation& other) const {
+        return factor != other.factor ? factor < other.factor : forLinearHold < other.forLinearHold;
+    }
+};
+
+Interpolation interpolationFor(double fn, double timeStep, double minPointsPerCycle) {
+    if (!(minPointsPerCycle > 0.0)) return {};
+    const std::size_t factor = upsamplingFactor(fn, timeStep, minPointsPerCycle);
+    const double pointsPerCycle = static_cast<double>(factor) / (fn * timeStep);
+    return {factor, factor > 1 || pointsPerCycle < linearHoldPointsPerCycle};
+}
+
 // Zeros before and after the record: the band-limited interpolation of a
 // record that starts or ends abruptly rings a little before its first and
 // after its last sample, and that ringing belongs ahead of and after the
@@ -149,14 +196,14 @@ IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, do
 
     // Frequencies grouped by the upsampling factor they need, each group
     // filtered on one upsampled copy of the record.
-    std::map<std::size_t, std::vector<std::size_t>> groups;
+    std::map<Interpolation, std::vector<std::size_t>> groups;
     double lowest = std::numeric_limits<double>::infinity();
     const double minPointsPerCycle = positiveFinite(settings.minPointsPerCycle) ? settings.minPointsPerCycle : 0.0;
     for (std::size_t i = 0; i < count; ++i) {
         const double fn = frequencies[i];
         if (!positiveFinite(fn)) continue;
         lowest = std::min(lowest, fn);
-        groups[upsamplingFactor(fn, timeStep, minPointsPerCycle)].push_back(i);
+        groups[interpolationFor(fn, timeStep, minPointsPerCycle)].push_back(i);
     }
     if (groups.empty()) return srs;
 
@@ -170,12 +217,13 @@ IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, do
     std::vector<double> padded(length, 0.0);
     std::copy(acceleration.begin(), acceleration.end(), padded.begin() + leadSamples);
     RecordSpectrum spectrum;
-    if (groups.rbegin()->first > 1) spectrum = transformPaddedRecord(padded.data(), length);
+    if (groups.rbegin()->first.forLinearHold) spectrum = transformPaddedRecord(padded.data(), length);
 
-    for (const auto& [factor, members] : groups) {
+    for (const auto& [interpolation, members] : groups) {
+        const std::size_t factor = interpolation.factor;
         FftwArray upsampled;
-        if (factor > 1) upsampled = upsampleRecord(spectrum, factor);
-        const double* signal = factor > 1 ? upsampled.get() : padded.data();
+        if (interpolation.forLinearHold) upsampled = upsampleRecordForLinearHold(spectrum, factor);
+        const double* signal = interpolation.forLinearHold ? upsampled.get() : padded.data();
         const double interval = timeStep / static_cast<double>(factor);
         for (std::size_t first = 0; first < members.size(); first += sweepLanes) {
             const int lanes = static_cast<int>(std::min<std::size_t>(sweepLanes, members.size() - first));
