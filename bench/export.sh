@@ -22,7 +22,7 @@ for rate in "" 25600 102400; do
     best=0
     for run in 1 2 3; do
         start="${EPOCHREALTIME/./}"
-        "$build_dir/src/export/kolvane_export" "$work" ${rate:+--rate "$rate"} >"$work/said" 2>&1 || true
+        "$build_dir/kolvane_export" "$work" ${rate:+--rate "$rate"} >"$work/said" 2>&1 || true
         micros=$((${EPOCHREALTIME/./} - start))
         if [ "$best" -eq 0 ] || [ "$micros" -lt "$best" ]; then best="$micros"; fi
     done

@@ -13,7 +13,7 @@ build_dir="$(realpath -m "${1:-$root/build}")"
 
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target kolvane_fit >/dev/null
-fit="$build_dir/src/fit/kolvane_fit"
+fit="$build_dir/kolvane_fit"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

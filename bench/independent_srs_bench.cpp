@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bench_setup.h"
-#include "report/band_limited_upsampler.h"
-#include "report/independent_srs.h"
+#include "analysis/band_limited_upsampler.h"
+#include "analysis/independent_srs.h"
 
 namespace {
 

@@ -25,9 +25,9 @@
 #include <string>
 
 #include "model/constants.h"
-#include "report/consistency.h"
-#include "report/independent_srs.h"
-#include "report/report_inputs.h"
+#include "run_folder/consistency.h"
+#include "analysis/independent_srs.h"
+#include "run_folder/run_folder.h"
 #include "run/program.h"
 
 namespace {

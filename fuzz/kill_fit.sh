@@ -10,8 +10,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="$(realpath -m "${1:-$root/build}")"
-fit="$build_dir/src/fit/kolvane_fit"
-report="$build_dir/src/report/kolvane_report"
+fit="$build_dir/kolvane_fit"
+report="$build_dir/kolvane_report"
 command -v strace >/dev/null || { echo "kill_fit.sh needs strace (apt-get install strace)"; exit 2; }
 [ -x "$fit" ] && [ -x "$report" ] || { echo "build kolvane_fit and kolvane_report in $build_dir first"; exit 2; }
 

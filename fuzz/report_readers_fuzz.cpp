@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "report/band_file.h"
-#include "report/consistency.h"
-#include "report/report_inputs.h"
-#include "report/run_record_file.h"
+#include "run_folder/consistency.h"
+#include "run_folder/run_folder.h"
+#include "run_folder/run_record_file.h"
 #include "results/run_record.h"
 
 namespace {

@@ -8,7 +8,9 @@ the tree (common and model at the bottom, the program's subsystems above,
 the commands on top) only ever include downwards. Quoted includes are taken
 relative to the tree's root, as the build's include path has them.
 
-    scripts/check-include-cycles.py [src]
+    scripts/check-include-cycles.py [src] [--graph]
+
+With --graph it also prints each folder and the folders it includes.
 """
 import os
 import re
@@ -84,6 +86,17 @@ def folder_dependencies(dependencies):
     return folders
 
 
+def closure(folders, folder):
+    """Every folder `folder` includes, directly or round about."""
+    seen, todo = set(), [folder]
+    while todo:
+        for target in folders.get(todo.pop(), ()):
+            if target not in seen:
+                seen.add(target)
+                todo.append(target)
+    return seen
+
+
 def report(kind, dependencies, found):
     for component in found:
         print(f"include cycle between {kind}: " + ", ".join(component))
@@ -93,9 +106,13 @@ def report(kind, dependencies, found):
 
 
 def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "src")
+    arguments = [a for a in sys.argv[1:] if a != "--graph"]
+    root = arguments[0] if arguments else os.path.join(os.path.dirname(__file__), "..", "src")
     dependencies = unit_dependencies(root)
     folders = folder_dependencies(dependencies)
+    if "--graph" in sys.argv:
+        for folder in sorted(folders, key=lambda f: (len(closure(folders, f)), f)):
+            print(f"{folder}: {', '.join(sorted(folders[folder])) or '(nothing)'}")
     unit_cycles = cycles(dependencies)
     folder_cycles = cycles(folders)
     report("units", dependencies, unit_cycles)

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "report/acceptance.h"
-#include "report/shaker.h"
+#include "run_folder/shaker.h"
 
 struct FitOptions {
     std::string specPath;

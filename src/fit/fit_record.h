@@ -5,7 +5,7 @@
 
 #include "fit/attempt_choice.h"
 #include "report/acceptance.h"
-#include "report/shaker.h"
+#include "run_folder/shaker.h"
 
 // What one attempt ran on and what its checks found.
 struct AttemptRecord {

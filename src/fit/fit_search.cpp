@@ -14,8 +14,8 @@
 #include "model/constants.h"
 #include "model/sampling.h"
 #include "report/acceptance.h"
-#include "report/readable_number.h"
-#include "report/report_inputs.h"
+#include "common/readable_number.h"
+#include "run_folder/run_folder.h"
 #include "results/file_layout.h"
 
 namespace {

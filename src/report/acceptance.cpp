@@ -5,10 +5,10 @@
 #include <limits>
 
 #include "report/acceptance_guidance.h"
-#include "report/analysis_grid.h"
+#include "analysis/analysis_grid.h"
 #include "report/band_file.h"
-#include "report/consistency.h"
-#include "report/independent_srs.h"
+#include "run_folder/consistency.h"
+#include "analysis/independent_srs.h"
 #include "spec/spec_level.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include "common/command_line.h"
 #include "report/acceptance_types.h"
-#include "report/independent_srs.h"
-#include "report/report_inputs.h"
-#include "report/shaker.h"
+#include "analysis/independent_srs.h"
+#include "run_folder/run_folder.h"
+#include "run_folder/shaker.h"
 #include "spec/spec_table.h"
 
 // The acceptance check a test lab makes: the independent SRS of accel.out on

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "report/db_band.h"
-#include "report/independent_srs.h"
-#include "report/report_inputs.h"
+#include "analysis/db_band.h"
+#include "analysis/independent_srs.h"
+#include "run_folder/run_folder.h"
 
 // The records of the acceptance check: its rules, its analysis points and
 // its outcome.

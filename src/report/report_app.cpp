@@ -9,7 +9,7 @@
 
 #include "report/acceptance.h"
 #include "report/report_files.h"
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 #include "report/report_page.h"
 #include "report/report_plots.h"
 #include "report/report_table.h"

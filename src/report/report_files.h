@@ -5,7 +5,7 @@
 #include "common/text_file.h"
 
 #include "report/acceptance.h"
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 #include "report/report_page.h"
 #include "report/verdict.h"
 

@@ -3,7 +3,7 @@
 #include "common/check_time.h"
 #include "common/number_format.h"
 #include "model/constants.h"
-#include "report/readable_number.h"
+#include "common/readable_number.h"
 #include "report/report_table.h"
 #include "report/svg_writer.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 #include "report/verdict.h"
 
 // What the page records about the check itself, so that it can be filed.

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "report/plot_axes.h"
-#include "report/readable_number.h"
+#include "common/readable_number.h"
 #include "report/svg_writer.h"
 #include "common/number_format.h"
 

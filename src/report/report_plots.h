@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 #include "report/verdict.h"
 
 // Both return a complete <svg> element. `idPrefix` keeps the clip-path ids of

@@ -4,7 +4,7 @@
 
 #include "common/number_format.h"
 #include "model/damping.h"
-#include "report/readable_number.h"
+#include "common/readable_number.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "report/acceptance.h"
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 #include "report/verdict.h"
 
 // The text report: one row per analysis frequency, then the summary lines.

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "report/acceptance.h"
-#include "report/report_inputs.h"
-#include "report/shaker.h"
+#include "run_folder/run_folder.h"
+#include "run_folder/shaker.h"
 
 // Allowed deviation of the SRS from the specification, in dB; a deviation
 // exactly on either edge is inside the band.

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "export/resample.h"
+#include "analysis/resample.h"
 #include "results/run_record.h"
 #include "run_program.h"
 

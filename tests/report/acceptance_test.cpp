@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/analysis_grid.h"
+#include "analysis/analysis_grid.h"
 #include "report/band_file.h"
 #include "spec/spec_level.h"
 

@@ -12,7 +12,7 @@
 #include "real_run.h"
 #include "common/json_writer.h"
 #include "report/report_plots.h"
-#include "report_fixture.h"
+#include "scratch_run.h"
 
 namespace {
 

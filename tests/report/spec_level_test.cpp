@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "report/report_inputs.h"
-#include "report_fixture.h"
+#include "run_folder/run_folder.h"
+#include "scratch_run.h"
 
 namespace {
 

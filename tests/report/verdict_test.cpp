@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report_fixture.h"
+#include "scratch_run.h"
 
 namespace {
 

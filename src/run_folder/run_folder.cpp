@@ -1,4 +1,4 @@
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 
 #include <cerrno>
 #include <charconv>
@@ -15,7 +15,7 @@
 
 #include "common/file_paths.h"
 #include "common/text_file.h"
-#include "report/run_record_file.h"
+#include "run_folder/run_record_file.h"
 #include "results/file_layout.h"
 #include "spec/spec_level.h"
 #include "spec/spec_text.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 #include "common/number_format.h"
 
 // A scratch output folder holding a small, consistent run written the way the

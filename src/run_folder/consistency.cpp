@@ -1,4 +1,4 @@
-#include "report/consistency.h"
+#include "run_folder/consistency.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include "common/number_format.h"
 #include "model/constants.h"
 #include "model/damping.h"
-#include "report/independent_srs.h"
+#include "analysis/independent_srs.h"
 #include "results/file_layout.h"
 #include "common/number_parse.h"
 

@@ -1,4 +1,4 @@
-#include "report/motion_from_rest.h"
+#include "analysis/motion_from_rest.h"
 
 void integrateFromRest(const std::vector<double>& acceleration, double timeStep, std::vector<double>& velocity,
                        std::vector<double>& displacement) {

@@ -1,10 +1,10 @@
-#include "export/resample.h"
+#include "analysis/resample.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "model/constants.h"
-#include "report/band_limited_upsampler.h"
+#include "analysis/band_limited_upsampler.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "report/readable_number.h"
+#include "common/readable_number.h"
 
 #include <cmath>
 

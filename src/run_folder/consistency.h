@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 
 // The checks that the files judged belong together and to one run: before
 // any verdict, the report refuses (exit status 1) files that come from

@@ -1,4 +1,4 @@
-#include "report/shaker.h"
+#include "run_folder/shaker.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,8 +6,8 @@
 
 #include "common/number_format.h"
 #include "common/text_file.h"
-#include "report/motion_from_rest.h"
-#include "report/readable_number.h"
+#include "analysis/motion_from_rest.h"
+#include "common/readable_number.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "report/db_band.h"
+#include "analysis/db_band.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The report's refusals and warnings on real runs of the main program whose
 // files were then made stale, foreign or incomplete.
-#include "report/consistency.h"
+#include "run_folder/consistency.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "report/report_app.h"
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 #include "run_program.h"
 
 namespace {

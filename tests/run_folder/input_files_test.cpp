@@ -1,10 +1,10 @@
-#include "report/report_inputs.h"
+#include "run_folder/run_folder.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "report_fixture.h"
+#include "scratch_run.h"
 
 TEST(InputFiles, ReadsTheMainProgramsLayouts) {
     ScratchRun run;

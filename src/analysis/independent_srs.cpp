@@ -1,4 +1,4 @@
-#include "report/independent_srs.h"
+#include "analysis/independent_srs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <map>
 
 #include "model/constants.h"
-#include "report/band_limited_upsampler.h"
+#include "analysis/band_limited_upsampler.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "report/band_limited_upsampler.h"
+#include "analysis/band_limited_upsampler.h"
 
 #include <fftw3.h>
 

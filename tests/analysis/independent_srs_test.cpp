@@ -1,4 +1,4 @@
-#include "report/independent_srs.h"
+#include "analysis/independent_srs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "report/band_limited_upsampler.h"
+#include "analysis/band_limited_upsampler.h"
 
 namespace {
 

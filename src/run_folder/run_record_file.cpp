@@ -1,4 +1,4 @@
-#include "report/run_record_file.h"
+#include "run_folder/run_record_file.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "report/analysis_grid.h"
+#include "analysis/analysis_grid.h"
 
 #include <cmath>
 
