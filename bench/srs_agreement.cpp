@@ -51,9 +51,9 @@ bool runProgramIn(const std::string& dir, const std::string& answers) {
 }
 
 void measure(const std::string& dir, Figures& figures) {
-    ReportInputs inputs;
+    RunFolder inputs;
     std::string error;
-    if (!readReportInputs(dir + "/s.srs", dir, inputs, error)) {
+    if (!readRunFolder(dir, inputs, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         std::exit(1);
     }

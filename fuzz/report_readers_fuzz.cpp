@@ -19,6 +19,7 @@
 #include "run_folder/consistency.h"
 #include "run_folder/run_folder.h"
 #include "run_folder/run_record_file.h"
+#include "spec/spec_text.h"
 #include "results/run_record.h"
 
 namespace {
@@ -124,12 +125,13 @@ void readFolder(bool dampingGiven, const char* data, std::size_t size) {
         }
         start = end + separator.size();
     }
-    ReportInputs inputs;
+    SpecText spec;
+    RunFolder inputs;
     std::string error;
-    if (!readReportInputs(workDir + "/spec.srs", workDir, inputs, error)) return;
+    if (!readSpecTextFile(workDir + "/spec.srs", spec, error) || !readRunFolder(workDir, inputs, error)) return;
     ConsistencyOutcome outcome;
     const std::optional<double> damping = dampingGiven ? std::optional<double>(0.05) : std::nullopt;
-    if (checkRunConsistency(inputs, damping, outcome, error)) return;
+    if (checkRunConsistency(inputs, &spec, damping, outcome, error)) return;
     if (error.empty()) std::abort();
 }
 

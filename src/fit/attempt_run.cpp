@@ -24,7 +24,7 @@ RunAnswers runAnswersOf(const AttemptAnswers& answers) {
 }
 
 bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const SpecTable& spec, int threadCount,
-                RunOutcome& outcome, std::string& error) {
+                RunOutcome& outcome, std::string& error, RunResults* results) {
     const std::string consolePath = pathInFolder(dir, attemptConsoleFileName);
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> console(std::fopen(consolePath.c_str(), "wb"), std::fclose);
     if (!console) {
@@ -37,6 +37,7 @@ bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const Spe
     request.outputDir = dir;
     request.console = console.get();
     request.threadCount = threadCount;
+    request.results = results;
     outcome = runSynthesis(request);
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "fit/attempt_answers.h"
 #include "model/run_answers.h"
+#include "results/run_results.h"
 #include "run/run_outcome.h"
 #include "spec/spec_table.h"
 
@@ -16,5 +17,6 @@ RunAnswers runAnswersOf(const AttemptAnswers& answers);
 // `spec`. Its console goes to dir/console.txt. False, with `error` set, when
 // the console file cannot be created; otherwise the run's outcome is in
 // `outcome`.
+// `results` (when given) receives what the run wrote, as numbers.
 bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const SpecTable& spec, int threadCount,
-                RunOutcome& outcome, std::string& error);
+                RunOutcome& outcome, std::string& error, RunResults* results = nullptr);

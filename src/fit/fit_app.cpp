@@ -5,15 +5,15 @@
 #include <thread>
 
 #include "common/file_paths.h"
-#include "export/export_app.h"
+#include "export/export_history.h"
 #include "fit/fit_folder.h"
 #include "fit/fit_options.h"
 #include "fit/fit_record.h"
 #include "fit/fit_search.h"
 #include "fit/fit_specification.h"
 #include "report/acceptance.h"
-#include "report/report_app.h"
 #include "report/report_files.h"
+#include "report/write_report.h"
 #include "results/file_layout.h"
 #include "spec/spec_text.h"
 
@@ -41,43 +41,43 @@ bool inputsSpared(const FitOptions& options, std::string& error) {
     return true;
 }
 
-// The report's own page, plots and table of the kept run, with the same
-// rules and the same shaker; its files are the fit's.
-int writeReport(const FitOptions& options, OutputFolder& folder, std::ostream& err) {
-    std::vector<std::string> args{options.specPath, options.outputDir};
-    args.insert(args.end(), options.judgingArgs.begin(), options.judgingArgs.end());
-    if (options.shaker) args.insert(args.end(), {"--shaker", options.shaker->path});
+// The report's own page, plots and table of the kept run, held in memory,
+// with the same rules and the same shaker; its files are the fit's.
+bool writeKeptReport(const ReportRequest& request, OutputFolder& folder, std::ostream& err) {
     std::ostringstream table;
-    const int status = runReport(args, table, err);
-    if (status == reportUnusableInput) return status;
-    for (const char* name : reportFileNameList) noteWritten(folder, name);
-    std::string error;
-    if (!writeFolderFile(folder, fitTableFileName, table.str(), error)) {
-        err << "kolvane_fit: " << error << "\n";
-        return reportUnusableInput;
+    const ReportResult result = writeReport(request, table);
+    for (const std::string& path : result.writtenFiles) {
+        noteWritten(folder, path.substr(path.find_last_of('/') + 1));
     }
-    return status;
+    std::string error = result.error;
+    if (result.status == ReportStatus::unusable || !writeFolderFile(folder, fitTableFileName, table.str(), error)) {
+        err << "kolvane_fit: " << error << "\n";
+        return false;
+    }
+    return true;
 }
 
 // The kept history in the formats asked for, as kolvane_export writes it;
 // its files are the fit's.
-bool exportKeptHistory(const FitOptions& options, OutputFolder& folder, std::ostream& out, std::ostream& err) {
-    std::string formats;
-    for (const std::string& format : options.exportFormats) formats += (formats.empty() ? "" : ",") + format;
-    std::vector<std::string> args{options.outputDir, "--format", formats};
-    if (!options.exportRate.empty()) args.insert(args.end(), {"--rate", options.exportRate});
-    std::ostringstream said;
-    const int status = runExport(args, said, err);
-    out << said.str();
-    if (status != exportWritten) return false;
-    for (const std::string& name : exportFileNames(options.exportFormats)) noteWritten(folder, name);
+bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, OutputFolder& folder, std::ostream& out,
+                       std::ostream& err) {
+    ExportRequest request;
+    request.folder = kept;
+    request.formats = options.exportFormats;
+    request.rate = options.exportSampleRate;
+    const ExportResult result = exportHistory(request, out);
+    if (!result.written) {
+        err << "kolvane_fit: " << result.error << "\n";
+        return false;
+    }
+    for (const ExportFormat format : options.exportFormats) noteWritten(folder, exportFileName(format));
     return true;
 }
 
 int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& folder, std::ostream& out,
                 std::ostream& err) {
     clearEarlierAttempts(folder);
-    FitSearch search{options, folder, out, hardwareThreads(), {}, false};
+    FitSearch search{options, spec, folder, out, hardwareThreads(), {}, false};
     // Stopped by an error, the fit still records its attempts and the files
     // it owns, so that the next fit into the folder can clear them.
     const auto stop = [&](int chosenIndex, const FitAdvice& advice) {
@@ -102,8 +102,11 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
         err << "kolvane_fit: " << error << "\n";
         return stop(chosen, advice);
     }
-    if (writeReport(options, folder, err) == reportUnusableInput) return stop(chosen, advice);
-    if (!options.exportFormats.empty() && !exportKeptHistory(options, folder, out, err)) return stop(chosen, advice);
+    const ReportRequest report = attemptReportRequest(search, kept, options.outputDir);
+    if (!writeKeptReport(report, folder, err)) return stop(chosen, advice);
+    if (!options.exportFormats.empty() && !exportKeptHistory(options, report.history.folder, folder, out, err)) {
+        return stop(chosen, advice);
+    }
     // fit.json lists itself too, so that the next fit removes only what this one wrote.
     noteWritten(folder, fitRecordFileName);
     if (!writeFolderFile(folder, fitRecordFileName,

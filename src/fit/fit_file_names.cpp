@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "export/export_app.h"
+#include "export/export_history.h"
 #include "report/report_files.h"
 #include "results/file_layout.h"
 
@@ -12,7 +12,6 @@ std::vector<std::string> fitOutputNames() {
     std::vector<std::string> names(std::begin(runFileNames), std::end(runFileNames));
     names.insert(names.end(), {answersFileName, fitRecordFileName, fitTableFileName});
     names.insert(names.end(), std::begin(reportFileNameList), std::end(reportFileNameList));
-    const std::vector<std::string> exported = exportFileNames({"csv", "uff", "mat"});
-    names.insert(names.end(), exported.begin(), exported.end());
+    for (const ExportFormat format : allExportFormats()) names.push_back(exportFileName(format));
     return names;
 }

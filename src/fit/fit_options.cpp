@@ -1,7 +1,6 @@
 #include "fit/fit_options.h"
 
 #include "common/command_line.h"
-#include "export/export_app.h"
 #include "fit/attempt_answers.h"
 #include "model/constants.h"
 #include "model/damping.h"
@@ -107,7 +106,7 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
         return false;
     } else if (name == "--rate") {
         if (readOptionNumber(value, number) && number > 0.0) {
-            options.exportRate = value;
+            options.exportSampleRate = number;
             return true;
         }
         error = "--rate needs a sample rate in samples per second";
@@ -152,7 +151,6 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
         if (!applyAnswerOption(option, options, applied, error)) return false;
         if (applied) continue;
         if (!applyAcceptanceOption(option, options.rules, applied, error)) return false;
-        options.judgingArgs.insert(options.judgingArgs.end(), {option.name, option.value});
     }
     if (options.help) return true;
     const std::vector<std::string>& positional = line.positional;
@@ -164,7 +162,7 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
     }
     options.specPath = positional[0];
     options.outputDir = positional[1];
-    if (!options.exportRate.empty() && options.exportFormats.empty()) {
+    if (options.exportSampleRate && options.exportFormats.empty()) {
         error = "--rate is the exported history's rate: give --export LIST too";
         return false;
     }
@@ -175,7 +173,8 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
     // The check and the report judge with the attempts' damping, also for a
     // run that leaves no record of it.
     options.rules.dampingRatio = dampingRatioOfQ(options.q);
-    options.judgingArgs.insert(options.judgingArgs.end(), {"--q", exactNumberText(options.q)});
+    options.commandLine = {"kolvane_fit"};
+    options.commandLine.insert(options.commandLine.end(), args.begin(), args.end());
     return true;
 }
 

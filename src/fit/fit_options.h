@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "export/export_history.h"
 #include "report/acceptance.h"
 #include "run_folder/shaker.h"
 
@@ -25,11 +26,12 @@ struct FitOptions {
     std::optional<ShakerLimits> shaker;  // read by readCheckFiles
     std::optional<double> maxDuration;
     // --export LIST [--rate HZ]: the kept history also as kolvane_export writes it.
-    std::vector<std::string> exportFormats;  // --export LIST, checked
-    std::string exportRate;
-    // The acceptance check, and the same options word for word for the report.
+    std::vector<ExportFormat> exportFormats;
+    std::optional<double> exportSampleRate;  // samples per second
+    // The acceptance check, as the report makes it.
     AcceptanceRules rules;
-    std::vector<std::string> judgingArgs;
+    // The command as typed, for the report's record of the check.
+    std::vector<std::string> commandLine;
     bool help = false;
 };
 

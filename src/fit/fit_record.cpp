@@ -77,7 +77,7 @@ std::string progressLine(const AttemptRecord& record) {
         appendFormat(line, ", %.1f%% within the inner band", record.outcome.innerSharePercent);
     }
     for (const ShakerQuantity& q : record.shaker.quantities) {
-        appendFormat(line, ", %s %.0f%%", q.name, 100.0 * q.share);
+        appendFormat(line, ", %s %.0f%%", q.row().name, 100.0 * q.share);
     }
     if (!record.outcome.passes) {
         line += ": FAIL\n";

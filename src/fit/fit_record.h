@@ -1,16 +1,19 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "fit/attempt_choice.h"
 #include "report/acceptance.h"
+#include "results/run_results.h"
 #include "run_folder/shaker.h"
 
 // What one attempt ran on and what its checks found.
 struct AttemptRecord {
     int number = 0;  // from 1, as its folder attempts/N
     AttemptPlan plan;
+    std::shared_ptr<const RunResults> results;  // what its run wrote, as numbers
     AcceptanceOutcome outcome;
     ShakerPeaks peaks;     // of its accel.out, in SI
     ShakerVerdict shaker;  // against the shaker given, or feasible with no limits

@@ -20,9 +20,10 @@
 
 namespace {
 
-// Runs the plan in its own folder and judges what it wrote against the
-// original specification, and against the shaker when there is one.
-bool runAndJudge(const FitOptions& options, const std::string& dir, AttemptRecord& record, int threads,
+// Runs the plan in its own folder and judges what it wrote, as numbers held
+// in memory, against the original specification, and against the shaker
+// when there is one.
+bool runAndJudge(const FitSearch& search, const std::string& dir, AttemptRecord& record, int threads,
                  std::string& error) {
     std::error_code failed;
     std::filesystem::create_directories(dir, failed);
@@ -35,19 +36,21 @@ bool runAndJudge(const FitOptions& options, const std::string& dir, AttemptRecor
     SpecTable spec;
     readSpecificationText(record.plan.specText, spec);
     RunOutcome outcome = RunOutcome::completed;
-    if (!runAttempt(dir, answers, spec, threads, outcome, error)) return false;
+    auto results = std::make_shared<RunResults>();
+    if (!runAttempt(dir, answers, spec, threads, outcome, error, results.get())) return false;
     if (outcome != RunOutcome::completed) {
         error = "kolvane_zpa refused attempt " + std::to_string(record.number) + ": " + runOutcomeWords(outcome) +
                 " (its console is in " + pathInFolder(dir, attemptConsoleFileName) + ")";
         return false;
     }
-    ReportInputs inputs;
-    if (!readReportInputs(options.specPath, dir, inputs, error) ||
-        !judgeInputs(inputs, dir, options.rules, record.outcome, error)) {
-        return false;
-    }
-    record.peaks = shakerPeaksOf(inputs.acceleration.value, record.outcome.run.timeStep, inputs.unitSystem);
-    if (options.shaker) record.shaker = judgeShaker(*options.shaker, record.peaks);
+    record.results = results;
+    const ReportRequest request = attemptReportRequest(search, record, dir);
+    ReportFindings findings;
+    if (!judgeHistory(request, findings, error)) return false;
+    record.outcome = findings.acceptance;
+    record.shaker = findings.shaker;
+    const RunFolder& folder = request.history.folder;
+    record.peaks = shakerPeaksOf(folder.acceleration.value, record.outcome.run.timeStep, folder.unitSystem);
     return true;
 }
 
@@ -70,7 +73,7 @@ bool runAttempts(FitSearch& search, const std::vector<AttemptPlan>& plans, std::
         batch[k].number = static_cast<int>(search.records.size() + k + 1);
         batch[k].plan = plans[k];
         const std::string dir = pathInFolder(search.folder.dir, attemptFolderName(batch[k].number));
-        ran[k] = runAndJudge(search.options, dir, batch[k], threads, errors[k]) ? 1 : 0;
+        ran[k] = runAndJudge(search, dir, batch[k], threads, errors[k]) ? 1 : 0;
     };
     if (count == 1) {
         work(0);
@@ -124,14 +127,10 @@ bool searchSpectrum(FitSearch& search, AttemptPlan plan, std::string& error) {
     return true;
 }
 
-const ShakerQuantity* quantityOf(const ShakerVerdict& verdict, const std::string& key) {
-    for (const ShakerQuantity& q : verdict.quantities) {
-        if (key == q.key) return &q;
-    }
-    return nullptr;
-}
+constexpr ShakerQuantityKind stroke = ShakerQuantityKind::displacement;
+constexpr ShakerQuantityKind velocity = ShakerQuantityKind::velocity;
 
-bool overOn(const AttemptRecord& record, const char* key) {
+bool overOn(const AttemptRecord& record, ShakerQuantityKind key) {
     const ShakerQuantity* q = quantityOf(record.shaker, key);
     return q != nullptr && !q->within;
 }
@@ -152,7 +151,7 @@ double maxDurationOf(const FitSearch& search, const AttemptPlan& plan) {
 // share of the two usable limits; 0 when the shaker sets neither.
 double travelShare(const AttemptRecord& record) {
     double share = 0.0;
-    for (const char* key : {"displacement_mm", "velocity_m_s"}) {
+    for (const ShakerQuantityKind key : {stroke, velocity}) {
         const ShakerQuantity* q = quantityOf(record.shaker, key);
         if (q != nullptr) share = std::max(share, q->share);
     }
@@ -234,7 +233,7 @@ double nextDuration(const FitSearch& search, double current, double longest) {
 bool searchDurations(FitSearch& search, std::string& error) {
     if (!search.options.shaker || anyFits(search) || search.records.empty()) return true;
     const AttemptRecord base = search.records[static_cast<std::size_t>(chosenAttemptIndex(search.records))];
-    if (!overOn(base, "displacement_mm") && !overOn(base, "velocity_m_s")) return true;
+    if (!overOn(base, stroke) && !overOn(base, velocity)) return true;
     const double longest = maxDurationOf(search, base.plan);
     for (double current = base.plan.answers.duration;;) {
         const double duration = nextDuration(search, current, longest);
@@ -291,9 +290,9 @@ double roomBelowDb(const AcceptanceOutcome& outcome) {
 bool searchLowerZpa(FitSearch& search, std::string& error) {
     if (!search.options.shaker || anyFits(search) || search.records.empty()) return true;
     const AttemptRecord kept = search.records[static_cast<std::size_t>(chosenAttemptIndex(search.records))];
-    if (!kept.outcome.passes || overOn(kept, "displacement_mm") || overOn(kept, "velocity_m_s")) return true;
+    if (!kept.outcome.passes || overOn(kept, stroke) || overOn(kept, velocity)) return true;
     double dropDb = 0.0;
-    for (const char* key : {"acceleration_g", "force_n"}) {
+    for (const ShakerQuantityKind key : {ShakerQuantityKind::acceleration, ShakerQuantityKind::force}) {
         const ShakerQuantity* q = quantityOf(kept.shaker, key);
         if (q != nullptr && !q->within) dropDb = std::max(dropDb, 20.0 * std::log10(q->share) + 0.1);
     }
@@ -307,7 +306,7 @@ bool searchLowerZpa(FitSearch& search, std::string& error) {
 // The duration at which the peak of `key` meets `limit`, by the power law
 // through the smallest peak measured at each duration; 0 when the measured
 // peaks do not fall with the duration.
-double durationReaching(const std::vector<AttemptRecord>& records, const char* key, double limit) {
+double durationReaching(const std::vector<AttemptRecord>& records, ShakerQuantityKind key, double limit) {
     const PowerLaw law = fitPowerLaw(smallestByDuration(records, [key](const AttemptRecord& r) {
         const ShakerQuantity* q = quantityOf(r.shaker, key);
         return q == nullptr ? -1.0 : q->peak;
@@ -348,28 +347,26 @@ FitAdvice adviseOnShaker(const FitSearch& search, int chosen) {
         // The best the search reached on this limit: for the stroke and the
         // velocity in any attempt; for the acceleration and the force, which
         // the ZPA sets, among the histories that pass.
-        const bool travel = std::string(bound.key) == "displacement_mm" || std::string(bound.key) == "velocity_m_s";
+        const ShakerQuantityRow& row = bound.row();
+        const bool travel = row.travel;
         const AttemptRecord* best = &kept;
         for (const AttemptRecord& r : search.records) {
-            const ShakerQuantity* q = quantityOf(r.shaker, bound.key);
+            const ShakerQuantity* q = quantityOf(r.shaker, bound.kind);
             if (q == nullptr || (!travel && !r.outcome.passes)) continue;
-            if (q->peak < quantityOf(best->shaker, bound.key)->peak) best = &r;
+            if (q->peak < quantityOf(best->shaker, bound.kind)->peak) best = &r;
         }
-        const ShakerQuantity& q = *quantityOf(best->shaker, bound.key);
-        const std::string key = q.key;
-        const double rating = q.peak / share * (key == "displacement_mm" ? 2.0 : 1.0);
-        const char* ratingName = key == "displacement_mm" ? "stroke" : key == "velocity_m_s" ? "peak velocity"
-                                 : key == "acceleration_g" ? "bare-table acceleration" : "rated force";
+        const ShakerQuantity& q = *quantityOf(best->shaker, bound.kind);
+        const double rating = q.peak / share * row.ratingPerLimit;
         std::string line;
         appendFormat(line, "The shaker's %s binds: the best reached is %s %s (attempt %d%s) against %s %s usable. ",
-                     q.what, readableNumber(q.peak).c_str(), q.unit, best->number,
-                     best->outcome.passes ? "" : ", whose spectrum fails", readableNumber(q.limit).c_str(), q.unit);
-        appendFormat(line, "It would take a shaker with %s %s%s of %s", readableNumber(rating).c_str(), q.unit,
-                     key == "displacement_mm" ? " peak to peak" : "", ratingName);
+                     row.what, readableNumber(q.peak).c_str(), row.unit, best->number,
+                     best->outcome.passes ? "" : ", whose spectrum fails", readableNumber(q.limit).c_str(), row.unit);
+        appendFormat(line, "It would take a shaker with %s %s%s of %s", readableNumber(rating).c_str(), row.unit,
+                     q.kind == stroke ? " peak to peak" : "", row.rating);
         double duration = 0.0;
         double lowerDb = 0.0;
         if (travel) {
-            duration = durationReaching(search.records, q.key, q.limit);
+            duration = durationReaching(search.records, q.kind, q.limit);
             if (duration > 0.0) {
                 const std::string beyond = duration > longestDurationFor(kept.plan)
                                                ? "; beyond the program's " + std::to_string(maxRunSamples) + " samples"
@@ -383,7 +380,7 @@ FitAdvice adviseOnShaker(const FitSearch& search, int chosen) {
         }
         line += ".";
         advice.lines.push_back(line);
-        json += std::string(json.size() > 1 ? ",\n    " : "\n    ") + "{\"limit\": " + jsonString(q.key) +
+        json += std::string(json.size() > 1 ? ",\n    " : "\n    ") + "{\"limit\": " + jsonString(row.key) +
                 ", \"best\": " + jsonNumber(q.peak) + ", \"usable_limit\": " + jsonNumber(q.limit) +
                 ", \"attempt\": " + std::to_string(best->number) + ", \"shaker_would_need\": " + jsonNumber(rating) +
                 ", \"duration_s\": " + (duration > 0.0 ? jsonNumber(duration) : "null") +
@@ -407,7 +404,7 @@ std::vector<std::string> helpfulOptions(const FitSearch& search, int chosen) {
         return hints;
     }
     if (attemptFits(kept)) return hints;
-    for (const char* key : {"displacement_mm", "velocity_m_s"}) {
+    for (const ShakerQuantityKind key : {stroke, velocity}) {
         const ShakerQuantity* q = quantityOf(kept.shaker, key);
         if (q == nullptr || q->within) continue;
         const double duration = durationReaching(search.records, key, q->limit);
@@ -418,4 +415,19 @@ std::vector<std::string> helpfulOptions(const FitSearch& search, int chosen) {
         }
     }
     return hints;
+}
+
+ReportRequest attemptReportRequest(const FitSearch& search, const AttemptRecord& record, const std::string& dir) {
+    ReportRequest request;
+    request.specification = search.judged;
+    SpecTable runSpec;
+    readSpecificationText(record.plan.specText, runSpec);
+    request.history.kind = HistoryKind::plainRun;
+    request.history.folder = runFolderOf(*record.results, runSpec);
+    request.history.folder.dir = dir;
+    request.rules = search.options.rules;
+    request.shaker = search.options.shaker;
+    request.outputDir = dir;
+    request.commandLine = search.options.commandLine;
+    return request;
 }

@@ -7,6 +7,8 @@
 #include "fit/fit_folder.h"
 #include "fit/fit_options.h"
 #include "fit/fit_record.h"
+#include "report/write_report.h"
+#include "spec/spec_text.h"
 
 // The fit's plan: a fixed sequence of attempts, each a plain run of the
 // program on answers, decided only by what the earlier attempts measured, so
@@ -25,6 +27,7 @@
 //    as far as the spectrum's room below it allows.
 struct FitSearch {
     const FitOptions& options;
+    const SpecText& judged;  // the specification as given, which every attempt is judged against
     OutputFolder& folder;
     std::ostream& out;
     int cores = 1;
@@ -51,3 +54,7 @@ FitAdvice adviseOnShaker(const FitSearch& search, int chosen);
 
 // The options that could help a fit that failed.
 std::vector<std::string> helpfulOptions(const FitSearch& search, int chosen);
+
+// The report's request for the attempt's run, held in memory as its files
+// print it, in the folder `dir`: judged as kolvane_report judges that folder.
+ReportRequest attemptReportRequest(const FitSearch& search, const AttemptRecord& record, const std::string& dir);

@@ -44,8 +44,7 @@ int spacingOfSrsFile(const std::vector<SrsLine>& srs) {
 // The run's settings from run.out, or, for a run without one, from the
 // output files: the spacing from srs.out's frequencies, the ZPA from
 // accel.out's peak, its time step from its time column.
-bool deriveRunSettings(const ReportInputs& inputs, const std::string& runDir, double dampingRatio, RunSettings& run,
-                       std::string& error) {
+bool deriveRunSettings(const RunFolder& inputs, double dampingRatio, RunSettings& run, std::string& error) {
     const MotionRecord& accel = inputs.acceleration;
     run.dampingRatio = dampingRatio;
     run.unitSystem = inputs.unitSystem;
@@ -59,7 +58,7 @@ bool deriveRunSettings(const ReportInputs& inputs, const std::string& runDir, do
         return true;
     }
     if (accel.time.size() < 2 || !(accel.time.back() > accel.time.front())) {
-        error = "accel.out in " + runDir + " holds fewer than two samples at distinct times";
+        error = "accel.out in " + inputs.dir + " holds fewer than two samples at distinct times";
         return false;
     }
     run.spacingChoice = spacingOfSrsFile(inputs.srs);
@@ -121,23 +120,23 @@ const char* placeName(PointPlace place) {
     }
 }
 
-bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const AcceptanceRules& rules,
-                 AcceptanceOutcome& outcome, std::string& error) {
+bool judgeRun(const SpecText& judged, const RunFolder& inputs, const AcceptanceRules& rules, AcceptanceOutcome& outcome,
+              std::string& error) {
     outcome = AcceptanceOutcome{};
     outcome.rules = rules;
     ConsistencyOutcome consistency;
-    if (!checkRunConsistency(inputs, rules.dampingRatio, consistency, error)) return false;
+    if (!checkRunConsistency(inputs, &judged, rules.dampingRatio, consistency, error)) return false;
     outcome.warnings = consistency.warnings;
-    outcome.notes = inputs.specNotes;
+    outcome.notes = judged.notes;
     outcome.notes.insert(outcome.notes.end(), consistency.notes.begin(), consistency.notes.end());
     outcome.interrupted = consistency.interrupted;
     RunSettings& run = outcome.run;
-    if (!deriveRunSettings(inputs, runDir, consistency.dampingRatio, run, error)) return false;
+    if (!deriveRunSettings(inputs, consistency.dampingRatio, run, error)) return false;
 
     // The run's own grid is srs.out's frequency column: the run may have been
     // made against an extended specification, so the grid is not rebuilt from
     // the one judged against. run.out holds its last frequency unrounded.
-    SpecTable spec = inputs.spec;
+    const SpecTable& spec = judged.table;
     for (const SrsLine& line : inputs.srs) outcome.gridFrequencies.push_back(line.frequency);
     if (inputs.runRecord && inputs.runRecord->lastGridFrequency > 0.0) {
         outcome.gridFrequencies.back() = inputs.runRecord->lastGridFrequency;
@@ -180,11 +179,4 @@ void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceO
     outcome.innerPasses = !rules.inner || outcome.innerSharePercent >= rules.innerSharePercent;
     outcome.passes = outcome.outerPasses && outcome.innerPasses;
     computeGuidance(spec, outcome);
-}
-
-bool judgeRun(const std::string& specPath, const std::string& runDir, const AcceptanceRules& rules,
-              AcceptanceOutcome& outcome, std::string& error) {
-    ReportInputs inputs;
-    if (!readReportInputs(specPath, runDir, inputs, error)) return false;
-    return judgeInputs(inputs, runDir, rules, outcome, error);
 }

@@ -8,6 +8,7 @@
 #include "report/acceptance_types.h"
 #include "analysis/independent_srs.h"
 #include "run_folder/run_folder.h"
+#include "spec/spec_text.h"
 #include "run_folder/shaker.h"
 #include "spec/spec_table.h"
 
@@ -42,15 +43,11 @@ std::vector<CheckInput> checkInputs(const std::string& specPath, const Acceptanc
 // writes over what it reads.
 const CheckInput* inputAt(const std::vector<CheckInput>& inputs, const std::string& output);
 
-// Judges the run whose files lie in `runDir` (run.out among them) against the
-// specification file `specPath`. False, with a message naming the files, when
-// the inputs are unusable or inconsistent.
-bool judgeRun(const std::string& specPath, const std::string& runDir, const AcceptanceRules& rules,
-              AcceptanceOutcome& outcome, std::string& error);
-
-// The same on files already read.
-bool judgeInputs(const ReportInputs& inputs, const std::string& runDir, const AcceptanceRules& rules,
-                 AcceptanceOutcome& outcome, std::string& error);
+// Judges the run in `folder` against the specification `spec`, after the
+// consistency checks of its files. False, with a message naming the files,
+// when they are unusable or inconsistent.
+bool judgeRun(const SpecText& spec, const RunFolder& folder, const AcceptanceRules& rules, AcceptanceOutcome& outcome,
+              std::string& error);
 
 // Judges an SRS already computed at the analysis frequencies against `spec`,
 // with outcome.rules, outcome.run and outcome.gridFrequencies already set;

@@ -1,22 +1,11 @@
 #include "report/report_app.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 
-#include "report/acceptance.h"
-#include "report/report_files.h"
-#include "run_folder/run_folder.h"
-#include "report/report_page.h"
-#include "report/report_plots.h"
-#include "report/report_table.h"
-#include "report/svg_writer.h"
-#include "results/file_layout.h"
 #include "common/command_line.h"
-#include "common/file_paths.h"
+#include "report/acceptance.h"
+#include "report/write_report.h"
+#include "run_folder/run_folder.h"
 
 const char* const reportUsage =
     "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]\n"
@@ -77,20 +66,6 @@ std::vector<OptionName> reportOptionNames() {
     names.insert(names.end(),
                  {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}, {"--shaker", true}});
     return names;
-}
-
-// The report never writes over a file it reads: the specification or the
-// band file may carry one of its output names in the output folder.
-bool outputsSpareInputs(const ReportFileNames& names, const ReportOptions& options, std::string& error) {
-    const std::vector<CheckInput> inputs = checkInputs(options.specPath, options.rules, options.shaker);
-    for (const std::string* output : {&names.srsPlot, &names.historyPlot, &names.page, &names.analysis, &names.json}) {
-        if (const CheckInput* input = inputAt(inputs, *output)) {
-            error = "the " + std::string(input->what) + " " + input->path + " is " + *output +
-                    ", which the report writes: rename it, or name the report's files with --prefix";
-            return false;
-        }
-    }
-    return true;
 }
 
 // The command's two names in the right order, and a folder with a run in it:
@@ -157,52 +132,21 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << reportUsage;
         return reportPassed;
     }
+    ReportRequest request;
     if (!readCheckFiles(options.rules, options.shakerPath, options.shaker, error) ||
-        !namesARun(options, error)) {
+        !namesARun(options, error) || !readSpecTextFile(options.specPath, request.specification, error) ||
+        !readRunFolder(options.outputDir, request.history.folder, error)) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
-
-    ReportInputs inputs;
-    if (!readReportInputs(options.specPath, options.outputDir, inputs, error)) {
-        err << "kolvane_report: " << error << "\n";
-        return reportUnusableInput;
-    }
-    ReportFindings findings = assessRun(inputs, options.rules.outer, options.limits, options.rules.polarity);
-    if (!judgeInputs(inputs, options.outputDir, options.rules, findings.acceptance, error)) {
-        err << "kolvane_report: " << error << "\n";
-        return reportUnusableInput;
-    }
-    if (options.shaker) {
-        findings.shakerLimits = options.shaker;
-        const RunSettings& run = findings.acceptance.run;
-        findings.shaker = judgeShaker(*options.shaker,
-                                      shakerPeaksOf(inputs.acceleration.value, run.timeStep, inputs.unitSystem));
-    }
-    findings.passes = findings.acceptance.passes && findings.motionPasses && findings.shaker.feasible;
-    out << reportTableText(inputs, findings);
-
-    const std::string srsSvg = srsPlotSvg(inputs, findings, "srs");
-    const std::string historySvg = historyPlotSvg(inputs, findings, "history");
-    const std::string dir = options.outputDir.back() == '/' ? options.outputDir : options.outputDir + "/";
-    const std::string stem = dir + (options.prefix.empty() ? "" : options.prefix + "-");
-    const ReportFileNames names{stem + srsPlotFileName, stem + historyPlotFileName, stem + reportPageFileName,
-                                stem + analysisFileName, stem + reportJsonFileName};
-    const CheckRecord check{checkTimeUtc(), options.outputDir, args};
-    if (!outputsSpareInputs(names, options, error)) {
-        err << "kolvane_report: " << error << "\n";
-        return reportUnusableInput;
-    }
-    if (!writeTextFile(names.srsPlot, standaloneSvg(srsSvg), error) ||
-        !writeTextFile(names.historyPlot, standaloneSvg(historySvg), error) ||
-        !writeTextFile(names.page, reportPageHtml(options.specPath, inputs, findings, check, srsSvg, historySvg),
-                       error) ||
-        !writeTextFile(names.analysis, analysisCsv(findings.acceptance), error) ||
-        !writeTextFile(names.json, reportJson(options.specPath, inputs, findings, check), error)) {
-        err << "kolvane_report: " << error << "\n";
-        return reportUnusableInput;
-    }
-    out << "\n Plots: " << names.srsPlot << ", " << names.historyPlot << "; page: " << names.page
-        << "\n Tables: " << names.analysis << ", " << names.json << "\n";
-    return findings.passes ? reportPassed : reportCheckFailed;
+    request.rules = options.rules;
+    request.limits = options.limits;
+    request.shaker = options.shaker;
+    request.outputDir = options.outputDir;
+    request.prefix = options.prefix;
+    request.commandLine = {"kolvane_report"};
+    request.commandLine.insert(request.commandLine.end(), args.begin(), args.end());
+    const ReportResult result = writeReport(request, out);
+    if (result.status == ReportStatus::unusable) err << "kolvane_report: " << result.error << "\n";
+    return reportExitStatus(result.status);
 }

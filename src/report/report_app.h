@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "report/acceptance.h"
-#include "run_folder/shaker.h"
 #include "report/verdict.h"
+#include "report/write_report.h"
+#include "run_folder/shaker.h"
 
 constexpr int reportPassed = 0;
 constexpr int reportUnusableInput = 1;
@@ -29,7 +30,6 @@ extern const char* const reportUsage;
 // in the command line itself, which the usage text follows.
 bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& options, std::string& error);
 
-// The whole command: reads, judges, prints the table to `out`, writes
-// srs.svg, history.svg, report.html, analysis.csv and report.json into the
-// output folder. Returns the exit status.
+// The whole command: reads the files it names into a ReportRequest and
+// hands it to writeReport. Returns the exit status.
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -47,19 +47,19 @@ std::string analysisCsv(const AcceptanceOutcome& outcome) {
     return out;
 }
 
-std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+std::string reportJson(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings,
                        const CheckRecord& check) {
     const AcceptanceOutcome& a = findings.acceptance;
     const RunSettings& run = a.run;
     const AcceptanceRules& rules = a.rules;
     const AcceptanceGuidance& g = a.guidance;
-    const UnitNames units = unitNamesOf(inputs.unitSystem);
+    const UnitNames units = unitNamesOf(history.folder.unitSystem);
     std::string j = "{\n";
     j += "  \"verdict\": " + jsonString(findings.passes ? "PASS" : "FAIL") + ",\n";
     j += "  \"checked_utc\": " + jsonString(check.checkedUtc) + ",\n";
     j += "  \"report_version\": " + jsonString(programVersion) + ",\n";
-    j += "  \"specification\": " + jsonString(specPath) + ",\n";
-    appendFormat(j, "  \"specification_checksum\": \"%016llx\",\n", static_cast<unsigned long long>(inputs.specChecksum));
+    j += "  \"specification\": " + jsonString(spec.path) + ",\n";
+    appendFormat(j, "  \"specification_checksum\": \"%016llx\",\n", static_cast<unsigned long long>(spec.checksum));
     j += "  \"arguments\": [";
     for (std::size_t i = 0; i < check.arguments.size(); ++i) j += std::string(i ? ", " : "") + jsonString(check.arguments[i]);
     j += "],\n";
@@ -78,8 +78,8 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
          ", \"time_step_s\": " + jsonNumber(run.timeStep) + ", \"sample_count\": " + std::to_string(run.sampleCount) +
          ", \"grid_count\": " + std::to_string(run.gridCount) +
          ", \"last_grid_frequency_hz\": " + jsonNumber(run.lastGridFrequency);
-    if (inputs.runRecord) {
-        const RunRecord& record = *inputs.runRecord;
+    if (history.folder.runRecord) {
+        const RunRecord& record = *history.folder.runRecord;
         j += ", \"version\": " + jsonString(record.version) + ", \"spec_file\": " + jsonString(record.specFileName) +
              ", \"duration_s\": " + jsonNumber(record.duration) + ", \"trials\": " + std::to_string(record.trialCount) +
              ", \"trials_ranked\": " + std::to_string(record.trialsRanked) +
@@ -148,7 +148,7 @@ std::string reportJson(const std::string& specPath, const ReportInputs& inputs, 
              ", \"moving_mass_kg\": " + rating(shaker.movingMassKg) +
              ", \"payload_kg\": " + rating(shaker.payloadKg) + "}";
         for (const ShakerQuantity& q : findings.shaker.quantities) {
-            j += std::string(", \"") + q.key + "\": {\"peak\": " + jsonNumber(q.peak) +
+            j += std::string(", \"") + q.row().key + "\": {\"peak\": " + jsonNumber(q.peak) +
                  ", \"limit\": " + jsonNumber(q.limit) + ", \"share\": " + jsonNumber(q.share) + "}";
         }
         j += "},\n";

@@ -5,7 +5,8 @@
 #include "common/text_file.h"
 
 #include "report/acceptance.h"
-#include "run_folder/run_folder.h"
+#include "report/judged_history.h"
+#include "spec/spec_text.h"
 #include "report/report_page.h"
 #include "report/verdict.h"
 
@@ -32,5 +33,5 @@ std::string analysisCsv(const AcceptanceOutcome& outcome);
 
 // report.json: the run's settings, the rules applied, the verdict, the worst
 // points, the motion checks and the guidance.
-std::string reportJson(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+std::string reportJson(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings,
                        const CheckRecord& check);

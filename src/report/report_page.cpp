@@ -76,37 +76,37 @@ std::string shakerText(const ShakerLimits& shaker) {
     return text;
 }
 
-std::string recordTable(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+std::string recordTable(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings,
                         const CheckRecord& check) {
-    std::string command = "kolvane_report";
+    std::string command = check.program;
     for (const std::string& argument : check.arguments) {
         command += ' ';
         command += shellWord(argument);
     }
     std::string run = "folder " + check.outputDir;
-    if (inputs.runRecord) {
-        run += ", made by kolvane_zpa " + inputs.runRecord->version + " (run.out)";
+    if (history.folder.runRecord) {
+        run += ", made by kolvane_zpa " + history.folder.runRecord->version + " (run.out)";
     } else {
         run += ", no run.out";
     }
-    std::string spec;
-    appendFormat(spec, "%s, %d points (listed below), FNV-1a 64 checksum %016llx", specPath.c_str(), inputs.spec.count,
-                 static_cast<unsigned long long>(inputs.specChecksum));
+    std::string specification;
+    appendFormat(specification, "%s, %d points (listed below), FNV-1a 64 checksum %016llx", spec.path.c_str(),
+                 spec.table.count, static_cast<unsigned long long>(spec.checksum));
     std::string table = "<table class=\"record\" id=\"record\">\n";
     table += recordRow("Checked", check.checkedUtc + " by kolvane_report " + programVersion, "record-time");
     table += recordRow("Run", run, "record-run");
-    table += recordRow("Specification", spec, "record-spec");
+    table += recordRow("Specification", specification, "record-spec");
     table += recordRow("Command", command, "record-command");
     if (findings.shakerLimits) table += recordRow("Shaker", shakerText(*findings.shakerLimits), "record-shaker");
     return table + "</table>\n";
 }
 
-std::string specTable(const ReportInputs& inputs, const UnitNames& units) {
+std::string specTable(const SpecText& spec, const UnitNames& units) {
     std::string table = "<table id=\"spec-points\">\n<thead><tr><th>point</th><th>fn (Hz)</th>";
     appendFormat(table, "<th>level (%s)</th></tr></thead>\n<tbody>\n", units.acceleration);
-    for (int i = 0; i < inputs.spec.count; ++i) {
-        table += "<tr>" + cell(std::to_string(i + 1)) + cell(readableNumber(inputs.spec.frequency[i])) +
-                 cell(readableNumber(inputs.spec.level[i])) + "</tr>\n";
+    for (int i = 0; i < spec.table.count; ++i) {
+        table += "<tr>" + cell(std::to_string(i + 1)) + cell(readableNumber(spec.table.frequency[i])) +
+                 cell(readableNumber(spec.table.level[i])) + "</tr>\n";
     }
     return table + "</tbody>\n</table>\n";
 }
@@ -115,9 +115,9 @@ std::string specTable(const ReportInputs& inputs, const UnitNames& units) {
 
 std::string checkTimeUtc() { return checkTimeText("%Y-%m-%d %H:%M:%S UTC"); }
 
-std::string reportPageHtml(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings,
                            const CheckRecord& check, const std::string& srsSvg, const std::string& historySvg) {
-    const UnitNames units = unitNamesOf(inputs.unitSystem);
+    const UnitNames units = unitNamesOf(history.folder.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
     std::string page;
     page += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
@@ -125,7 +125,7 @@ std::string reportPageHtml(const std::string& specPath, const ReportInputs& inpu
     page += pageStyle;
     page += "</style>\n</head>\n<body id=\"kolvane-report\">\n";
     page += "<h1>Shock test verification report</h1>\n";
-    page += recordTable(specPath, inputs, findings, check);
+    page += recordTable(spec, history, findings, check);
     page += findings.passes ? "<p><span class=\"verdict pass\" id=\"verdict\">PASS</span></p>\n"
                             : "<p><span class=\"verdict fail\" id=\"verdict\">FAIL</span></p>\n";
     page += "<p class=\"source\" id=\"run-settings\">Run: " + escapeXml(runSettingsText(a.run, units)) + "</p>\n";
@@ -138,9 +138,9 @@ std::string reportPageHtml(const std::string& specPath, const ReportInputs& inpu
         for (const std::string& line : advice) page += "<li>" + escapeXml(line) + "</li>\n";
         page += "</ul>\n";
     }
-    page += "<section class=\"later\">\n<h2>Summary</h2>\n<pre class=\"summary\">" + escapeXml(reportSummaryText(inputs, findings)) + "</pre>\n";
+    page += "<section class=\"later\">\n<h2>Summary</h2>\n<pre class=\"summary\">" + escapeXml(reportSummaryText(spec, history, findings)) + "</pre>\n";
     page += "<figure class=\"history\">\n" + historySvg + "</figure>\n";
-    page += "<h2>Specification points</h2>\n" + specTable(inputs, units);
+    page += "<h2>Specification points</h2>\n" + specTable(spec, units);
     page += "</section>\n<section class=\"later\">\n<h2>Every analysis point</h2>\n";
 
     page += "<table id=\"srs-table\">\n<thead><tr><th>fn (Hz)</th>";    appendFormat(page, "<th>spec (%s)</th><th>pos (%s)</th><th>neg (%s)</th><th>maximax (%s)</th>",

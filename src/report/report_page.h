@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "run_folder/run_folder.h"
+#include "report/judged_history.h"
+#include "spec/spec_text.h"
 #include "report/verdict.h"
 
 // What the page records about the check itself, so that it can be filed.
@@ -11,6 +12,7 @@ struct CheckRecord {
     std::string checkedUtc;              // "2026-12-09 06:10:00 UTC"
     std::string outputDir;               // the run's folder as given
     std::vector<std::string> arguments;  // the command's arguments as typed
+    std::string program = "kolvane_report";  // the command they were given to
 };
 
 // When the check is made: now, or the time SOURCE_DATE_EPOCH gives (seconds
@@ -22,5 +24,5 @@ std::string checkTimeUtc();
 // verdict, the run's settings and the SRS plot, and what to change as far as
 // it goes; then the summary, the history plot, the specification's points
 // and the table of every analysis point.
-std::string reportPageHtml(const std::string& specPath, const ReportInputs& inputs, const ReportFindings& findings,
+std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings,
                            const CheckRecord& check, const std::string& srsSvg, const std::string& historySvg);

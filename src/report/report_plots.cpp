@@ -100,11 +100,12 @@ void legendEntry(std::string& out, double x, double y, const char* label, SvgStr
 
 }  // namespace
 
-std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& findings, const std::string& idPrefix) {
+std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, const ReportFindings& findings,
+                       const std::string& idPrefix) {
     const double width = 900.0;
     const double height = 620.0;
     const PlotArea area{95.0, 50.0, 775.0, 490.0};
-    const SpecTable& spec = inputs.spec;
+    const SpecTable& spec = judged.table;
     const AcceptanceOutcome& acceptance = findings.acceptance;
     const std::vector<AnalysisPoint>& points = acceptance.points;
 
@@ -135,7 +136,7 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
     }
     // The frequency axis spans the band judged; grid points of an extended
     // specification beyond it are left out.
-    for (const SrsLine& line : inputs.srs) {
+    for (const SrsLine& line : history.folder.srs) {
         if (line.frequency > fMax) continue;
         widenY(line.positive);
         widenY(line.negative);
@@ -155,7 +156,7 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
     AxisScale yAxis{0.0, 0.0, area.bottom(), area.top, true};
     decadeRange(yMin, yMax, yAxis.low, yAxis.high);
 
-    const UnitNames units = unitNamesOf(inputs.unitSystem);
+    const UnitNames units = unitNamesOf(history.folder.unitSystem);
     const std::string clipId = idPrefix + "-plot-area";
     const char* clip = clipId.c_str();
     std::string out;
@@ -199,7 +200,7 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
     }
 
     // The program's own SRS at its grid points, as markers only.
-    for (const SrsLine& line : inputs.srs) {
+    for (const SrsLine& line : history.folder.srs) {
         if (!plottable(line.frequency) || line.frequency > xAxis.high) continue;
         const double x = toPixel(xAxis, line.frequency);
         if (plottable(line.positive)) svgCircle(out, {x, toPixel(yAxis, line.positive)}, 2.6, programColour, {programColour, 0.8});
@@ -263,7 +264,7 @@ std::string srsPlotSvg(const ReportInputs& inputs, const ReportFindings& finding
     return out;
 }
 
-std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& findings, const std::string& idPrefix) {
+std::string historyPlotSvg(const JudgedHistory& history, const ReportFindings& findings, const std::string& idPrefix) {
     const double width = 900.0;
     const double panelHeight = 170.0;
     const double gap = 42.0;
@@ -271,7 +272,7 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
     const double height = top + 3.0 * panelHeight + 2.0 * gap + 62.0;
     const double left = 95.0;
     const double plotWidth = 775.0;
-    const UnitNames units = unitNamesOf(inputs.unitSystem);
+    const UnitNames units = unitNamesOf(history.folder.unitSystem);
 
     struct Panel {
         const MotionRecord* record;
@@ -284,21 +285,25 @@ std::string historyPlotSvg(const ReportInputs& inputs, const ReportFindings& fin
         const char* usableName;
     };
     Panel panels[3] = {
-        {&inputs.acceleration, "Acceleration", units.acceleration, "#1f62b4", findings.motion.acceleration, {}, {},
+        {&history.folder.acceleration, "Acceleration", units.acceleration, "#1f62b4", findings.motion.acceleration, {}, {},
          "usable acceleration"},
-        {&inputs.velocity, "Velocity", units.velocity, "#2a8c2a", findings.motion.velocity,
+        {&history.folder.velocity, "Velocity", units.velocity, "#2a8c2a", findings.motion.velocity,
          findings.limits.maxVelocity, {}, "usable velocity"},
-        {&inputs.displacement, "Displacement", units.displacement, "#9b3fb5", findings.motion.displacement,
+        {&history.folder.displacement, "Displacement", units.displacement, "#9b3fb5", findings.motion.displacement,
          findings.limits.maxDisplacement, {}, "usable stroke"},
     };
     // The shaker's limits in the run's units: G or m/s^2, in/sec or m/sec,
     // in or mm.
-    const bool english = inputs.unitSystem == 1;
+    const bool english = history.folder.unitSystem == 1;
     for (const ShakerQuantity& q : findings.shaker.quantities) {
-        const std::string key = q.key;
-        if (key == "acceleration_g") panels[0].usable = q.limit * (inputs.unitSystem == 3 ? standardGravity : 1.0);
-        if (key == "velocity_m_s") panels[1].usable = q.limit / (english ? 0.0254 : 1.0);
-        if (key == "displacement_mm") panels[2].usable = q.limit / (english ? 25.4 : 1.0);
+        switch (q.kind) {
+            case ShakerQuantityKind::acceleration:
+                panels[0].usable = q.limit * (history.folder.unitSystem == 3 ? standardGravity : 1.0);
+                break;
+            case ShakerQuantityKind::velocity: panels[1].usable = q.limit / (english ? 0.0254 : 1.0); break;
+            case ShakerQuantityKind::displacement: panels[2].usable = q.limit / (english ? 25.4 : 1.0); break;
+            case ShakerQuantityKind::force: break;
+        }
     }
 
     double tStart = std::numeric_limits<double>::infinity();

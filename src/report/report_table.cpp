@@ -90,29 +90,29 @@ std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitN
     for (const ShakerQuantity& q : findings.shaker.quantities) {
         if (q.within) continue;
         std::string line;
-        const std::string key = q.key;
-        if (key == "displacement_mm" || key == "velocity_m_s") {
+        const ShakerQuantityRow& row = q.row();
+        const bool stroke = q.kind == ShakerQuantityKind::displacement;
+        if (row.travel) {
             appendFormat(line, "The history needs a peak %s of %s %s where the shaker allows %s %s: a longer "
                                "duration lowers the low-frequency wavelets' %s (kolvane_fit --shaker searches "
                                "durations and random sequences), or a shaker rated for %s %s%s.",
-                         q.what, num(q.peak).c_str(), q.unit, num(q.limit).c_str(), q.unit,
-                         key == "displacement_mm" ? "displacement" : "velocity",
-                         num(q.peak / share * (key == "displacement_mm" ? 2.0 : 1.0)).c_str(), q.unit,
-                         key == "displacement_mm" ? " of stroke, peak to peak" : "");
+                         row.what, num(q.peak).c_str(), row.unit, num(q.limit).c_str(), row.unit,
+                         stroke ? "displacement" : "velocity", num(q.peak / share * row.ratingPerLimit).c_str(),
+                         row.unit, stroke ? " of stroke, peak to peak" : "");
         } else {
             appendFormat(line, "The history peaks at %s %s of %s where the shaker allows %s %s: the ZPA sets "
                                "this peak, so it takes a shaker rated for %s %s, or a specification %.1f dB lower "
                                "(with the ZPA lowered alike).",
-                         num(q.peak).c_str(), q.unit, q.what, num(q.limit).c_str(), q.unit,
-                         num(q.peak / share).c_str(), q.unit, 20.0 * std::log10(q.share));
+                         num(q.peak).c_str(), row.unit, row.what, num(q.limit).c_str(), row.unit,
+                         num(q.peak / share).c_str(), row.unit, 20.0 * std::log10(q.share));
         }
         lines.push_back(line);
     }
     return lines;
 }
 
-std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& findings) {
-    const UnitNames units = unitNamesOf(inputs.unitSystem);
+std::string reportSummaryText(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings) {
+    const UnitNames units = unitNamesOf(history.folder.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
     const AcceptanceRules& rules = a.rules;
     const MotionSummary& motion = findings.motion;
@@ -149,7 +149,7 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
     appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual velocity:", motion.residualVelocity,
                  units.velocity, motion.endTime);
     appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual displacement:", motion.residualDisplacement,
-                 units.displacement, inputs.displacement.time.back());
+                 units.displacement, history.folder.displacement.time.back());
     if (findings.shakerLimits) {
         appendFormat(out, " Shaker (%s, %.0f %% of each rating usable): %s\n", findings.shakerLimits->path.c_str(),
                      100.0 * findings.shakerLimits->usableShare,
@@ -157,14 +157,14 @@ std::string reportSummaryText(const ReportInputs& inputs, const ReportFindings& 
         for (const std::string& line : shakerLines(findings.shaker)) out += "   " + line + "\n";
     }
     appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
-                 findings.optimum.trial, findings.optimum.score, inputs.ranks.size(), inputs.waveletCount);
+                 findings.optimum.trial, findings.optimum.score, history.folder.ranks.size(), history.folder.waveletCount);
     for (const std::string& line : adviceLines(findings, units)) out += " To do: " + line + "\n";
     appendFormat(out, " Verdict:               %s\n", passText(findings.passes));
     return out;
 }
 
-std::string reportTableText(const ReportInputs& inputs, const ReportFindings& findings) {
-    const UnitNames units = unitNamesOf(inputs.unitSystem);
+std::string reportTableText(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings) {
+    const UnitNames units = unitNamesOf(history.folder.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
     std::string out;
     appendFormat(out, "\n Independent SRS of accel.out against the specification (levels in %s)\n\n",
@@ -176,6 +176,6 @@ std::string reportTableText(const ReportInputs& inputs, const ReportFindings& fi
                      num(p.maximax).c_str(), p.judgedDb, p.marginDb, p.passes ? "pass" : "FAIL", placeName(p.place));
     }
     out += "\n";
-    out += reportSummaryText(inputs, findings);
+    out += reportSummaryText(spec, history, findings);
     return out;
 }

@@ -51,26 +51,26 @@ PeakValue peakOf(const MotionRecord& record) {
     return peak;
 }
 
-ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits, Polarity polarity) {
+ReportFindings assessRun(const SpecText& spec, const JudgedHistory& history, ToleranceBand band, MotionLimits limits, Polarity polarity) {
     ReportFindings findings;
     findings.band = band;
     findings.limits = limits;
-    findings.srs = judgeSrs(inputs.spec, inputs.srs, band, polarity);
+    findings.srs = judgeSrs(spec.table, history.folder.srs, band, polarity);
 
     MotionSummary& motion = findings.motion;
-    motion.acceleration = peakOf(inputs.acceleration);
-    motion.velocity = peakOf(inputs.velocity);
-    motion.displacement = peakOf(inputs.displacement);
-    motion.endTime = inputs.velocity.time.back();
-    motion.residualVelocity = inputs.velocity.value.back();
-    motion.residualDisplacement = inputs.displacement.value.back();
+    motion.acceleration = peakOf(history.folder.acceleration);
+    motion.velocity = peakOf(history.folder.velocity);
+    motion.displacement = peakOf(history.folder.displacement);
+    motion.endTime = history.folder.velocity.time.back();
+    motion.residualVelocity = history.folder.velocity.value.back();
+    motion.residualDisplacement = history.folder.displacement.value.back();
     // The peak bounds the residual, so one comparison covers both.
     if (limits.maxVelocity) motion.velocityWithinLimit = motion.velocity.magnitude <= *limits.maxVelocity;
     if (limits.maxDisplacement) {
         motion.displacementWithinLimit = motion.displacement.magnitude <= *limits.maxDisplacement;
     }
 
-    findings.optimum = chooseOptimum(inputs.ranks);
+    findings.optimum = chooseOptimum(history.folder.ranks);
     findings.motionPasses = motion.velocityWithinLimit && motion.displacementWithinLimit;
     findings.passes = findings.srs.passes && findings.motionPasses;
     return findings;

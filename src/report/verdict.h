@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "report/acceptance.h"
-#include "run_folder/run_folder.h"
+#include "report/judged_history.h"
+#include "spec/spec_text.h"
 #include "run_folder/shaker.h"
 
 // Allowed deviation of the SRS from the specification, in dB; a deviation
@@ -85,5 +86,5 @@ struct ReportFindings {
 SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band,
                     Polarity polarity = Polarity::both);
 PeakValue peakOf(const MotionRecord& record);
-ReportFindings assessRun(const ReportInputs& inputs, ToleranceBand band, MotionLimits limits,
+ReportFindings assessRun(const SpecText& spec, const JudgedHistory& history, ToleranceBand band, MotionLimits limits,
                          Polarity polarity = Polarity::both);

@@ -189,3 +189,32 @@ std::optional<RunSampling> writeResults(const ResultsContext& context, ResultsSt
     if (!writeSrsFile(context, stores.spectrum)) return std::nullopt;
     return next;
 }
+
+void captureResults(const ResultsContext& context, const ResultsStores& stores, const RunSampling& output, int n,
+                    RunResults& results) {
+    results = RunResults{};
+    results.record = stores.record;
+    const int optimum = stores.ranking.optimumCase;
+    const FrequencyGrid& grid = context.grid;
+    for (int j = 0; j < grid.count; ++j) {
+        results.wavelets.push_back({grid.frequency[j], context.wavelets.amplitude[optimum][j],
+                                    context.wavelets.nhs[optimum][j], context.wavelets.delay[optimum][j]});
+        results.srsFrequency.push_back(grid.frequency[j]);
+        results.srsPositive.push_back(stores.spectrum.positivePeak[j]);
+        results.srsNegative.push_back(stores.spectrum.negativePeak[j]);
+    }
+    const int nt = output.sampleCount;
+    results.acceleration.assign(stores.history.sample, stores.history.sample + nt);
+    const double velocity = velocityFactor(context.answers.units);
+    const double displacement = displacementFactor(context.answers.units);
+    for (int i = 0; i <= nt; ++i) {
+        results.velocity.push_back(stores.velocity.value[i] * velocity);
+        results.displacement.push_back(stores.displacement[i] * displacement);
+    }
+    results.scores.assign(stores.ranking.score, stores.ranking.score + n);
+    for (int m = 0; m < measureCount; ++m) {
+        results.sortedTrials.emplace_back(stores.ranking.order[m], stores.ranking.order[m] + n);
+        results.sortedValues.emplace_back(stores.ranking.working[m], stores.ranking.working[m] + n);
+    }
+    results.trialRows = context.answers.trialCount;
+}

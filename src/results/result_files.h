@@ -10,6 +10,7 @@
 #include "results/motion.h"
 #include "results/ranking.h"
 #include "results/run_record.h"
+#include "results/run_results.h"
 #include "spec/spec_table.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/wavelet_table.h"
@@ -57,3 +58,9 @@ struct ResultsContext {
 // (the previous file of that name is then left as it was).
 std::optional<RunSampling> writeResults(const ResultsContext& context, ResultsStores& stores,
                                         const RunSampling& current, int n);
+
+// What the results step that returned `output` wrote, as numbers: run.out's
+// record, the optimum's wavelets, its histories and spectrum, and the ranking
+// of trials 0 .. n-1.
+void captureResults(const ResultsContext& context, const ResultsStores& stores, const RunSampling& output, int n,
+                    RunResults& results);

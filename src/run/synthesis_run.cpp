@@ -72,6 +72,7 @@ RunOutcome runSynthesis(const RunRequest& request) {
     const std::unique_ptr<RunState> state(new RunState(request.answers));
     const RunOutcome prepared = prepareRun(request, *state);
     if (prepared != RunOutcome::completed) return prepared;
-    const TrialRunPlace place{request.specification.path, request.outputDir, request.console, request.threadCount};
+    const TrialRunPlace place{request.specification.path, request.outputDir, request.console, request.threadCount,
+                              request.results};
     return runTrials(*state, place);
 }

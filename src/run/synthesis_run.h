@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model/run_answers.h"
+#include "results/run_results.h"
 #include "run/run_outcome.h"
 #include "run/run_state.h"
 #include "spec/spec_table.h"
@@ -27,6 +28,9 @@ struct RunRequest {
     // The caller (the dialogue) has already printed the grid's 200-point
     // warning, in its place among the questions.
     bool gridReductionShown = false;
+    // When given, a completed run leaves here what its last results step
+    // wrote, as numbers, so that a caller need not read its files back.
+    RunResults* results = nullptr;
 };
 
 // One whole run on typed answers, from the checks the program makes on them

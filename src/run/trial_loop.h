@@ -4,6 +4,7 @@
 #include <string>
 
 #include "run/run_outcome.h"
+#include "results/run_results.h"
 #include "run/run_state.h"
 
 // Where a trial run writes and how many threads it takes.
@@ -12,6 +13,7 @@ struct TrialRunPlace {
     const std::string& outputDir;  // every output file goes here
     std::FILE* console;
     int threadCount;               // trials evaluated at once; the output is the same for any count
+    RunResults* results = nullptr;  // when given: what the last results step wrote, as numbers
 };
 
 // The trial run on a state whose answers, specification, grid and own

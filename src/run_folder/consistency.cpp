@@ -30,7 +30,7 @@ bool sameDamping(double a, double b) { return std::fabs(a - b) <= 1e-9 * std::ma
 
 // The damping the consistency of srs.out is checked at (the run's, when known)
 // and the one the report judges at.
-bool chooseDamping(const ReportInputs& inputs, std::optional<double> dampingOverride, ConsistencyOutcome& outcome,
+bool chooseDamping(const RunFolder& inputs, std::optional<double> dampingOverride, ConsistencyOutcome& outcome,
                    double& runDamping, std::string& error) {
     if (!inputs.runRecord && !dampingOverride) {
         error = "no run.out beside the result files, so the run's damping is unknown: give it with --q Q or "
@@ -89,7 +89,7 @@ bool checkRowCount(std::size_t rows, long expected, const char* name, const char
 
 // Each history's time column steps by run.out's output time step, within
 // the decimals it is printed with.
-bool checkTimeColumns(const ReportInputs& inputs, const RunRecord& record, std::string& error) {
+bool checkTimeColumns(const RunFolder& inputs, const RunRecord& record, std::string& error) {
     const double step = record.outputTimeStep;
     const int decimals = historyTimeDecimals(step);
     const double allowance = 0.51 * std::pow(10.0, -decimals);
@@ -115,7 +115,7 @@ bool checkTimeColumns(const ReportInputs& inputs, const RunRecord& record, std::
 }
 
 // wavelet.out lists the optimum's wavelets at srs.out's grid frequencies.
-bool checkWaveletGrid(const ReportInputs& inputs, std::string& error) {
+bool checkWaveletGrid(const RunFolder& inputs, std::string& error) {
     for (std::size_t j = 0; j < inputs.srs.size() && j < inputs.waveletFrequencies.size(); ++j) {
         if (std::fabs(inputs.waveletFrequencies[j] - inputs.srs[j].frequency) <= printedFrequencyTolerance) continue;
         std::string text;
@@ -129,7 +129,7 @@ bool checkWaveletGrid(const ReportInputs& inputs, std::string& error) {
 
 // rank_d.out lists every ranked trial once under each of the five measures,
 // and rank.out's lowest score is run.out's optimum.
-bool checkRanking(const ReportInputs& inputs, const RunRecord& record, std::string& error) {
+bool checkRanking(const RunFolder& inputs, const RunRecord& record, std::string& error) {
     const std::size_t sections = sortedListSectionCount;
     bool whole = inputs.sortedLists.size() == sections;
     for (std::size_t m = 0; whole && m < sections; ++m) {
@@ -198,8 +198,8 @@ int pointsAddedAbove(const SpecTable& original, const SpecTable& extended) {
     return extended.count - original.count;
 }
 
-bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, ConsistencyOutcome& outcome,
-                        std::string& error) {
+bool checkAgainstRecord(const RunFolder& inputs, const SpecText* judged, const RunRecord& record,
+                        ConsistencyOutcome& outcome, std::string& error) {
     if (record.trialsRanked < 1) {
         error = "run.out records no finished ranking: its run stopped before its first results step, so the "
                 "result files beside it are from another run";
@@ -242,8 +242,8 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
                                    "; the optimum of that checkpoint is judged");
     }
     // Without a specification to judge against (an export) there is nothing to compare.
-    if (!inputs.specPath.empty() && inputs.specChecksum != record.specChecksum) {
-        const int added = inputs.runSpec ? pointsAddedAbove(inputs.spec, *inputs.runSpec) : 0;
+    if (judged != nullptr && judged->checksum != record.specChecksum) {
+        const int added = inputs.runSpec ? pointsAddedAbove(judged->table, *inputs.runSpec) : 0;
         if (added > 0) {
             std::string note;
             appendFormat(note, "the run synthesised against %s: this specification with %d point%s added above "
@@ -252,7 +252,7 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
                          inputs.runSpec->frequency[inputs.runSpec->count - 1]);
             outcome.notes.push_back(note);
         } else {
-            outcome.warnings.push_back("the specification file " + inputs.specPath + " is not the run's (" +
+            outcome.warnings.push_back("the specification file " + judged->path + " is not the run's (" +
                                        record.specFileName + " in run.out): their bytes differ");
         }
     }
@@ -260,7 +260,7 @@ bool checkAgainstRecord(const ReportInputs& inputs, const RunRecord& record, Con
 }
 
 // Without run.out the files can still be checked against each other.
-bool checkAmongThemselves(const ReportInputs& inputs, std::string& error) {
+bool checkAmongThemselves(const RunFolder& inputs, std::string& error) {
     const std::size_t samples = inputs.acceleration.time.size();
     if (inputs.velocity.time.size() != samples + 1 || inputs.displacement.time.size() != samples + 1) {
         error = "velox.out and disp.out need one row more than accel.out's " + std::to_string(samples) +
@@ -282,7 +282,7 @@ bool checkAmongThemselves(const ReportInputs& inputs, std::string& error) {
 
 // The output time step: run.out's, or else from accel.out's first and last
 // times (printed with five or eight decimals, so an average of many steps).
-double historyTimeStep(const ReportInputs& inputs) {
+double historyTimeStep(const RunFolder& inputs) {
     if (inputs.runRecord) return inputs.runRecord->outputTimeStep;
     const std::vector<double>& time = inputs.acceleration.time;
     if (time.size() < 2) return 0.0;
@@ -314,7 +314,7 @@ bool checkSrsFitsHistory(const std::vector<double>& frequencies, double timeStep
     return true;
 }
 
-bool checkSrsAgainstHistory(const ReportInputs& inputs, double dampingRatio, std::string& error) {
+bool checkSrsAgainstHistory(const RunFolder& inputs, double dampingRatio, std::string& error) {
     const double timeStep = historyTimeStep(inputs);
     if (!(timeStep > 0.0) || !std::isfinite(timeStep)) {
         error = "accel.out has no usable time step";
@@ -379,7 +379,7 @@ double srsAgreementAllowance(double samplesPerPeriod, double dampingRatio) {
     return peakBetweenSamples + damperFeedThrough;
 }
 
-bool checkRunConsistency(const ReportInputs& inputs, std::optional<double> dampingOverride,
+bool checkRunConsistency(const RunFolder& inputs, const SpecText* judged, std::optional<double> dampingOverride,
                          ConsistencyOutcome& outcome, std::string& error) {
     outcome = ConsistencyOutcome{};
     double runDamping = 0.0;
@@ -388,7 +388,7 @@ bool checkRunConsistency(const ReportInputs& inputs, std::optional<double> dampi
         error = "srs.out, wavelet.out or accel.out is empty";
         return false;
     }
-    const bool consistent = inputs.runRecord ? checkAgainstRecord(inputs, *inputs.runRecord, outcome, error)
+    const bool consistent = inputs.runRecord ? checkAgainstRecord(inputs, judged, *inputs.runRecord, outcome, error)
                                              : checkAmongThemselves(inputs, error);
     return consistent && checkSrsAgainstHistory(inputs, runDamping, error);
 }

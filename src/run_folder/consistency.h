@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "run_folder/run_folder.h"
+#include "spec/spec_text.h"
 
 // The checks that the files judged belong together and to one run: before
 // any verdict, the report refuses (exit status 1) files that come from
@@ -35,7 +36,9 @@ struct ConsistencyOutcome {
 //   frequencies by more than the two algorithms can differ.
 // Warnings: an interrupted run; a specification file other than the run's;
 // a command-line damping other than the run's.
-bool checkRunConsistency(const ReportInputs& inputs, std::optional<double> dampingOverride,
+// `judged` is the specification the run is judged against, if any (an export
+// judges none).
+bool checkRunConsistency(const RunFolder& inputs, const SpecText* judged, std::optional<double> dampingOverride,
                          ConsistencyOutcome& outcome, std::string& error);
 
 // How far, relatively, srs.out and the independent SRS of the same history

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "common/file_paths.h"
+#include "common/number_format.h"
 #include "common/text_file.h"
 #include "run_folder/run_record_file.h"
 #include "results/file_layout.h"
@@ -346,17 +347,6 @@ bool readAnswerWords(const std::string& path, std::vector<std::string>& words, s
     return true;
 }
 
-bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
-                      std::string& error) {
-    inputs.specPath = specPath;
-    SpecText spec;
-    if (!readSpecTextFile(specPath, spec, error)) return false;
-    inputs.spec = spec.table;
-    inputs.specNotes = spec.notes;
-    inputs.specChecksum = spec.checksum;
-    return readRunFiles(outputDir, inputs, error);
-}
-
 bool folderHoldsRun(const std::string& folder, std::string& error) {
     struct stat status;
     if (stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
@@ -371,9 +361,10 @@ bool folderHoldsRun(const std::string& folder, std::string& error) {
     return false;
 }
 
-bool readRunFiles(const std::string& outputDir, ReportInputs& inputs, std::string& error) {
+bool readRunFolder(const std::string& outputDir, RunFolder& inputs, std::string& error) {
     const std::string dir = outputDir.empty() || outputDir.back() == '/' ? outputDir : outputDir + "/";
     const std::string runPath = dir + runRecordFileName;
+    inputs.dir = outputDir;
     inputs.runRecord.reset();
     if (access(runPath.c_str(), F_OK) == 0) {
         RunRecord record;
@@ -414,4 +405,64 @@ bool readRunFiles(const std::string& outputDir, ReportInputs& inputs, std::strin
            readModificationTime(dir + velocityFileName, inputs.times.velocity, error) &&
            readModificationTime(dir + displacementFileName, inputs.times.displacement, error) &&
            readModificationTime(dir + srsFileName, inputs.times.srs, error);
+}
+
+namespace {
+
+// A value as its file prints it, read back as the readers read it.
+double asPrinted(const std::string& text) {
+    const char* begin = text.data() + text.find_first_not_of(' ');
+    double value = 0.0;
+    std::from_chars(begin, text.data() + text.size(), value);
+    return value;
+}
+
+double fixedAsPrinted(double value, int width, int decimals) {
+    std::string text;
+    appendFixed(text, value, width, decimals);
+    return asPrinted(text);
+}
+
+MotionRecord historyAsPrinted(const std::vector<double>& values, double timeStep) {
+    const int decimals = historyTimeDecimals(timeStep);
+    MotionRecord record;
+    record.time.reserve(values.size());
+    record.value.reserve(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        record.time.push_back(fixedAsPrinted(static_cast<double>(i) * timeStep, 12, decimals));
+        record.value.push_back(fixedAsPrinted(values[i], 12, historyValueDecimals));
+    }
+    return record;
+}
+
+}  // namespace
+
+RunFolder runFolderOf(const RunResults& results, const std::optional<SpecTable>& runSpec) {
+    RunFolder folder;
+    const RunRecord& record = results.record;
+    folder.runRecord = record;
+    for (std::size_t j = 0; j < results.srsFrequency.size(); ++j) {
+        folder.srs.push_back({fixedAsPrinted(results.srsFrequency[j], 12, srsFrequencyDecimals),
+                              asPrinted(formatExponent(results.srsPositive[j], 12, srsPeakDigits)),
+                              asPrinted(formatExponent(results.srsNegative[j], 12, srsPeakDigits))});
+    }
+    folder.acceleration = historyAsPrinted(results.acceleration, record.outputTimeStep);
+    folder.velocity = historyAsPrinted(results.velocity, record.outputTimeStep);
+    folder.displacement = historyAsPrinted(results.displacement, record.outputTimeStep);
+    folder.unitSystem = record.units;
+    folder.trialRows = results.trialRows;
+    for (std::size_t t = 0; t < results.scores.size(); ++t) {
+        folder.ranks.push_back({static_cast<long>(t), static_cast<long>(results.scores[t])});
+    }
+    for (const RunResults::Wavelet& wavelet : results.wavelets) {
+        folder.waveletFrequencies.push_back(fixedAsPrinted(wavelet.frequency, 12, 3));
+    }
+    folder.waveletCount = static_cast<int>(folder.waveletFrequencies.size());
+    for (std::size_t m = 0; m < results.sortedTrials.size(); ++m) {
+        SortedList list{sortedListSectionNames[m], {}};
+        for (const std::int32_t trial : results.sortedTrials[m]) list.trials.push_back(trial);
+        folder.sortedLists.push_back(list);
+    }
+    folder.runSpec = runSpec;
+    return folder;
 }

@@ -8,6 +8,7 @@
 #include "model/constants.h"
 #include "model/units.h"
 #include "results/run_record.h"
+#include "results/run_results.h"
 #include "spec/spec_table.h"
 
 // One line of srs.out: natural frequency (Hz), positive SRS and negative-SRS
@@ -55,12 +56,11 @@ struct ResultFileTimes {
     std::int64_t srs = 0;
 };
 
-// Everything the report reads from one run.
-struct ReportInputs {
-    std::string specPath;
-    SpecTable spec;
-    std::vector<std::string> specNotes;  // a byte-order mark or a heading line skipped
-    std::uint64_t specChecksum = 0;  // FNV-1a 64 of the specification file given
+// Everything read from one run's folder: its files as the program wrote them,
+// or, for a run just made, the same values held in memory as its files print
+// them.
+struct RunFolder {
+    std::string dir;  // as named; empty for a run held in memory
     std::optional<RunRecord> runRecord;  // empty when the folder has no run.out
     std::vector<SrsLine> srs;
     MotionRecord acceleration;
@@ -102,15 +102,17 @@ bool readSortedListCounts(const std::string& path, std::vector<SortedList>& list
 bool readAnswerWords(const std::string& path, std::vector<std::string>& words, std::string& error);
 bool readModificationTime(const std::string& path, std::int64_t& nanoseconds, std::string& error);
 
-// Reads the specification file (and its checksum), the seven result files and
-// trials.out of `outputDir`, their modification times, and run.out when the
-// folder holds one (a run.out that does not read is an error).
-bool readReportInputs(const std::string& specPath, const std::string& outputDir, ReportInputs& inputs,
-                      std::string& error);
-
 // Whether `folder` is a folder with a run of the program in it; otherwise
 // `error` says so, and what to run first.
 bool folderHoldsRun(const std::string& folder, std::string& error);
 
-// The same without a specification to judge against: the run's files alone.
-bool readRunFiles(const std::string& outputDir, ReportInputs& inputs, std::string& error);
+// Reads the seven result files and trials.out of `dir`, their modification
+// times, and run.out when the folder holds one (a run.out that does not read
+// is an error), with answers.txt and the run's specification file when they
+// are there.
+bool readRunFolder(const std::string& dir, RunFolder& folder, std::string& error);
+
+// The folder a run with `results` leaves, without reading it: every value as
+// its file prints it and the readers read it back, to the bit. `runSpec` is
+// the table of the specification the run synthesised against.
+RunFolder runFolderOf(const RunResults& results, const std::optional<SpecTable>& runSpec);

@@ -120,28 +120,40 @@ ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeSt
     return peaks;
 }
 
+const ShakerQuantityRow& shakerQuantityRow(ShakerQuantityKind kind) {
+    static const ShakerQuantityRow rows[] = {
+        {ShakerQuantityKind::displacement, "displacement_mm", "stroke", "displacement from rest", "mm", "stroke", true,
+         2.0},
+        {ShakerQuantityKind::velocity, "velocity_m_s", "velocity", "velocity", "m/s", "peak velocity", true, 1.0},
+        {ShakerQuantityKind::acceleration, "acceleration_g", "acceleration", "acceleration", "G",
+         "bare-table acceleration", false, 1.0},
+        {ShakerQuantityKind::force, "force_n", "force", "force on the moving mass", "N", "rated force", false, 1.0},
+    };
+    return rows[static_cast<int>(kind)];
+}
+
+const ShakerQuantity* quantityOf(const ShakerVerdict& verdict, ShakerQuantityKind kind) {
+    for (const ShakerQuantity& q : verdict.quantities) {
+        if (q.kind == kind) return &q;
+    }
+    return nullptr;
+}
+
 ShakerVerdict judgeShaker(const ShakerLimits& limits, const ShakerPeaks& peaks) {
     ShakerVerdict verdict;
     const double share = limits.usableShare;
-    const auto add = [&](const char* key, const char* name, const char* what, const char* unit, double peak,
-                         double limit) {
-        ShakerQuantity q{key, name, what, unit, peak, limit, limit > 0.0 ? peak / limit : HUGE_VAL, peak <= limit};
+    const auto add = [&](ShakerQuantityKind kind, double peak, const std::optional<double>& rating) {
+        const double limit = share * *rating / shakerQuantityRow(kind).ratingPerLimit;
+        ShakerQuantity q{kind, peak, limit, limit > 0.0 ? peak / limit : HUGE_VAL, peak <= limit};
         verdict.feasible = verdict.feasible && q.within;
         verdict.quantities.push_back(q);
     };
-    // The history starts at rest in the middle of the stroke.
-    if (limits.strokeMmPkPk) {
-        add("displacement_mm", "stroke", "displacement from rest", "mm", peaks.displacementMm,
-            share * *limits.strokeMmPkPk / 2.0);
-    }
-    if (limits.velocityMs) add("velocity_m_s", "velocity", "velocity", "m/s", peaks.velocityMs, share * *limits.velocityMs);
-    if (limits.accelerationG) {
-        add("acceleration_g", "acceleration", "acceleration", "G", peaks.accelerationG, share * *limits.accelerationG);
-    }
+    if (limits.strokeMmPkPk) add(ShakerQuantityKind::displacement, peaks.displacementMm, limits.strokeMmPkPk);
+    if (limits.velocityMs) add(ShakerQuantityKind::velocity, peaks.velocityMs, limits.velocityMs);
+    if (limits.accelerationG) add(ShakerQuantityKind::acceleration, peaks.accelerationG, limits.accelerationG);
     if (limits.forceN) {
         const double mass = *limits.movingMassKg + *limits.payloadKg;
-        add("force_n", "force", "force on the moving mass", "N", mass * peaks.accelerationG * standardGravity,
-            share * *limits.forceN);
+        add(ShakerQuantityKind::force, mass * peaks.accelerationG * standardGravity, limits.forceN);
     }
     return verdict;
 }
@@ -150,10 +162,11 @@ std::vector<std::string> shakerLines(const ShakerVerdict& verdict) {
     std::vector<std::string> lines;
     for (const ShakerQuantity& q : verdict.quantities) {
         std::string line;
-        appendFormat(line, "Peak %s %s %s of %s %s usable (%.0f %%)", q.what, shown(q.peak).c_str(), q.unit,
-                     shown(q.limit).c_str(), q.unit, 100.0 * q.share);
+        const ShakerQuantityRow& row = q.row();
+        appendFormat(line, "Peak %s %s %s of %s %s usable (%.0f %%)", row.what, shown(q.peak).c_str(), row.unit,
+                     shown(q.limit).c_str(), row.unit, 100.0 * q.share);
         if (!q.within) {
-            appendFormat(line, ": FAIL, %s %s (%.0f %%) over", shown(q.peak - q.limit).c_str(), q.unit,
+            appendFormat(line, ": FAIL, %s %s (%.0f %%) over", shown(q.peak - q.limit).c_str(), row.unit,
                          100.0 * (q.share - 1.0));
         }
         lines.push_back(line);

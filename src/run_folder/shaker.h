@@ -47,22 +47,44 @@ struct ShakerPeaks {
 // `timeStep` seconds from t = 0.
 ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeStep, int unitSystem);
 
+// The four quantities a shaker bounds, in the order they are judged and
+// listed.
+enum class ShakerQuantityKind { displacement, velocity, acceleration, force };
+
+// What names a quantity, in one row each.
+struct ShakerQuantityRow {
+    ShakerQuantityKind kind;
+    const char* key;     // report.json's and fit.json's: "displacement_mm", "velocity_m_s", ...
+    const char* name;    // "stroke", "velocity", "acceleration", "force"
+    const char* what;    // "displacement from rest", "velocity", ...
+    const char* unit;    // "mm", "m/s", "G", "N"
+    const char* rating;  // what the shaker is rated for: "stroke", "peak velocity", ...
+    // Set by the low frequencies, so that a longer duration lowers it; the
+    // others are set by the ZPA.
+    bool travel;
+    // The rating that gives a usable limit of 1: the stroke is quoted peak to
+    // peak, and the history starts at rest in its middle.
+    double ratingPerLimit;
+};
+const ShakerQuantityRow& shakerQuantityRow(ShakerQuantityKind kind);
+
 // One quantity against its usable limit.
 struct ShakerQuantity {
-    const char* key;   // "displacement_mm", "velocity_m_s", "acceleration_g", "force_n"
-    const char* name;  // "stroke", "velocity", "acceleration", "force"
-    const char* what;  // "displacement from rest", "velocity", ...
-    const char* unit;  // "mm", "m/s", "G", "N"
+    ShakerQuantityKind kind = ShakerQuantityKind::displacement;
     double peak = 0.0;
     double limit = 0.0;  // the usable limit: share times the rating (half the stroke for displacement)
     double share = 0.0;  // peak / limit
     bool within = false;
+    const ShakerQuantityRow& row() const { return shakerQuantityRow(kind); }
 };
 
 struct ShakerVerdict {
     std::vector<ShakerQuantity> quantities;  // one per limit in the file, in the order above
     bool feasible = true;
 };
+
+// The verdict's quantity of that kind; null when the shaker sets no limit on it.
+const ShakerQuantity* quantityOf(const ShakerVerdict& verdict, ShakerQuantityKind kind);
 
 ShakerVerdict judgeShaker(const ShakerLimits& limits, const ShakerPeaks& peaks);
 

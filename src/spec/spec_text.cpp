@@ -171,5 +171,7 @@ bool readSpecTextFile(const std::string& path, SpecText& spec, std::string& erro
         error = "cannot read " + name + ": " + reason;
         return false;
     }
-    return readSpecText(text, name, spec, error);
+    const bool read = readSpecText(text, name, spec, error);
+    spec.path = path;
+    return read;
 }

@@ -22,6 +22,9 @@ struct SpecText {
     std::string numericText;
     // FNV-1a 64 of every byte of the text, as run.out records its file's.
     std::uint64_t checksum = 0;
+    // The file it was read from (readSpecTextFile); empty for a text given
+    // otherwise.
+    std::string path;
 };
 
 // Reads `text`, naming `name` in the notes and the error. False, with `error`

@@ -212,6 +212,14 @@ TEST_F(ExportCommand, ResamplingToRoundRatesIsCheckedAndTooLowARateRefused) {
     const Export low = exportWith({dir, "--rate", "20000"});
     EXPECT_EQ(low.status, exportUnusableInput);
     EXPECT_TRUE(contains(low.err, "has its Nyquist frequency below the last analysis frequency, 10160 Hz")) << low.err;
+
+    // The run's specification edited after it: its bytes no longer match
+    // run.out's checksum, so it cannot move the frequencies the check is made
+    // at; srs.out's grid stands in, and the export says so.
+    writeFile(dir + "/pyroshock-extended.srs", "100 30\n1000 1000\n15000 1000\n");
+    const Export edited = exportWith({dir, "--rate", "25600", "--format", "csv"});
+    EXPECT_EQ(edited.status, exportWritten) << edited.err;
+    EXPECT_TRUE(contains(edited.out, "is not beside it with the bytes run.out records")) << edited.out;
 }
 
 TEST_F(ExportCommand, WhatCannotBeExportedIsRefusedWithTheFileNamed) {

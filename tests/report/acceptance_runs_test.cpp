@@ -17,7 +17,11 @@ AcceptanceOutcome judge(const RealRun& run, double q) {
     rules.dampingRatio = 1.0 / (2.0 * q);
     AcceptanceOutcome outcome;
     std::string error;
-    EXPECT_TRUE(judgeRun(run.judgedSpec(), run.dir(), rules, outcome, error)) << error;
+    SpecText spec;
+    RunFolder folder;
+    EXPECT_TRUE(readSpecTextFile(run.judgedSpec(), spec, error) && readRunFolder(run.dir(), folder, error) &&
+                judgeRun(spec, folder, rules, outcome, error))
+        << error;
     return outcome;
 }
 

@@ -262,7 +262,8 @@ TEST(ReportCommand, MetricAccelerationUnitsReachTableAndPlots) {
 
 TEST(ReportCommand, LongRecordsKeepTheHistoryPlotSmall) {
     // 149999 samples at 20000 per second, as the longest record a run writes.
-    ReportInputs inputs;
+    JudgedHistory history;
+    RunFolder& inputs = history.folder;
     for (MotionRecord* record : {&inputs.acceleration, &inputs.velocity, &inputs.displacement}) {
         for (int i = 0; i < 149999; ++i) {
             record->time.push_back(i / 20000.0);
@@ -272,7 +273,7 @@ TEST(ReportCommand, LongRecordsKeepTheHistoryPlotSmall) {
     inputs.unitSystem = 1;
     ReportFindings findings;
     findings.limits.maxVelocity = 0.5;
-    const std::string svg = historyPlotSvg(inputs, findings, "history");
+    const std::string svg = historyPlotSvg(history, findings, "history");
     EXPECT_LT(svg.size(), 150000u);
     EXPECT_TRUE(contains(svg, ">limit 0.5000 in/sec</text>"));
 }

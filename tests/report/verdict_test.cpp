@@ -81,11 +81,13 @@ TEST(SrsVerdict, ZeroInfiniteAndNotANumberResponsesFail) {
 TEST(MotionChecks, LimitsApplyToThePeakAndAnEqualPeakPasses) {
     ScratchRun run;
     run.writeMotion(1000.0, 100, -2.0, 0.75);  // velocity ramps to -2, displacement to 0.75
-    ReportInputs inputs;
+    SpecText spec;
+    JudgedHistory history;
     std::string error;
-    ASSERT_TRUE(readReportInputs(run.specPath(), run.dir(), inputs, error)) << error;
+    ASSERT_TRUE(readSpecTextFile(run.specPath(), spec, error) && readRunFolder(run.dir(), history.folder, error))
+        << error;
 
-    ReportFindings findings = assessRun(inputs, ToleranceBand{}, {2.0, 0.7});
+    ReportFindings findings = assessRun(spec, history, ToleranceBand{}, {2.0, 0.7});
     EXPECT_EQ(findings.motion.velocity.magnitude, 2.0);
     EXPECT_EQ(findings.motion.residualVelocity, -2.0);
     EXPECT_EQ(findings.motion.residualDisplacement, 0.75);
@@ -94,7 +96,7 @@ TEST(MotionChecks, LimitsApplyToThePeakAndAnEqualPeakPasses) {
     EXPECT_FALSE(findings.motion.displacementWithinLimit);
     EXPECT_FALSE(findings.passes);
 
-    findings = assessRun(inputs, ToleranceBand{}, {});
+    findings = assessRun(spec, history, ToleranceBand{}, {});
     EXPECT_TRUE(findings.passes);
 }
 

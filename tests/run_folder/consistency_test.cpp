@@ -36,9 +36,10 @@ public:
 
     // Reads the folder and checks it; false with `error` from whichever failed.
     bool judge(std::optional<double> damping, ConsistencyOutcome& outcome, std::string& error) const {
-        ReportInputs inputs;
-        return readReportInputs(path("s.srs"), dir, inputs, error) &&
-               checkRunConsistency(inputs, damping, outcome, error);
+        SpecText spec;
+        RunFolder folder;
+        return readSpecTextFile(path("s.srs"), spec, error) && readRunFolder(dir, folder, error) &&
+               checkRunConsistency(folder, &spec, damping, outcome, error);
     }
 
     void cutLastLine(const std::string& name) const {

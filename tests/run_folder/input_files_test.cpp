@@ -1,16 +1,20 @@
 #include "run_folder/run_folder.h"
 
+#include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "run/synthesis_run.h"
+#include "run_program.h"
 #include "scratch_run.h"
+#include "spec/spec_text.h"
 
 TEST(InputFiles, ReadsTheMainProgramsLayouts) {
     ScratchRun run;
-    ReportInputs inputs;
+    RunFolder inputs;
     std::string error;
-    ASSERT_TRUE(readReportInputs(run.specPath(), run.dir(), inputs, error)) << error;
+    ASSERT_TRUE(readRunFolder(run.dir(), inputs, error)) << error;
     ASSERT_EQ(inputs.srs.size(), 3u);
     EXPECT_EQ(inputs.srs[1].frequency, 20.0);
     EXPECT_EQ(inputs.srs[2].positive, 100.0);
@@ -80,9 +84,60 @@ TEST(InputFiles, MalformedFilesAreNamedWithTheLine) {
     for (const auto& c : cases) {
         ScratchRun run;
         run.write(c.file, c.text);
-        ReportInputs inputs;
+        RunFolder inputs;
         std::string error;
-        EXPECT_FALSE(readReportInputs(run.specPath(), run.dir(), inputs, error)) << c.file;
+        EXPECT_FALSE(readRunFolder(run.dir(), inputs, error)) << c.file;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    }
+}
+
+// A run held in memory reads as its folder does, to the bit: what the fit
+// and the Python module judge without reading the files back is what the
+// report reads from them. The 10 kHz example writes eight-decimal times and
+// units 3 scales velocity and displacement.
+TEST(InputFiles, ARunHeldInMemoryEqualsItsFolderAsRead) {
+    for (const int units : {1, 3}) {
+        const std::string dir = makeTempDir();
+        writeFile(dir + "/pyroshock.srs", readFile(std::string(KOLVANE_SOURCE_DIR) + "/examples/pyroshock.srs"));
+        SpecText spec;
+        std::string error;
+        ASSERT_TRUE(readSpecTextFile(dir + "/pyroshock.srs", spec, error)) << error;
+        RunRequest request;
+        request.answers = {"pyroshock.srs", 250.0, 2, 0.05, 0.03, 20, units, 1};
+        request.specification = {dir + "/pyroshock.srs", spec.table};
+        request.outputDir = dir;
+        request.console = std::fopen("/dev/null", "w");
+        RunResults results;
+        request.results = &results;
+        ASSERT_EQ(runSynthesis(request), RunOutcome::completed);
+        std::fclose(request.console);
+
+        RunFolder read;
+        ASSERT_TRUE(readRunFolder(dir, read, error)) << error;
+        const RunFolder held = runFolderOf(results, spec.table);
+        EXPECT_EQ(formatRunRecord(*held.runRecord), formatRunRecord(*read.runRecord));
+        ASSERT_EQ(held.srs.size(), read.srs.size());
+        for (std::size_t j = 0; j < read.srs.size(); ++j) {
+            EXPECT_EQ(held.srs[j].frequency, read.srs[j].frequency);
+            EXPECT_EQ(held.srs[j].positive, read.srs[j].positive);
+            EXPECT_EQ(held.srs[j].negative, read.srs[j].negative);
+        }
+        for (const auto& [h, r] : {std::pair{&held.acceleration, &read.acceleration},
+                                   std::pair{&held.velocity, &read.velocity},
+                                   std::pair{&held.displacement, &read.displacement}}) {
+            EXPECT_EQ(h->time, r->time);
+            EXPECT_EQ(h->value, r->value);
+        }
+        EXPECT_EQ(held.unitSystem, read.unitSystem);
+        EXPECT_EQ(held.trialRows, read.trialRows);
+        EXPECT_EQ(held.waveletFrequencies, read.waveletFrequencies);
+        ASSERT_EQ(held.ranks.size(), read.ranks.size());
+        for (std::size_t t = 0; t < read.ranks.size(); ++t) EXPECT_EQ(held.ranks[t].score, read.ranks[t].score);
+        ASSERT_EQ(held.sortedLists.size(), read.sortedLists.size());
+        for (std::size_t m = 0; m < read.sortedLists.size(); ++m) {
+            EXPECT_EQ(held.sortedLists[m].name, read.sortedLists[m].name);
+            EXPECT_EQ(held.sortedLists[m].trials, read.sortedLists[m].trials);
+        }
+        removeTree(dir);
     }
 }

@@ -1,0 +1,234 @@
+#include "export/export_history.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <thread>
+
+#include "analysis/analysis_grid.h"
+#include "analysis/independent_srs.h"
+#include "analysis/motion_from_rest.h"
+#include "analysis/resample.h"
+#include "common/file_paths.h"
+#include "common/number_format.h"
+#include "common/text_file.h"
+#include "export/csv_export.h"
+#include "export/mat_export.h"
+#include "export/uff58_export.h"
+#include "results/motion.h"
+#include "run_folder/consistency.h"
+
+namespace {
+
+struct FormatRow {
+    ExportFormat format;
+    const char* name;
+};
+const FormatRow formatRows[] = {{ExportFormat::csv, "csv"}, {ExportFormat::uff, "uff"}, {ExportFormat::mat, "mat"}};
+
+// How close a resampled history must stay to the run's.
+constexpr double srsAllowance = 0.005;
+constexpr double restAllowance = 0.001;
+// At 100 samples a cycle the spectra miss a peak between samples by 0.05 %
+// at most, a tenth of the allowance.
+constexpr double checkPointsPerCycle = 100.0;
+
+// The history as the run wrote it, with the acceleration's closing zero.
+ExportedHistory historyOf(const RunFolder& folder, const RunRecord& record) {
+    ExportedHistory history;
+    history.timeStep = record.outputTimeStep;
+    history.acceleration = folder.acceleration.value;
+    history.acceleration.push_back(0.0);
+    history.velocity = folder.velocity.value;
+    history.displacement = folder.displacement.value;
+    history.units = unitNamesOf(record.units);
+    history.folder = folder.dir;
+    std::istringstream lines(formatRunRecord(record));
+    std::string setting;
+    std::getline(lines, setting);  // the title
+    while (std::getline(lines, setting)) history.settings.push_back(setting);
+    return history;
+}
+
+// The frequencies the resampled history is checked at: the analysis grid of
+// the run's own specification, as the reader verified it against run.out's
+// checksum; srs.out's grid when the folder holds no such file.
+std::vector<double> analysisFrequencies(const RunFolder& folder, std::ostream& out) {
+    if (folder.runSpec) return buildAnalysisGrid(*folder.runSpec, 12);
+    out << " Note: the run's specification file " << folder.runRecord->specFileName
+        << " is not beside it with the bytes run.out records, so the resampled history is checked at srs.out's "
+           "grid frequencies\n";
+    std::vector<double> frequencies;
+    for (const SrsLine& line : folder.srs) frequencies.push_back(line.frequency);
+    return frequencies;
+}
+
+// Velocity and displacement from rest in the run's velocity and
+// displacement units.
+void motionFromRest(const std::vector<double>& acceleration, double timeStep, int units,
+                    std::vector<double>& velocity, std::vector<double>& displacement) {
+    integrateFromRest(acceleration, timeStep, velocity, displacement);
+    for (double& v : velocity) v *= velocityFactor(units);
+    for (double& d : displacement) d *= displacementFactor(units);
+}
+
+// How far `series` ends from `reference`'s end (from zero when it is
+// empty), as a share of `series`'s peak.
+double endShare(const std::vector<double>& series, const std::vector<double>& reference) {
+    double peak = 0.0;
+    for (const double x : series) peak = std::max(peak, std::fabs(x));
+    const double end = series.back() - (reference.empty() ? 0.0 : reference.back());
+    return peak > 0.0 ? std::fabs(end) / peak : 0.0;
+}
+
+// Resamples the acceleration to `rate`, integrates it again from rest and
+// checks the result against the run's own history. False, with `error`
+// saying what fails, when the check fails.
+bool resampleAndCheck(ExportedHistory& history, const RunFolder& folder, const RunRecord& record, double rate,
+                      std::ostream& out, std::string& error) {
+    const std::vector<double> frequencies = analysisFrequencies(folder, out);
+    const double last = *std::max_element(frequencies.begin(), frequencies.end());
+    if (rate / 2.0 < last) {
+        error = "a rate of " + roundTripText(rate) + " per second has its Nyquist frequency below the last analysis "
+                "frequency, " + roundTripText(last) + " Hz: the history would lose its top";
+        return false;
+    }
+    const double newStep = 1.0 / rate;
+    const std::vector<double> original = history.acceleration;
+    history.acceleration = resampleBandLimited(original, history.timeStep, newStep);
+    history.acceleration.back() = 0.0;  // the record still ends at rest
+    motionFromRest(history.acceleration, newStep, record.units, history.velocity, history.displacement);
+    const double oldStep = history.timeStep;
+    history.timeStep = newStep;
+    history.resampled = true;
+
+    IndependentSrsSettings settings;
+    settings.dampingRatio = record.dampingRatio;
+    // Finely enough that the two spectra differ by what the resampling did,
+    // not by where each one's samples fall on its peaks.
+    settings.minPointsPerCycle = checkPointsPerCycle;
+    // The two spectra are independent: one on another thread.
+    IndependentSrs before;
+    std::thread other([&] { before = computeIndependentSrs(original, oldStep, frequencies, settings); });
+    const IndependentSrs after = computeIndependentSrs(history.acceleration, newStep, frequencies, settings);
+    other.join();
+    double worst = 0.0;
+    double worstAt = frequencies.front();
+    for (std::size_t i = 0; i < frequencies.size(); ++i) {
+        const double deviation = std::fabs(maximax(after, i) / maximax(before, i) - 1.0);
+        if (!(deviation <= worst)) {
+            worst = deviation;
+            worstAt = frequencies[i];
+        }
+    }
+    // The ends, against the same integration of the record at its own rate:
+    // accel.out's four decimals, summed twice over a long record, leave an
+    // end of their own that the resampling did not make.
+    std::vector<double> ownVelocity, ownDisplacement;
+    motionFromRest(original, oldStep, record.units, ownVelocity, ownDisplacement);
+    const double endVelocity = endShare(history.velocity, ownVelocity);
+    const double endDisplacement = endShare(history.displacement, ownDisplacement);
+    std::string report;
+    appendFormat(report,
+                 " Resampled from %s to %s per second: SRS (maximax) within %.3f %% of the run's (worst at %s Hz); "
+                 "end velocity %.3f %% and end displacement %.3f %% of their peaks",
+                 roundTripText(1.0 / oldStep).c_str(), roundTripText(rate).c_str(), 100.0 * worst,
+                 formatGeneral(worstAt, 0, 6).c_str(), 100.0 * endShare(history.velocity, {}),
+                 100.0 * endShare(history.displacement, {}));
+    appendFormat(report, " (%.3f %% and %.3f %% beyond the record's own at its rate)\n", 100.0 * endVelocity,
+                 100.0 * endDisplacement);
+    out << report;
+    if (!(worst <= srsAllowance) || !(endVelocity <= restAllowance) || !(endDisplacement <= restAllowance)) {
+        error = "the resampled history fails its check (the SRS within 0.5 %, the end at rest within 0.1 %); "
+                "nothing was written";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const char* exportFormatName(ExportFormat format) {
+    for (const FormatRow& row : formatRows) {
+        if (row.format == format) return row.name;
+    }
+    return "";
+}
+
+std::string exportFileName(ExportFormat format) { return std::string("history.") + exportFormatName(format); }
+
+const std::vector<ExportFormat>& allExportFormats() {
+    static const std::vector<ExportFormat> all = {ExportFormat::csv, ExportFormat::uff, ExportFormat::mat};
+    return all;
+}
+
+bool parseExportFormats(const std::string& list, std::vector<ExportFormat>& formats, std::string& error) {
+    formats.clear();
+    std::istringstream items(list);
+    std::string name;
+    while (std::getline(items, name, ',')) {
+        const FormatRow* row = std::find_if(std::begin(formatRows), std::end(formatRows),
+                                            [&](const FormatRow& r) { return name == r.name; });
+        if (row == std::end(formatRows)) {
+            error = "takes csv, uff and mat, comma-separated (got \"" + name + "\")";
+            return false;
+        }
+        if (std::find(formats.begin(), formats.end(), row->format) == formats.end()) formats.push_back(row->format);
+    }
+    if (formats.empty()) {
+        error = "needs at least one of csv, uff and mat";
+        return false;
+    }
+    return true;
+}
+
+ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
+    ExportResult result;
+    const RunFolder& folder = request.folder;
+    if (!folder.runRecord) {
+        result.error = pathInFolder(folder.dir, "run.out") + " is missing: the exact sample rate and the units come "
+                                                              "from it";
+        return result;
+    }
+    ConsistencyOutcome consistency;
+    if (!checkRunConsistency(folder, nullptr, std::nullopt, consistency, result.error)) return result;
+    for (const std::string& warning : consistency.warnings) out << " Warning: " << warning << "\n";
+    const RunRecord& record = *folder.runRecord;
+    ExportedHistory history = historyOf(folder, record);
+    if (request.rate && !resampleAndCheck(history, folder, record, *request.rate, out, result.error)) return result;
+    // The formats are independent files of up to a hundred megabytes each:
+    // each is formatted and written on its own thread.
+    const std::string outputDir = request.outputDir.empty() ? folder.dir : request.outputDir;
+    const std::size_t formatCount = request.formats.size();
+    std::vector<std::string> paths(formatCount);
+    std::vector<std::string> errors(formatCount);
+    std::vector<char> ok(formatCount, 1);
+    std::vector<std::thread> writers;
+    for (std::size_t k = 0; k < formatCount; ++k) {
+        paths[k] = pathInFolder(outputDir, exportFileName(request.formats[k]));
+        writers.emplace_back([&, k] {
+            const std::string& path = paths[k];
+            switch (request.formats[k]) {
+                case ExportFormat::csv: ok[k] = writeTextFile(path, historyCsv(history), errors[k]); break;
+                case ExportFormat::uff:
+                    ok[k] = writeTextFile(path, historyUff58(history, uffCreationTime()), errors[k]);
+                    break;
+                case ExportFormat::mat: ok[k] = writeHistoryMat(path, history, errors[k]); break;
+            }
+        });
+    }
+    for (std::thread& writer : writers) writer.join();
+    for (std::size_t k = 0; k < formatCount; ++k) {
+        if (!ok[k]) {
+            result.error = errors[k];
+            return result;
+        }
+    }
+    out << " History at " << roundTripText(sampleRateOf(history)) << " samples per second, "
+        << history.acceleration.size() << " samples:";
+    for (const std::string& path : paths) out << " " << path;
+    out << "\n";
+    result.written = true;
+    result.files = paths;
+    return result;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "run_folder/run_folder.h"
+
+// The export's typed door: a run's history written in the forms controllers
+// and analysis packages load. kolvane_export reads a folder into a request;
+// the fit and the Python module pass the run they hold.
+
+enum class ExportFormat { csv, uff, mat };
+
+// "csv", "uff", "mat", and the file each writes: history.csv, ...
+const char* exportFormatName(ExportFormat format);
+std::string exportFileName(ExportFormat format);
+const std::vector<ExportFormat>& allExportFormats();
+
+// Reads a list of csv, uff and mat, comma-separated, each kept once in the
+// order given. False, with `error` set, when it names anything else or
+// nothing.
+bool parseExportFormats(const std::string& list, std::vector<ExportFormat>& formats, std::string& error);
+
+struct ExportRequest {
+    RunFolder folder;  // the run's files, run.out among them, as read or held in memory
+    std::vector<ExportFormat> formats = allExportFormats();
+    std::optional<double> rate;  // samples per second; none: the run's own
+    std::string outputDir;       // where the files go; empty: the run's folder
+};
+
+struct ExportResult {
+    bool written = false;
+    std::vector<std::string> files;  // the paths written
+    std::string error;               // why nothing was written
+};
+
+// Checks the run's files as the report does, resamples when a rate is asked
+// for and checks the result, then writes every format (all or none). What it
+// did goes to `out`, one line each.
+ExportResult exportHistory(const ExportRequest& request, std::ostream& out);
