@@ -7,32 +7,9 @@
 
 #include "model/constants.h"
 #include "analysis/band_limited_upsampler.h"
+#include "analysis/ramp_invariant_filter.h"
 
 namespace {
-
-// Coefficients of the ramp-invariant filter for natural frequency fn, damping
-// ratio zeta and sample interval T (Smallwood's recursive formula, as ISO
-// 18431-4 gives it):
-//   wn = 2 pi fn, wd = wn sqrt(1 - zeta^2), E = exp(-zeta wn T), B = wd T,
-//   C = E cos B, S = E sin B,
-//   b0 = 1 - S/B, b1 = 2 (S/B - C), b2 = E^2 - S/B, a1 = 2 C, a2 = E^2.
-// With the input at zero the response swings freely: per sample it turns by
-// B radians and decays by E = exp(-decay).
-struct RampInvariantFilter {
-    double b0, b1, b2, a1, a2;
-    double turn;   // B
-    double decay;  // zeta wn T
-};
-
-RampInvariantFilter rampInvariantFilter(double fn, double zeta, double interval) {
-    const double wn = 2.0 * pi * fn;
-    const double wd = wn * std::sqrt(1.0 - zeta * zeta);
-    const double e = std::exp(-zeta * wn * interval);
-    const double b = wd * interval;
-    const double c = e * std::cos(b);
-    const double sb = e * std::sin(b) / b;
-    return {1.0 - sb, 2.0 * (sb - c), e * e - sb, 2.0 * c, e * e, b, zeta * wn * interval};
-}
 
 // Filters swept side by side over one signal: their recurrences are
 // independent, so the processor overlaps them; the lanes of a partly filled

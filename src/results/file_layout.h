@@ -35,3 +35,6 @@ constexpr int srsPeakDigits = 5;
 // with four.
 int historyTimeDecimals(double timeStep);
 constexpr int historyValueDecimals = 4;
+
+// A history's value as its file prints it and a reader reads it back.
+double historyValueAsPrinted(double value);

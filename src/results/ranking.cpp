@@ -7,6 +7,7 @@
 #include "common/cpu_features.h"
 #include "common/number_format.h"
 #include "results/file_layout.h"
+#include "results/history_files.h"
 
 #ifdef KOLVANE_X86_KERNELS
 #include <immintrin.h>
@@ -34,14 +35,8 @@ void writeSortedLists(const TrialRanking& ranking, int n, std::FILE* out) {
 
 void writeWaveletTable(int trial, UnitSystem units, const FrequencyGrid& grid, const WaveletTable& wavelets,
                        std::FILE* out) {
-    std::fputs(units == 3 ? "\n No.\t Freq(Hz) \t Amp(m/s^2)\t NHS \t  Delay(sec) \n"
-                          : "\n No.\t Freq(Hz) \t   Amp(G) \t NHS  \t  Delay(sec) \n",
-               out);
-    for (int j = 0; j < grid.count; ++j) {
-        std::fprintf(out, "%ld \t %12.3f \t %12.3f \t %ld \t %12.5f \n", static_cast<long>(j), grid.frequency[j],
-                     wavelets.amplitude[trial][j], static_cast<long>(wavelets.nhs[trial][j]),
-                     wavelets.delay[trial][j]);
-    }
+    const std::string text = waveletTableText(units, waveletRow(wavelets, trial, grid));
+    std::fwrite(text.data(), 1, text.size(), out);
 }
 
 }  // namespace
@@ -269,4 +264,12 @@ void rankTrials(TrialRanking& ranking, int n, double zpa, UnitSystem units, cons
                      static_cast<long>(ranking.rank[irrorMeasure][t]));
     }
     writeWaveletTable(ranking.optimumCase, units, grid, wavelets, files.wavelets);
+}
+
+std::vector<ExactWavelet> waveletRow(const WaveletTable& wavelets, int trial, const FrequencyGrid& grid) {
+    std::vector<ExactWavelet> row;
+    for (int j = 0; j < grid.count; ++j) {
+        row.push_back({grid.frequency[j], wavelets.amplitude[trial][j], wavelets.nhs[trial][j], wavelets.delay[trial][j]});
+    }
+    return row;
 }

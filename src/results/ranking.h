@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "model/constants.h"
+#include "model/exact_wavelet.h"
 #include "model/units.h"
 #include "spec/spec_table.h"
 #include "wavelet/wavelet_table.h"
@@ -34,6 +36,9 @@ void sortMeasures(TrialRanking& ranking, int n, double zpa);
 
 // The reference exchange procedure, kept for tests of the faster sort.
 void exchangeSortMeasure(double* values, std::int32_t* order, int n, double zpa, bool distanceFromZpa);
+
+// Trial `trial`'s wavelets as they stand in the table.
+std::vector<ExactWavelet> waveletRow(const WaveletTable& wavelets, int trial, const FrequencyGrid& grid);
 
 // Sorts, scores, chooses the optimum (lowest score, lowest trial number among
 // equal scores) and writes the three ranking files.

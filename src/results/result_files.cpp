@@ -21,33 +21,6 @@ bool commitOrReport(OutputFile& file, std::FILE* console) {
     return commitOutputFile(file) || reportUnwritable(file.name.c_str(), console);
 }
 
-// Lines of a time-history file gathered and written a block at a time.
-class HistoryLines {
-public:
-    explicit HistoryLines(std::FILE* stream) : stream_(stream) { text_.reserve(blockBytes + 1024); }
-    ~HistoryLines() { flush(); }
-
-    // "%12.Tf" time, then `separator`, "%12.4f" value and " \n".
-    void add(double time, int timeDecimals, const char* separator, double value) {
-        appendFixed(text_, time, 12, timeDecimals);
-        text_ += separator;
-        appendFixed(text_, value, 12, historyValueDecimals);
-        text_ += " \n";
-        if (text_.size() >= blockBytes) flush();
-    }
-
-private:
-    static constexpr std::size_t blockBytes = 1 << 16;
-
-    void flush() {
-        std::fwrite(text_.data(), 1, text_.size(), stream_);
-        text_.clear();
-    }
-
-    std::FILE* stream_;
-    std::string text_;
-};
-
 // The ranking works on copies of the five summary columns, all trialCount
 // entries of each; it reads the first n of them.
 void copySummariesToRanking(const ResultsContext& context, TrialRanking& ranking) {
@@ -84,57 +57,11 @@ bool writeRankingFiles(const ResultsContext& context, TrialRanking& ranking, int
     return waveletsOk;
 }
 
-// accel.out: the optimum's unscaled wavelet sum at every sample of `output`,
-// kept in the history store.
-bool writeAccelFile(const ResultsContext& context, ResultsStores& stores, const RunSampling& output) {
+// Writes `text` whole as the file `name` in the output folder.
+bool writeOutputText(const ResultsContext& context, const char* name, const std::string& text) {
     OutputFile file;
-    if (!openOrReport(file, context, accelFileName)) return false;
-    const int decimals = historyTimeDecimals(output.timeStep);
-    const int optimum = stores.ranking.optimumCase;
-    double* sample = stores.history.sample;
-    {
-        HistoryLines lines(file.stream);
-        for (int i = 0; i < output.sampleCount; ++i) {
-            const double t = static_cast<double>(i) * output.timeStep;
-            const double a = waveletSum(context.wavelets, optimum, context.grid, t);
-            lines.add(t, decimals, " \t ", a);
-            sample[i] = a;
-        }
-    }
-    return commitOrReport(file, context.console);
-}
-
-bool writeMotionFiles(const ResultsContext& context, ResultsStores& stores, const RunSampling& output) {
-    const int nt = output.sampleCount;
-    const double dt = output.timeStep;
-    double* velocity = stores.velocity.value;
-    integrateVelocity(stores.history.sample, nt, dt, velocity);
-    integrateDisplacement(velocity, nt, dt, stores.displacement);
-
-    const int decimals = historyTimeDecimals(dt);
-    const double* series[2] = {velocity, stores.displacement};
-    const double factor[2] = {velocityFactor(context.answers.units), displacementFactor(context.answers.units)};
-    const char* name[2] = {velocityFileName, displacementFileName};
-    for (int s = 0; s < 2; ++s) {
-        OutputFile file;
-        if (!openOrReport(file, context, name[s])) return false;
-        {
-            HistoryLines lines(file.stream);
-            for (int i = 0; i <= nt; ++i) lines.add(static_cast<double>(i) * dt, decimals, " ", series[s][i] * factor[s]);
-        }
-        if (!commitOrReport(file, context.console)) return false;
-    }
-    return true;
-}
-
-bool writeSrsFile(const ResultsContext& context, const ResponseSpectrum& spectrum) {
-    OutputFile file;
-    if (!openOrReport(file, context, srsFileName)) return false;
-    for (int j = 0; j < context.grid.count; ++j) {
-        std::fprintf(file.stream, "%12.*f \t %s \t %s\n", srsFrequencyDecimals, context.grid.frequency[j],
-                     formatExponent(spectrum.positivePeak[j], 12, srsPeakDigits).c_str(),
-                     formatExponent(spectrum.negativePeak[j], 12, srsPeakDigits).c_str());
-    }
+    if (!openOrReport(file, context, name)) return false;
+    std::fwrite(text.data(), 1, text.size(), file.stream);
     return commitOrReport(file, context.console);
 }
 
@@ -168,49 +95,53 @@ std::optional<RunSampling> writeResults(const ResultsContext& context, ResultsSt
     copySummariesToRanking(context, stores.ranking);
     if (!writeRankingFiles(context, stores.ranking, n)) return std::nullopt;
     const RunSampling next = samplingAfterResults(context.answers, current, context.grid);
+    const TrialRanking& ranking = stores.ranking;
+    const int optimum = ranking.optimumCase;
+    const std::string waveletText =
+        waveletTableText(context.answers.units, waveletRow(context.wavelets, optimum, context.grid));
+
+    // The optimum once more at the run's sampling, which scales its
+    // amplitudes to the ZPA again; then its four files at the output
+    // sampling, made in memory so that run.out can vouch for them.
+    synthesizeTrial(context.wavelets, optimum, context.grid, current.timeStep, current.sampleCount,
+                    context.answers.zpa, stores.history);
+    const std::vector<ExactWavelet> wavelets = waveletRow(context.wavelets, optimum, context.grid);
+    stores.files = historyFilesOf(wavelets, context.grid, next, context.answers.units);
+    const HistoryFiles& files = stores.files;
+    stores.record.hasChecksums = true;
+    stores.record.holds = HistoryKind::plainRun;
+    stores.record.checksums = checksumsOf(waveletText, files);
+    stores.record.wavelets = wavelets;
     // Before the four files it describes, so none of them is ever older than
     // the run.out that names their run.
     if (!recordResultsStep(stores.record, stores.ranking, n, next, context.outputDir, context.console)) {
         return std::nullopt;
     }
 
-    const TrialRanking& ranking = stores.ranking;
-    const int optimum = ranking.optimumCase;
     std::fprintf(context.console, "\n\n Optimum case = %ld \n", static_cast<long>(optimum));
     std::fprintf(context.console, "\n   Peak Accel = %12.3f G  \n\n",
                  ranking.working[accelMeasure][ranking.rank[accelMeasure][optimum]]);
-
-    synthesizeTrial(context.wavelets, optimum, context.grid, current.timeStep, current.sampleCount,
-                    context.answers.zpa, stores.history);
-    if (!writeAccelFile(context, stores, next)) return std::nullopt;
-    if (!writeMotionFiles(context, stores, next)) return std::nullopt;
-    computeResponseSpectrum(stores.history.sample, next.sampleCount, context.grid, next.bank, next.timeStep,
-                            stores.spectrum);
-    if (!writeSrsFile(context, stores.spectrum)) return std::nullopt;
+    if (!writeOutputText(context, accelFileName, files.accelText) ||
+        !writeOutputText(context, velocityFileName, files.velocityText) ||
+        !writeOutputText(context, displacementFileName, files.displacementText) ||
+        !writeOutputText(context, srsFileName, files.srsText)) {
+        return std::nullopt;
+    }
     return next;
 }
 
-void captureResults(const ResultsContext& context, const ResultsStores& stores, const RunSampling& output, int n,
-                    RunResults& results) {
+void captureResults(const ResultsContext& context, const ResultsStores& stores, int n, RunResults& results) {
     results = RunResults{};
     results.record = stores.record;
-    const int optimum = stores.ranking.optimumCase;
     const FrequencyGrid& grid = context.grid;
-    for (int j = 0; j < grid.count; ++j) {
-        results.wavelets.push_back({grid.frequency[j], context.wavelets.amplitude[optimum][j],
-                                    context.wavelets.nhs[optimum][j], context.wavelets.delay[optimum][j]});
-        results.srsFrequency.push_back(grid.frequency[j]);
-        results.srsPositive.push_back(stores.spectrum.positivePeak[j]);
-        results.srsNegative.push_back(stores.spectrum.negativePeak[j]);
-    }
-    const int nt = output.sampleCount;
-    results.acceleration.assign(stores.history.sample, stores.history.sample + nt);
-    const double velocity = velocityFactor(context.answers.units);
-    const double displacement = displacementFactor(context.answers.units);
-    for (int i = 0; i <= nt; ++i) {
-        results.velocity.push_back(stores.velocity.value[i] * velocity);
-        results.displacement.push_back(stores.displacement[i] * displacement);
-    }
+    const HistoryFiles& files = stores.files;
+    results.wavelets = stores.record.wavelets;
+    for (int j = 0; j < grid.count; ++j) results.srsFrequency.push_back(grid.frequency[j]);
+    results.srsPositive = files.srsPositive;
+    results.srsNegative = files.srsNegative;
+    results.acceleration = files.acceleration;
+    results.velocity = files.velocity;
+    results.displacement = files.displacement;
     results.scores.assign(stores.ranking.score, stores.ranking.score + n);
     for (int m = 0; m < measureCount; ++m) {
         results.sortedTrials.emplace_back(stores.ranking.order[m], stores.ranking.order[m] + n);

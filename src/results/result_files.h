@@ -7,6 +7,7 @@
 #include "model/run_answers.h"
 #include "model/sampling.h"
 #include "model/trial_summary.h"
+#include "results/history_files.h"
 #include "results/motion.h"
 #include "results/ranking.h"
 #include "results/run_record.h"
@@ -32,10 +33,8 @@ RunSampling samplingAfterResults(const RunAnswers& answers, const RunSampling& c
 struct ResultsStores {
     TrialRanking ranking;
     RunRecord record;
-    TimeHistory history;
-    VelocityHistory velocity;
-    double displacement[sampleCapacity];
-    ResponseSpectrum spectrum;
+    TimeHistory history;  // the optimum at the run's sampling, as it is scaled to the ZPA again
+    HistoryFiles files;   // the latest results step's four history files
 };
 
 // What a results step reads, and the wavelet table whose optimum row it
@@ -51,16 +50,16 @@ struct ResultsContext {
 
 // The results step for trials 0 .. n-1, at the sampling the trials ran at:
 // copies the trial summaries into the ranking's working lists, ranks them,
-// announces the optimum, rebuilds it at the output sample rate and writes the
-// seven result files (and run.out) into the output folder. Returns the
+// rebuilds the optimum at the output sample rate, writes run.out with the
+// optimum's exact wavelets and the checksums of its files, announces the
+// optimum and writes the seven result files into the output folder. Returns the
 // sampling the trials after it take, samplingAfterResults(current); nothing,
 // after "\n\n Error: cannot write %s \n\n", when a file could not be written
 // (the previous file of that name is then left as it was).
 std::optional<RunSampling> writeResults(const ResultsContext& context, ResultsStores& stores,
                                         const RunSampling& current, int n);
 
-// What the results step that returned `output` wrote, as numbers: run.out's
-// record, the optimum's wavelets, its histories and spectrum, and the ranking
-// of trials 0 .. n-1.
-void captureResults(const ResultsContext& context, const ResultsStores& stores, const RunSampling& output, int n,
-                    RunResults& results);
+// What the latest results step wrote, as numbers: run.out's record, the
+// optimum's wavelets, its histories and spectrum, and the ranking of trials
+// 0 .. n-1.
+void captureResults(const ResultsContext& context, const ResultsStores& stores, int n, RunResults& results);

@@ -14,21 +14,60 @@ namespace {
 
 const char* const titleLine = "kolvane_ZPA run record";
 
-enum class FieldKind { text, real, integer, checksum };
+enum class FieldKind { text, real, integer, checksum, holds, fileChecksum, wavelet };
 
 // One line of run.out: its key and where its value lives in the record.
+// The fields from `holds` on came later: a record may lack them all.
 struct Field {
     const char* key;
     FieldKind kind;
     std::string RunRecord::*text = nullptr;
     double RunRecord::*real = nullptr;
     int RunRecord::*integer = nullptr;
+    std::uint64_t ResultFileChecksums::*sum = nullptr;
 };
 
 Field textField(const char* key, std::string RunRecord::*member) { return {key, FieldKind::text, member}; }
 Field realField(const char* key, double RunRecord::*member) { return {key, FieldKind::real, nullptr, member}; }
 Field integerField(const char* key, int RunRecord::*member) {
     return {key, FieldKind::integer, nullptr, nullptr, member};
+}
+Field fileChecksumField(const char* key, std::uint64_t ResultFileChecksums::*member) {
+    return {key, FieldKind::fileChecksum, nullptr, nullptr, nullptr, member};
+}
+
+const char* const firstLaterKey = "holds";
+
+const HistoryKind folderKinds[] = {HistoryKind::plainRun, HistoryKind::refinedHistory, HistoryKind::drive};
+
+bool readChecksum(const std::string& value, std::uint64_t& sum) {
+    if (value.size() != 16 || value.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    sum = std::strtoull(value.c_str(), nullptr, 16);
+    return true;
+}
+
+// "frequency amplitude half-sines delay", each real to 17 digits, one
+// blank between them.
+bool readWavelet(const std::string& value, ExactWavelet& wavelet) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    for (std::size_t blank = value.find(' '); ; blank = value.find(' ', start)) {
+        words.push_back(value.substr(start, blank == std::string::npos ? std::string::npos : blank - start));
+        if (blank == std::string::npos) break;
+        start = blank + 1;
+    }
+    if (words.size() != 4) return false;
+    double reals[4] = {};
+    for (int k = 0; k < 4; ++k) {
+        const std::string& word = words[static_cast<std::size_t>(k)];
+        char* end = nullptr;
+        errno = 0;
+        reals[k] = k == 2 ? static_cast<double>(std::strtol(word.c_str(), &end, 10)) : std::strtod(word.c_str(), &end);
+        if (word.empty() || word.front() == ' ' || end != word.c_str() + word.size() || errno != 0) return false;
+    }
+    if (!(reals[2] >= 1.0 && reals[2] <= 2147483647.0)) return false;
+    wavelet = {reals[0], reals[1], static_cast<std::int32_t>(reals[2]), reals[3]};
+    return true;
 }
 
 // The lines of run.out in the order written.
@@ -55,6 +94,13 @@ const std::vector<Field>& fields() {
         realField("output_sample_rate", &RunRecord::outputSampleRate),
         realField("output_time_step", &RunRecord::outputTimeStep),
         integerField("output_sample_count", &RunRecord::outputSampleCount),
+        {firstLaterKey, FieldKind::holds},
+        fileChecksumField("wavelet_checksum", &ResultFileChecksums::wavelets),
+        fileChecksumField("accel_checksum", &ResultFileChecksums::acceleration),
+        fileChecksumField("velox_checksum", &ResultFileChecksums::velocity),
+        fileChecksumField("disp_checksum", &ResultFileChecksums::displacement),
+        fileChecksumField("srs_checksum", &ResultFileChecksums::srs),
+        {"wavelet", FieldKind::wavelet},
     };
     return all;
 }
@@ -78,19 +124,50 @@ bool readValue(const Field& field, const std::string& value, RunRecord& record) 
             record.*field.integer = static_cast<int>(number);
             break;
         }
-        default:
-            if (value.size() != 16) return false;
-            record.specChecksum = std::strtoull(value.c_str(), &end, 16);
-            break;
+        case FieldKind::checksum:
+            return readChecksum(value, record.specChecksum);
+        case FieldKind::fileChecksum:
+            record.hasChecksums = true;
+            return readChecksum(value, record.checksums.*field.sum);
+        case FieldKind::holds:
+            for (const HistoryKind kind : folderKinds) {
+                if (value == historyKindName(kind)) {
+                    record.holds = kind;
+                    return true;
+                }
+            }
+            return false;
+        case FieldKind::wavelet:
+            record.wavelets.emplace_back();
+            return readWavelet(value, record.wavelets.back());
+        case FieldKind::text:
+            return false;
     }
     return end == value.c_str() + value.size();
 }
 
 }  // namespace
 
+const char* historyKindName(HistoryKind kind) {
+    switch (kind) {
+        case HistoryKind::plainRun: return "plain run";
+        case HistoryKind::refinedHistory: return "refined history";
+        case HistoryKind::measuredRecord: return "measured record";
+        default: return "drive";
+    }
+}
+
 std::string formatRunRecord(const RunRecord& record) {
     std::string text = std::string(titleLine) + "\n";
     for (const Field& field : fields()) {
+        if (field.kind == FieldKind::holds && !record.hasChecksums) break;
+        if (field.kind == FieldKind::wavelet) {
+            for (const ExactWavelet& w : record.wavelets) {
+                text += "wavelet = " + formatGeneral(w.frequency, 0, 17) + " " + formatGeneral(w.amplitude, 0, 17) +
+                        " " + std::to_string(w.halfSines) + " " + formatGeneral(w.delay, 0, 17) + "\n";
+            }
+            continue;
+        }
         text += field.key;
         text += " = ";
         switch (field.kind) {
@@ -98,6 +175,9 @@ std::string formatRunRecord(const RunRecord& record) {
             case FieldKind::real: text += formatGeneral(record.*field.real, 0, 17); break;
             case FieldKind::integer: text += std::to_string(record.*field.integer); break;
             case FieldKind::checksum: appendFormat(text, "%016" PRIx64, record.specChecksum); break;
+            case FieldKind::fileChecksum: appendFormat(text, "%016" PRIx64, record.checksums.*field.sum); break;
+            case FieldKind::holds: text += historyKindName(record.holds); break;
+            default: break;
         }
         text += "\n";
     }
@@ -130,7 +210,7 @@ bool parseRunRecord(const std::string& text, RunRecord& record, std::string& err
             error = where + "expected \"key = value\" with a known key";
             return false;
         }
-        if (seen[f]) {
+        if (seen[f] && all[f].kind != FieldKind::wavelet) {
             error = where + key + " given twice";
             return false;
         }
@@ -144,11 +224,29 @@ bool parseRunRecord(const std::string& text, RunRecord& record, std::string& err
         error = "empty";
         return false;
     }
+    // The later fields come all together or not at all (the wavelets of a
+    // run with an empty grid aside).
+    bool later = false;
+    bool anyLater = false;
     for (std::size_t f = 0; f < all.size(); ++f) {
-        if (!seen[f]) {
-            error = std::string("no ") + all[f].key + " line";
-            return false;
-        }
+        later = later || all[f].key == std::string(firstLaterKey);
+        if (later && all[f].kind != FieldKind::wavelet) anyLater = anyLater || seen[f];
+    }
+    later = false;
+    for (std::size_t f = 0; f < all.size(); ++f) {
+        later = later || all[f].key == std::string(firstLaterKey);
+        if (seen[f] || (later && (!anyLater || all[f].kind == FieldKind::wavelet))) continue;
+        error = std::string("no ") + all[f].key + " line";
+        return false;
+    }
+    if (!anyLater && !record.wavelets.empty()) {
+        error = "wavelet lines without the holds and checksum lines";
+        return false;
+    }
+    if (anyLater && record.wavelets.size() != static_cast<std::size_t>(record.gridPointCount)) {
+        error = std::to_string(record.wavelets.size()) + " wavelet lines for " +
+                std::to_string(record.gridPointCount) + " grid points";
+        return false;
     }
     return true;
 }

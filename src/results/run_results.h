@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/exact_wavelet.h"
 #include "results/run_record.h"
 
 // What a finished run leaves in its files, held in memory as the numbers the
@@ -11,14 +12,9 @@
 struct RunResults {
     RunRecord record;  // run.out
 
-    // The optimum's wavelets, exactly: grid frequency (Hz), amplitude as the
-    // last results step scaled it, half-sine count and delay (s).
-    struct Wavelet {
-        double frequency = 0.0;
-        double amplitude = 0.0;
-        std::int32_t halfSines = 1;
-        double delay = 0.0;
-    };
+    // The optimum's wavelets, exactly: amplitudes as the last results step
+    // scaled them.
+    using Wavelet = ExactWavelet;
     std::vector<Wavelet> wavelets;
 
     // accel.out, velox.out and disp.out's values (velocity and displacement

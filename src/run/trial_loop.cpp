@@ -128,7 +128,7 @@ RunOutcome runTrials(RunState& state, const TrialRunPlace& place) {
     if (!runResultsStep(state, place, a.trialCount)) return RunOutcome::cannotWrite;
     // The last results step has left the run at its output sampling.
     if (place.results != nullptr) {
-        captureResults(resultsContext(state, place), state.results, state.sampling, a.trialCount, *place.results);
+        captureResults(resultsContext(state, place), state.results, a.trialCount, *place.results);
     }
     printClosingList(a.units, console);
     return RunOutcome::completed;

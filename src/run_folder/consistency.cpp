@@ -9,6 +9,9 @@
 #include "model/damping.h"
 #include "analysis/independent_srs.h"
 #include "results/file_layout.h"
+#include "results/history_files.h"
+#include "results/motion.h"
+#include "srs/filter_bank.h"
 #include "common/number_parse.h"
 
 namespace {
@@ -42,6 +45,45 @@ bool chooseDamping(const RunFolder& inputs, std::optional<double> dampingOverrid
     if (inputs.runRecord && dampingOverride && !sameDamping(*dampingOverride, runDamping)) {
         outcome.warnings.push_back("the damping given (" + qText(*dampingOverride) + ") is not the run's (" +
                                    qText(runDamping) + ", run.out): the SRS is judged at the damping given");
+    }
+    return true;
+}
+
+// velox.out and disp.out are the program's integration of accel.out (first
+// and last points at half weight), in the run's units. Integrated from
+// accel.out's printed values they agree within what the printing can part
+// them by: half a unit of the last digit of each file, and the acceleration's
+// rounding summed over the samples so far (once for the velocity, twice for
+// the displacement).
+bool checkMotionAgainstAcceleration(const RunFolder& inputs, double timeStep, int units, std::string& error) {
+    const std::vector<double>& a = inputs.acceleration.value;
+    const int nt = static_cast<int>(a.size());
+    if (inputs.velocity.value.size() != a.size() + 1 || inputs.displacement.value.size() != a.size() + 1) return true;
+    std::vector<double> padded = a;
+    padded.push_back(0.0);
+    std::vector<double> velocity(a.size() + 1), displacement(a.size() + 1);
+    integrateVelocity(padded.data(), nt, timeStep, velocity.data());
+    integrateDisplacement(velocity.data(), nt, timeStep, displacement.data());
+    const double printed = 0.5 * std::pow(10.0, -historyValueDecimals);
+    const double velocityUnit = velocityFactor(units);
+    const double displacementUnit = displacementFactor(units);
+    for (std::size_t i = 0; i <= a.size(); ++i) {
+        const double elapsed = static_cast<double>(i + 1) * timeStep;
+        const double velocityAllowance = 1.01 * (printed + velocityUnit * printed * elapsed) + 1e-9;
+        const double displacementAllowance =
+            1.01 * (printed + displacementUnit * printed * elapsed * elapsed) + 1e-9;
+        const double v = velocity[i] * velocityUnit;
+        const double d = displacement[i] * displacementUnit;
+        const char* name = nullptr;
+        if (!(std::fabs(inputs.velocity.value[i] - v) <= velocityAllowance + 1e-9 * std::fabs(v))) {
+            name = velocityFileName;
+        } else if (!(std::fabs(inputs.displacement.value[i] - d) <= displacementAllowance + 1e-9 * std::fabs(d))) {
+            name = displacementFileName;
+        }
+        if (name == nullptr) continue;
+        error = std::string(name) + " row " + std::to_string(i + 1) + " is not the integration of accel.out" +
+                notOneRun;
+        return false;
     }
     return true;
 }
@@ -198,6 +240,50 @@ int pointsAddedAbove(const SpecTable& original, const SpecTable& extended) {
     return extended.count - original.count;
 }
 
+// The five files about the optimum are the bytes run.out vouches for, and
+// its wavelets rebuild them exactly. A record without checksums (written
+// before they were kept) leaves velox.out and disp.out to be checked
+// against the integration of accel.out.
+bool checkHistoryFiles(const RunFolder& inputs, const RunRecord& record, std::string& error) {
+    if (!record.hasChecksums) return checkMotionAgainstAcceleration(inputs, record.outputTimeStep, record.units, error);
+    const struct {
+        const char* name;
+        std::uint64_t read, recorded;
+    } files[] = {{waveletFileName, inputs.checksums.wavelets, record.checksums.wavelets},
+                 {accelFileName, inputs.checksums.acceleration, record.checksums.acceleration},
+                 {velocityFileName, inputs.checksums.velocity, record.checksums.velocity},
+                 {displacementFileName, inputs.checksums.displacement, record.checksums.displacement},
+                 {srsFileName, inputs.checksums.srs, record.checksums.srs}};
+    for (const auto& file : files) {
+        if (file.read == file.recorded) continue;
+        error = std::string(file.name) + " is not the file run.out vouches for (its checksum differs): it was "
+                "changed after its run, or belongs to another run";
+        return false;
+    }
+    FrequencyGrid grid;
+    for (const ExactWavelet& w : record.wavelets) grid.frequency[grid.count++] = w.frequency;
+    RunSampling output;
+    output.timeStep = record.outputTimeStep;
+    output.sampleCount = record.outputSampleCount;
+    output.bank = computeFilterBank(grid, record.dampingRatio, output.timeStep);
+    const HistoryFiles rebuilt = historyFilesOf(record.wavelets, grid, output, record.units);
+    const ResultFileChecksums sums = checksumsOf(waveletTableText(record.units, record.wavelets), rebuilt);
+    const struct {
+        const char* name;
+        std::uint64_t rebuilt, recorded;
+    } made[] = {{accelFileName, sums.acceleration, record.checksums.acceleration},
+                {velocityFileName, sums.velocity, record.checksums.velocity},
+                {displacementFileName, sums.displacement, record.checksums.displacement},
+                {srsFileName, sums.srs, record.checksums.srs}};
+    for (const auto& file : made) {
+        if (file.rebuilt == file.recorded) continue;
+        error = std::string("the wavelets run.out records do not rebuild ") + file.name +
+                ": run.out was edited, or the files are not the history it describes";
+        return false;
+    }
+    return true;
+}
+
 bool checkAgainstRecord(const RunFolder& inputs, const SpecText* judged, const RunRecord& record,
                         ConsistencyOutcome& outcome, std::string& error) {
     if (record.trialsRanked < 1) {
@@ -229,6 +315,7 @@ bool checkAgainstRecord(const RunFolder& inputs, const SpecText* judged, const R
         return false;
     }
     if (inputs.answerWords && !checkAnswers(*inputs.answerWords, record, error)) return false;
+    if (!inputs.heldInMemory && !checkHistoryFiles(inputs, record, error)) return false;
     if (inputs.trialRows < record.trialsRanked) {
         error = "trials.out has " + std::to_string(inputs.trialRows) + " trials, fewer than the " +
                 std::to_string(record.trialsRanked) + " run.out says were ranked: the files come from different runs";

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/checksum.h"
 #include "common/file_paths.h"
 #include "common/number_format.h"
 #include "common/text_file.h"
@@ -47,9 +48,12 @@ bool readText(const std::string& path, std::string& text, std::string& error, st
 }
 
 // The file's lines without their line feeds; a last line without one counts.
-bool readLines(const std::string& path, std::vector<std::string>& lines, std::string& error, std::size_t limitBytes) {
+// `checksum`, when given, gets the FNV-1a 64 of the file's bytes.
+bool readLines(const std::string& path, std::vector<std::string>& lines, std::string& error, std::size_t limitBytes,
+               std::uint64_t* checksum = nullptr) {
     std::string text;
     if (!readText(path, text, error, limitBytes)) return false;
+    if (checksum != nullptr) *checksum = fnv1a64(text.data(), text.size());
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -135,9 +139,9 @@ bool readSpecification(const std::string& path, SpecTable& spec, std::string& er
     return read;
 }
 
-bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error) {
+bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error, std::uint64_t* checksum) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error, linesLimitBytes(maxGridPoints))) return false;
+    if (!readLines(path, text, error, linesLimitBytes(maxGridPoints), checksum)) return false;
     std::vector<double> numbers;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isBlank(text[i])) continue;
@@ -157,9 +161,10 @@ bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::stri
     return true;
 }
 
-bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error, long maxRows) {
+bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error, long maxRows,
+                    std::uint64_t* checksum) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error, linesLimitBytes(maxRows))) return false;
+    if (!readLines(path, text, error, linesLimitBytes(maxRows), checksum)) return false;
     std::vector<double> numbers;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (isBlank(text[i])) continue;
@@ -221,9 +226,10 @@ bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::st
     return true;
 }
 
-bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error) {
+bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error,
+                            std::uint64_t* checksum) {
     std::vector<std::string> text;
-    if (!readLines(path, text, error, linesLimitBytes(maxGridPoints + 2))) return false;
+    if (!readLines(path, text, error, linesLimitBytes(maxGridPoints + 2), checksum)) return false;
     frequencies.clear();
     bool headingSeen = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -375,7 +381,9 @@ bool readRunFolder(const std::string& outputDir, RunFolder& inputs, std::string&
     // run.out tells how long the histories are; without it they may be as
     // long as the program ever writes them.
     const long historyRows = inputs.runRecord ? inputs.runRecord->outputSampleCount : sampleCapacity;
-    if (!readWaveletFrequencies(dir + waveletFileName, inputs.waveletFrequencies, error)) return false;
+    if (!readWaveletFrequencies(dir + waveletFileName, inputs.waveletFrequencies, error, &inputs.checksums.wavelets)) {
+        return false;
+    }
     inputs.waveletCount = static_cast<int>(inputs.waveletFrequencies.size());
     inputs.answerWords.reset();
     inputs.runSpec.reset();
@@ -393,11 +401,13 @@ bool readRunFolder(const std::string& outputDir, RunFolder& inputs, std::string&
             inputs.runSpec = runSpec.table;
         }
     }
-    return readSrsFile(dir + srsFileName, inputs.srs, error) &&
+    ResultFileChecksums& sums = inputs.checksums;
+    return readSrsFile(dir + srsFileName, inputs.srs, error, &sums.srs) &&
            readSortedListCounts(dir + sortedListsFileName, inputs.sortedLists, error) &&
-           readMotionFile(dir + accelFileName, inputs.acceleration, error, historyRows) &&
-           readMotionFile(dir + velocityFileName, inputs.velocity, error, historyRows + 1) &&
-           readMotionFile(dir + displacementFileName, inputs.displacement, error, historyRows + 1) &&
+           readMotionFile(dir + accelFileName, inputs.acceleration, error, historyRows, &sums.acceleration) &&
+           readMotionFile(dir + velocityFileName, inputs.velocity, error, historyRows + 1, &sums.velocity) &&
+           readMotionFile(dir + displacementFileName, inputs.displacement, error, historyRows + 1,
+                          &sums.displacement) &&
            readUnitSystem(dir + trialsFileName, inputs.unitSystem, error) &&
            readTrialRowCount(dir + trialsFileName, inputs.trialRows, error) &&
            readRankFile(dir + ranksFileName, inputs.ranks, error) &&
@@ -464,5 +474,7 @@ RunFolder runFolderOf(const RunResults& results, const std::optional<SpecTable>&
         folder.sortedLists.push_back(list);
     }
     folder.runSpec = runSpec;
+    folder.checksums = record.checksums;
+    folder.heldInMemory = true;
     return folder;
 }

@@ -73,6 +73,10 @@ struct RunFolder {
     std::vector<double> waveletFrequencies;  // wavelet.out's frequency column
     std::vector<SortedList> sortedLists;     // rank_d.out
     ResultFileTimes times;
+    ResultFileChecksums checksums;  // of the files' bytes as read
+    // Made from a run's results in memory rather than read: its files' ages
+    // and bytes are the run's own by construction.
+    bool heldInMemory = false;
     // With run.out: answers.txt's words when the folder holds one (a fit's),
     // and the table of the file the run synthesised against (run.out's
     // spec_file in the folder, when its bytes are the run's).
@@ -86,14 +90,17 @@ struct RunFolder {
 // would read only in part is refused. What was forgiven goes to `notes`.
 bool readSpecification(const std::string& path, SpecTable& spec, std::string& error,
                        std::vector<std::string>* notes = nullptr);
-bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error);
+// `checksum`, when given, gets the FNV-1a 64 of the file's bytes.
+bool readSrsFile(const std::string& path, std::vector<SrsLine>& lines, std::string& error,
+                 std::uint64_t* checksum = nullptr);
 // At most `maxRows` rows: run.out's count, when it is known.
 bool readMotionFile(const std::string& path, MotionRecord& record, std::string& error,
-                    long maxRows = sampleCapacity);
+                    long maxRows = sampleCapacity, std::uint64_t* checksum = nullptr);
 bool readUnitSystem(const std::string& trialsPath, int& unitSystem, std::string& error);
 bool readRankFile(const std::string& path, std::vector<RankLine>& lines, std::string& error);
 bool readWaveletCount(const std::string& path, int& count, std::string& error);
-bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error);
+bool readWaveletFrequencies(const std::string& path, std::vector<double>& frequencies, std::string& error,
+                            std::uint64_t* checksum = nullptr);
 // Counts trials.out's rows after its header; each must be the next trial's,
 // except an unfinished last line, which a run stopped mid-row leaves and
 // which is not counted. No rows is no error.

@@ -56,13 +56,23 @@ public:
         writeFile(path(name), text);
     }
 
-    // Sets run.out's line "key = ..." to "key = value".
-    void setRecorded(const std::string& key, const std::string& value) const {
+    // Sets run.out's line "key = ..." to "key = value" (the first of them),
+    // or drops every line from that key on when `value` is null; its time
+    // stays as it was, so that the files after it are not older.
+    void setRecorded(const std::string& key, const char* value) const {
+        struct stat before;
+        stat(path("run.out").c_str(), &before);
         std::string text;
+        bool done = false;
         for (const std::string& line : splitLines(readFile(path("run.out")))) {
-            text += (line.rfind(key + " = ", 0) == 0 ? key + " = " + value : line) + "\n";
+            const bool match = !done && line.rfind(key + " = ", 0) == 0;
+            if (match && value == nullptr) break;
+            text += (match ? key + " = " + value : line) + "\n";
+            done = done || match;
         }
         writeFile(path("run.out"), text);
+        const timespec times[2] = {before.st_mtim, before.st_mtim};
+        utimensat(AT_FDCWD, path("run.out").c_str(), times, 0);
     }
 
     // The report's command on the folder: its status and what it said.
@@ -126,7 +136,45 @@ TEST_F(RunConsistency, FilesThatDoNotBelongTogetherAreRefused) {
         {"trials.out of a shorter run", [](RunConsistency& r) { r.cutLastLine("trials.out"); },
          "trials.out has 19 trials"},
         {"one peak of srs.out ten times too high", [](RunConsistency& r) { r.replaceIn("srs.out", "e+000", "e+001"); },
+         "srs.out is not the file run.out vouches for"},
+        {"the same, run.out written before checksums were kept",
+         [](RunConsistency& r) {
+             r.setRecorded("holds", nullptr);
+             r.replaceIn("srs.out", "e+000", "e+001");
+         },
          "srs.out does not match the SRS of accel.out at "},
+        {"velox.out negated",
+         [](RunConsistency& r) {
+             std::string negated;
+             for (const std::string& line : splitLines(readFile(r.path("velox.out")))) {
+                 char text[64];
+                 std::snprintf(text, sizeof text, "%12.4f \n", -std::stod(line.substr(13)));
+                 negated += line.substr(0, 13) + text;
+             }
+             writeFile(r.path("velox.out"), negated);
+         },
+         "velox.out is not the file run.out vouches for"},
+        {"disp.out zeroed, run.out without checksums",
+         [](RunConsistency& r) {
+             r.setRecorded("holds", nullptr);
+             std::string zeroed;
+             for (const std::string& line : splitLines(readFile(r.path("disp.out")))) {
+                 zeroed += line.substr(0, 13) + "      0.0000 \n";
+             }
+             writeFile(r.path("disp.out"), zeroed);
+         },
+         "disp.out row "},
+        {"a wavelet's amplitude edited in run.out",
+         [](RunConsistency& r) {
+             const std::string text = readFile(r.path("run.out"));
+             const std::size_t at = text.find("wavelet = ");
+             const std::string line = text.substr(at + 10, text.find('\n', at) - at - 10);
+             std::istringstream words(line);
+             std::string frequency, amplitude, halfSines, delay;
+             words >> frequency >> amplitude >> halfSines >> delay;
+             r.setRecorded("wavelet", (frequency + " 1.5 " + halfSines + " " + delay).c_str());
+         },
+         "the wavelets run.out records do not rebuild accel.out"},
         {"no run.out and no damping", [](RunConsistency& r) { std::remove(r.path("run.out").c_str()); }, "--q Q"},
         {"a damping ratio of 2", [](RunConsistency& r) { r.setRecorded("damping_ratio", "2"); },
          "damping_ratio = 2, outside 0 to 1"},

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <vector>
+
+#include "refine/amplitude_update.h"
+#include "wavelet/wavelet_list.h"
+
+// The refinement of a history after the program's run: its wavelets keep
+// their frequencies, delays and half-sine counts, their signed amplitudes are
+// iterated until the independent SRS of the history, as its file prints it,
+// lies on the specification within a few tenths of a dB. Each wavelet ends
+// at rest, so the sum does too, whatever the amplitudes.
+
+// What the history is judged against: the analysis grid, the specification
+// level at each of its frequencies, and how.
+struct RefinementTarget {
+    std::vector<double> frequencies;
+    std::vector<double> levels;
+    double dampingRatio = 0.05;
+    bool bothPolarities = false;  // judge each polarity, not the larger (maximax)
+    double aimDb = 0.0;           // where the spectrum is aimed: 0 dB is the specification itself
+};
+
+// When a history meets the aim: every judged deviation from the aim within
+// withinDb, and their median within medianWithinDb.
+struct RefinementLimits {
+    double withinDb = 1.0;
+    double medianWithinDb = 0.3;
+    int maxPasses = 12;
+};
+
+// The judged deviations' spread: 20 log10(SRS / specification) at every
+// analysis point (each polarity under bothPolarities, else the larger).
+struct SpectrumSpread {
+    double minDb = 0.0;
+    double maxDb = 0.0;
+    double medianDb = 0.0;
+    double withinShare = 0.0;  // share of the deviations within +-1 dB
+};
+
+struct RefinedHistory {
+    std::vector<Wavelet> wavelets;
+    std::vector<double> acceleration;  // the wavelets' sum at the time step, before it is printed
+    SpectrumSpread spread;
+    double peakAcceleration = 0.0;  // largest magnitude, as printed
+    int passes = 0;                 // amplitude updates kept
+    bool meetsAim = false;
+};
+
+// The history the wavelets make at `timeStep` over `sampleCount` samples,
+// judged against the target.
+RefinedHistory judgeWavelets(const std::vector<Wavelet>& wavelets, double timeStep, int sampleCount,
+                             const RefinementTarget& target, const RefinementLimits& limits);
+
+// Lowers the peak acceleration of a history that meets the aim, as long as
+// it goes on meeting it: its largest samples are asked down together with
+// the spectrum's points, at most `passes` times.
+RefinedHistory lowerPeak(const RefinedHistory& met, double timeStep, int sampleCount, const RefinementTarget& target,
+                         const RefinementLimits& limits, int passes);
+
+// Refines `start` until it meets the limits or no update improves it.
+RefinedHistory refineHistory(const std::vector<Wavelet>& start, double timeStep, int sampleCount,
+                             const RefinementTarget& target, const RefinementLimits& limits);

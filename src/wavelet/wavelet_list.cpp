@@ -1,0 +1,59 @@
+#include "wavelet/wavelet_list.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "wavelet/wavelet_terms.h"
+
+namespace {
+
+// The first and one past the last sample index the wavelet may be active at;
+// each is then tested exactly.
+void sampleRange(const Wavelet& w, double timeStep, int sampleCount, int& first, int& end) {
+    const double length = windowLength(w.halfSines, w.frequency);
+    const double from = std::floor(w.delay / timeStep) - 1.0;
+    const double to = std::ceil((w.delay + length) / timeStep) + 2.0;
+    first = static_cast<int>(std::clamp(from, 0.0, static_cast<double>(sampleCount)));
+    end = static_cast<int>(std::clamp(to, 0.0, static_cast<double>(sampleCount)));
+}
+
+}  // namespace
+
+std::vector<double> synthesizeWavelets(const std::vector<Wavelet>& wavelets, double timeStep, int sampleCount) {
+    std::vector<double> history(static_cast<std::size_t>(std::max(sampleCount, 0)), 0.0);
+    // Wavelet by wavelet: every sample still receives its terms in wavelet
+    // order, so its sum is the one the program forms sample by sample.
+    for (const Wavelet& w : wavelets) {
+        const double omega = angularFrequency(w.frequency);
+        const double length = windowLength(w.halfSines, w.frequency);
+        const double halfSines = static_cast<double>(w.halfSines);
+        int first = 0, end = 0;
+        sampleRange(w, timeStep, sampleCount, first, end);
+        for (int i = first; i < end; ++i) {
+            const double t = sampleTime(i, timeStep);
+            if (!waveletActive(w.delay, length, t)) continue;
+            history[static_cast<std::size_t>(i)] += waveletValue(w.amplitude, halfSines, omega, t - w.delay);
+        }
+    }
+    return history;
+}
+
+WaveletShape waveletShape(const Wavelet& w, double timeStep, int sampleCount) {
+    WaveletShape shape;
+    const double omega = angularFrequency(w.frequency);
+    const double length = windowLength(w.halfSines, w.frequency);
+    const double halfSines = static_cast<double>(w.halfSines);
+    int first = 0, end = 0;
+    sampleRange(w, timeStep, sampleCount, first, end);
+    shape.first = first;
+    for (int i = first; i < end; ++i) {
+        const double t = sampleTime(i, timeStep);
+        shape.values.push_back(waveletActive(w.delay, length, t) ? waveletValue(1.0, halfSines, omega, t - w.delay)
+                                                                 : 0.0);
+    }
+    return shape;
+}
+
+bool waveletEndsWithin(const Wavelet& w, double duration) {
+    return w.delay >= 0.0 && w.delay + windowLength(w.halfSines, w.frequency) <= duration;
+}
