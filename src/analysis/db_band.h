@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 // A deviation band in dB, 20 log10(response / specification); a point on an
 // edge passes.
 struct DbBand {
@@ -16,3 +18,15 @@ bool withinBand(double db, DbBand band);
 // Distance of `db` to the nearer edge of `band`, negative outside; -infinity
 // for a deviation that is not a number. `upperEdge` tells which edge.
 double marginToBand(double db, DbBand band, bool& upperEdge);
+
+// How a set of deviations in dB spreads: what an engineer compares two
+// histories by at a glance.
+struct DeviationSpread {
+    double minDb = 0.0;
+    double maxDb = 0.0;
+    double medianDb = 0.0;
+    double withinShare = 0.0;  // share of the deviations within +-withinDb
+};
+
+// `withinDb` is the half width of the band counted in withinShare.
+DeviationSpread spreadOf(const std::vector<double>& deviationsDb, double withinDb);

@@ -44,24 +44,6 @@ Deviations deviationsOf(const std::vector<double>& printed, double timeStep, con
     return d;
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    if (n == 0) return 0.0;
-    return n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
-}
-
-SpectrumSpread spreadOf(const std::vector<double>& judged, double withinDb) {
-    SpectrumSpread spread;
-    if (judged.empty()) return spread;
-    spread.minDb = *std::min_element(judged.begin(), judged.end());
-    spread.maxDb = *std::max_element(judged.begin(), judged.end());
-    spread.medianDb = median(judged);
-    const auto within = std::count_if(judged.begin(), judged.end(), [&](double d) { return std::fabs(d) <= withinDb; });
-    spread.withinShare = static_cast<double>(within) / static_cast<double>(judged.size());
-    return spread;
-}
-
 // What the iteration lowers: the deviations' mean square, with the part of
 // each beyond 0.8 dB counted again tenfold, so that the worst points are
 // brought in first, and the median's distance from the aim.
@@ -72,7 +54,7 @@ double objectiveOf(const std::vector<double>& judged) {
         const double beyond = std::max(0.0, std::fabs(d) - 0.8);
         sum += d * d + 10.0 * beyond * beyond;
     }
-    const double m = median(judged);
+    const double m = spreadOf(judged, 0.0).medianDb;
     return sum / static_cast<double>(judged.size()) + 4.0 * m * m;
 }
 

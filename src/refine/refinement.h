@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "analysis/db_band.h"
 #include "refine/amplitude_update.h"
 #include "wavelet/wavelet_list.h"
 
@@ -29,14 +30,10 @@ struct RefinementLimits {
     int maxPasses = 12;
 };
 
-// The judged deviations' spread: 20 log10(SRS / specification) at every
-// analysis point (each polarity under bothPolarities, else the larger).
-struct SpectrumSpread {
-    double minDb = 0.0;
-    double maxDb = 0.0;
-    double medianDb = 0.0;
-    double withinShare = 0.0;  // share of the deviations within +-1 dB
-};
+// The judged deviations' spread: 20 log10(SRS / specification) from the
+// aim at every analysis point (each polarity under bothPolarities, else the
+// larger).
+using SpectrumSpread = DeviationSpread;
 
 struct RefinedHistory {
     std::vector<Wavelet> wavelets;

@@ -158,6 +158,7 @@ void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceO
     outcome.points.clear();
     outcome.failedPoints = 0;
     int innerCount = 0;
+    std::vector<double> deviations;
     outcome.worst.marginDb = std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < frequencies.size(); ++i) {
         AnalysisPoint point;
@@ -167,6 +168,11 @@ void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceO
         point.negative = srs.negative[i];
         point.place = placeOf(point.frequency, outcome.gridFrequencies);
         judgePoint(point, rules);
+        if (rules.polarity == Polarity::both) {
+            deviations.insert(deviations.end(), {point.positiveDb, point.negativeDb});
+        } else {
+            deviations.push_back(point.maximaxDb);
+        }
         if (!point.passes) ++outcome.failedPoints;
         if (point.withinInner) ++innerCount;
         if (point.marginDb < outcome.worst.marginDb || i == 0) {
@@ -175,6 +181,7 @@ void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceO
         outcome.points.push_back(point);
     }
     outcome.innerSharePercent = 100.0 * innerCount / static_cast<double>(outcome.points.size());
+    outcome.spread = spreadOf(deviations, 1.0);
     outcome.outerPasses = outcome.failedPoints == 0;
     outcome.innerPasses = !rules.inner || outcome.innerSharePercent >= rules.innerSharePercent;
     outcome.passes = outcome.outerPasses && outcome.innerPasses;

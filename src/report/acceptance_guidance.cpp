@@ -45,9 +45,10 @@ void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome) {
         narrowest = std::min(narrowest, point.band.highDb - point.band.lowDb);
         if (fallsShortAbove && point.place == PointPlace::aboveLastGridPoint) continue;
         if (!std::isfinite(point.maximaxDb)) continue;
-        const double fromCentre = point.maximaxDb - 0.5 * (point.band.lowDb + point.band.highDb);
-        lowest = std::min(lowest, fromCentre);
-        highest = std::max(highest, fromCentre);
+        const double aimDb = outcome.rules.aim == Aim::bandCentre ? 0.5 * (point.band.lowDb + point.band.highDb) : 0.0;
+        const double fromAim = point.maximaxDb - aimDb;
+        lowest = std::min(lowest, fromAim);
+        highest = std::max(highest, fromAim);
     }
 
     const double zpa = outcome.run.zpa;
@@ -55,7 +56,14 @@ void computeGuidance(const SpecTable& spec, AcceptanceOutcome& outcome) {
         guidance.spreadDb = highest - lowest;
         guidance.zpaShiftDb = -0.5 * (lowest + highest);
         guidance.suggestedZpa = zpa * std::pow(10.0, guidance.zpaShiftDb / 20.0);
+        // Every point (but those a new run at the same grid would judge
+        // otherwise) passes with the ZPA changed so.
         guidance.zpaCanCentreAll = guidance.spreadDb <= narrowest;
+        for (const AnalysisPoint& point : outcome.points) {
+            if (fallsShortAbove && point.place == PointPlace::aboveLastGridPoint) continue;
+            guidance.zpaCanCentreAll =
+                guidance.zpaCanCentreAll && passesShifted(point, outcome.rules.polarity, guidance.zpaShiftDb);
+        }
     } else {
         guidance.suggestedZpa = zpa;
     }

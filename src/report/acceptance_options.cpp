@@ -34,7 +34,7 @@ const std::vector<OptionName>& acceptanceOptionNames() {
     static const std::vector<OptionName> names = {
         {"--tolerance", true}, {"--inner", true},   {"--inner-share", true},
         {"--band-file", true}, {"--polarity", true}, {"--analysis-spacing", true},
-        {"--damping", true},   {"--q", true}};
+        {"--damping", true},   {"--q", true},        {"--aim", true}};
     return names;
 }
 
@@ -70,6 +70,12 @@ bool applyAcceptanceOption(const GivenOption& option, AcceptanceRules& rules, bo
             return false;
         }
         rules.polarity = value == "both" ? Polarity::both : Polarity::maximax;
+    } else if (name == "--aim") {
+        if (value != "spec" && value != "centre") {
+            error = "--aim needs spec (the specification itself) or centre (the band's centre) (got \"" + value + "\")";
+            return false;
+        }
+        rules.aim = value == "centre" ? Aim::bandCentre : Aim::specification;
     } else if (name == "--analysis-spacing") {
         if (value != "6" && value != "12" && value != "24") {
             error = "--analysis-spacing needs 6, 12 or 24 points per octave (got \"" + value + "\")";

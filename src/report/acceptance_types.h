@@ -20,6 +20,11 @@ struct BandRow {
 
 enum class Polarity { maximax, both };
 
+// Where a history's spectrum is aimed: at the specification itself, as
+// controllers and labs aim a test (the band is the tolerance for what the
+// shaker and controller add), or at the band's centre, for margin.
+enum class Aim { specification, bandCentre };
+
 struct AcceptanceRules {
     DbBand outer;                    // --tolerance LOW,HIGH
     std::optional<DbBand> inner;     // --inner LOW,HIGH
@@ -27,6 +32,7 @@ struct AcceptanceRules {
     std::vector<BandRow> bandRows;   // --band-file FILE: bands that change with frequency
     std::string bandFile;            // its path, for the record of the rules applied
     Polarity polarity = Polarity::maximax;  // --polarity maximax|both
+    Aim aim = Aim::specification;           // --aim spec|centre
     int analysisPointsPerOctave = 12;       // --analysis-spacing 6|12|24
     // --damping RATIO or --q Q: the run's damping, for a run that left no
     // run.out behind (the run record's value is used otherwise).
@@ -78,14 +84,14 @@ struct WorstPoint {
 
 // What to change when the check fails, computed from the run.
 struct AcceptanceGuidance {
-    double suggestedZpa = 0.0;        // centres the maximax deviation in the band
+    double suggestedZpa = 0.0;        // puts the maximax deviation's midpoint on the aim
     bool finerSpacing = false;        // failures lie between grid points
     bool extendSpecification = false; // shortfall lies above the last grid point
     double extensionFrequency = 0.0;  // one grid step above the last grid frequency, rounded up to 1 Hz
     double extensionLevel = 0.0;      // at the last level
     bool changeZpa = false;           // the check fails and the ZPA is off centre
     double zpaShiftDb = 0.0;          // 20 log10(suggestedZpa / zpa)
-    double spreadDb = 0.0;            // max - min of the maximax deviation from the band centre
+    double spreadDb = 0.0;            // max - min of the maximax deviation
     bool zpaCanCentreAll = false;     // the spread fits inside the narrowest band
     int suggestedSpacingChoice = 0;   // the next finer spacing (2 or 3) when finerSpacing
 };
@@ -105,4 +111,8 @@ struct AcceptanceOutcome {
     bool interrupted = false;           // the files are an interrupted run's last checkpoint
     bool outerPasses = false;
     bool innerPasses = true;
+    // The judged deviations from the specification (each polarity's under
+    // both polarities): their least, largest and median, and the share
+    // within +-1 dB.
+    DeviationSpread spread;
 };

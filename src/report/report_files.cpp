@@ -107,7 +107,10 @@ std::string reportJson(const SpecText& spec, const JudgedHistory& history, const
          ", \"worst\": {\"frequency_hz\": " + jsonNumber(a.worst.frequency) +
          ", \"margin_db\": " + jsonNumber(a.worst.marginDb) + ", \"deviation_db\": " + jsonNumber(a.worst.deviationDb) +
          ", \"edge\": " + jsonString(a.worst.upperEdge ? "upper" : "lower") +
-         ", \"place\": " + jsonString(placeName(a.worst.place)) + "}},\n";
+         ", \"place\": " + jsonString(placeName(a.worst.place)) + "}" +
+         ", \"deviation\": {\"min_db\": " + jsonNumber(a.spread.minDb) + ", \"max_db\": " + jsonNumber(a.spread.maxDb) +
+         ", \"median_db\": " + jsonNumber(a.spread.medianDb) +
+         ", \"within_1db_percent\": " + jsonNumber(100.0 * a.spread.withinShare) + "}},\n";
 
     std::vector<const AnalysisPoint*> byMargin;
     for (const AnalysisPoint& point : a.points) byMargin.push_back(&point);

@@ -129,6 +129,14 @@ std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, c
     page += findings.passes ? "<p><span class=\"verdict pass\" id=\"verdict\">PASS</span></p>\n"
                             : "<p><span class=\"verdict fail\" id=\"verdict\">FAIL</span></p>\n";
     page += "<p class=\"source\" id=\"run-settings\">Run: " + escapeXml(runSettingsText(a.run, units)) + "</p>\n";
+    std::string glance;
+    appendFormat(glance, "SRS against the specification: %+.2f to %+.2f dB, median %+.2f dB, %.0f %% within +-1 dB. "
+                         "Peaks: acceleration %s %s, velocity %s %s, displacement %s %s.",
+                 a.spread.minDb, a.spread.maxDb, a.spread.medianDb, 100.0 * a.spread.withinShare,
+                 readableNumber(findings.motion.acceleration.magnitude).c_str(), units.acceleration,
+                 readableNumber(findings.motion.velocity.magnitude).c_str(), units.velocity,
+                 readableNumber(findings.motion.displacement.magnitude).c_str(), units.displacement);
+    page += "<p class=\"source\" id=\"deviation\">" + escapeXml(glance) + "</p>\n";
     page += "<figure class=\"srs\">\n" + srsSvg + "</figure>\n";
 
     // What a failure needs follows the plot on page 1, as far as it goes.
@@ -138,7 +146,7 @@ std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, c
         for (const std::string& line : advice) page += "<li>" + escapeXml(line) + "</li>\n";
         page += "</ul>\n";
     }
-    page += "<section class=\"later\">\n<h2>Summary</h2>\n<pre class=\"summary\">" + escapeXml(reportSummaryText(spec, history, findings)) + "</pre>\n";
+    page += "<section class=\"later\">\n<h2>Summary</h2>\n<pre class=\"summary\">" + escapeXml(reportSummaryText(history, findings)) + "</pre>\n";
     page += "<figure class=\"history\">\n" + historySvg + "</figure>\n";
     page += "<h2>Specification points</h2>\n" + specTable(spec, units);
     page += "</section>\n<section class=\"later\">\n<h2>Every analysis point</h2>\n";

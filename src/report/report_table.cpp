@@ -68,12 +68,13 @@ std::vector<std::string> guidanceLines(const AcceptanceOutcome& outcome, const U
     }
     if (g.changeZpa) {
         std::string line;
-        appendFormat(line, "Change the ZPA from %s to %s %s (%+.2f dB), which centres the maximax deviation "
-                           "(spread %.2f dB) in the band",
-                     num(run.zpa).c_str(), num(g.suggestedZpa).c_str(), units.acceleration, g.zpaShiftDb, g.spreadDb);
+        appendFormat(line, "Change the ZPA from %s to %s %s (%+.2f dB), which puts the midpoint of the maximax "
+                           "deviation (spread %.2f dB) on %s",
+                     num(run.zpa).c_str(), num(g.suggestedZpa).c_str(), units.acceleration, g.zpaShiftDb, g.spreadDb,
+                     outcome.rules.aim == Aim::bandCentre ? "the band's centre" : "the specification");
         if (g.extendSpecification) line += ", below the last grid point";
-        line += g.zpaCanCentreAll ? "." : "; the spread is wider than the band, so the ZPA alone cannot bring every "
-                                          "point in.";
+        line += g.zpaCanCentreAll ? "." : "; the spread is too wide for the band there, so the ZPA alone cannot "
+                                          "bring every point in.";
         lines.push_back(line);
     }
     if (lines.empty()) {
@@ -111,7 +112,7 @@ std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitN
     return lines;
 }
 
-std::string reportSummaryText(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings) {
+std::string reportSummaryText(const JudgedHistory& history, const ReportFindings& findings) {
     const UnitNames units = unitNamesOf(history.folder.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
     const AcceptanceRules& rules = a.rules;
@@ -132,6 +133,9 @@ std::string reportSummaryText(const SpecText& spec, const JudgedHistory& history
                      rules.inner->lowDb, rules.inner->highDb, a.innerSharePercent, rules.innerSharePercent,
                      passText(a.innerPasses));
     }
+    appendFormat(out, " Deviation:             %+.2f to %+.2f dB, median %+.2f dB, %.0f%% of %s within +-1 dB\n",
+                 a.spread.minDb, a.spread.maxDb, a.spread.medianDb, 100.0 * a.spread.withinShare,
+                 rules.polarity == Polarity::both ? "the peaks" : "the points");
     appendFormat(out, " Worst margin:          %+.2f dB at %s Hz (%+.2f dB, %s edge), %s\n", a.worst.marginDb,
                  num(a.worst.frequency).c_str(), a.worst.deviationDb, a.worst.upperEdge ? "upper" : "lower",
                  placeText(a, a.worst.place).c_str());
@@ -163,7 +167,7 @@ std::string reportSummaryText(const SpecText& spec, const JudgedHistory& history
     return out;
 }
 
-std::string reportTableText(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings) {
+std::string reportTableText(const JudgedHistory& history, const ReportFindings& findings) {
     const UnitNames units = unitNamesOf(history.folder.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
     std::string out;
@@ -176,6 +180,6 @@ std::string reportTableText(const SpecText& spec, const JudgedHistory& history, 
                      num(p.maximax).c_str(), p.judgedDb, p.marginDb, p.passes ? "pass" : "FAIL", placeName(p.place));
     }
     out += "\n";
-    out += reportSummaryText(spec, history, findings);
+    out += reportSummaryText(history, findings);
     return out;
 }

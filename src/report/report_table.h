@@ -9,10 +9,10 @@
 #include "report/verdict.h"
 
 // The text report: one row per analysis frequency, then the summary lines.
-std::string reportTableText(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings);
+std::string reportTableText(const JudgedHistory& history, const ReportFindings& findings);
 
 // The summary lines alone (also shown on the HTML page).
-std::string reportSummaryText(const SpecText& spec, const JudgedHistory& history, const ReportFindings& findings);
+std::string reportSummaryText(const JudgedHistory& history, const ReportFindings& findings);
 
 // The run's settings in one line, e.g. "ZPA 250.0 G, 1/6 octave (40 grid
 // points, the last at 9051.0 Hz), Q 10.00, ...".

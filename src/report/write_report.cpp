@@ -64,7 +64,7 @@ ReportResult writeReport(const ReportRequest& request, std::ostream& out) {
     const ReportFindings& findings = result.findings;
     const SpecText& spec = request.specification;
     const JudgedHistory& history = request.history;
-    result.table = reportTableText(spec, history, findings);
+    result.table = reportTableText(history, findings);
 
     const ReportFileNames names = fileNamesIn(request.outputDir, request.prefix);
     if (!outputsSpareInputs(names, request, result.error)) return result;
