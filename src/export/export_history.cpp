@@ -155,7 +155,9 @@ const char* exportFormatName(ExportFormat format) {
     return "";
 }
 
-std::string exportFileName(ExportFormat format) { return std::string("history.") + exportFormatName(format); }
+std::string exportFileName(ExportFormat format, const std::string& verdictTag) {
+    return std::string("history") + (verdictTag.empty() ? "" : "-" + verdictTag) + "." + exportFormatName(format);
+}
 
 const std::vector<ExportFormat>& allExportFormats() {
     static const std::vector<ExportFormat> all = {ExportFormat::csv, ExportFormat::uff, ExportFormat::mat};
@@ -195,6 +197,7 @@ ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
     for (const std::string& warning : consistency.warnings) out << " Warning: " << warning << "\n";
     const RunRecord& record = *folder.runRecord;
     ExportedHistory history = historyOf(folder, record);
+    if (!request.verdictTag.empty()) history.settings.insert(history.settings.begin(), "verdict = " + request.verdictTag);
     if (request.rate && !resampleAndCheck(history, folder, record, *request.rate, out, result.error)) return result;
     // The formats are independent files of up to a hundred megabytes each:
     // each is formatted and written on its own thread.
@@ -205,7 +208,7 @@ ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
     std::vector<char> ok(formatCount, 1);
     std::vector<std::thread> writers;
     for (std::size_t k = 0; k < formatCount; ++k) {
-        paths[k] = pathInFolder(outputDir, exportFileName(request.formats[k]));
+        paths[k] = pathInFolder(outputDir, exportFileName(request.formats[k], request.verdictTag));
         writers.emplace_back([&, k] {
             const std::string& path = paths[k];
             switch (request.formats[k]) {

@@ -13,9 +13,10 @@
 
 enum class ExportFormat { csv, uff, mat };
 
-// "csv", "uff", "mat", and the file each writes: history.csv, ...
+// "csv", "uff", "mat", and the file each writes: history.csv, ..., or for a
+// history marked with a verdict tag history-TAG.csv, ...
 const char* exportFormatName(ExportFormat format);
-std::string exportFileName(ExportFormat format);
+std::string exportFileName(ExportFormat format, const std::string& verdictTag = "");
 const std::vector<ExportFormat>& allExportFormats();
 
 // Reads a list of csv, uff and mat, comma-separated, each kept once in the
@@ -28,6 +29,9 @@ struct ExportRequest {
     std::vector<ExportFormat> formats = allExportFormats();
     std::optional<double> rate;  // samples per second; none: the run's own
     std::string outputDir;       // where the files go; empty: the run's folder
+    // A history exported although it fails: its verdict and the limits it
+    // exceeds ("FAIL-spectrum-force"), in the files' names and metadata.
+    std::string verdictTag;
 };
 
 struct ExportResult {

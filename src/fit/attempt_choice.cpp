@@ -31,7 +31,25 @@ AttemptPlan firstPlan(const FitOptions& options, const std::string& specPath, co
     answers.duration = options.duration ? *options.duration : 2.0 / table.frequency[0];
     answers.trialCount = options.trialCount;
     answers.units = options.units;
-    return plan;
+    return extendedToTheTop(plan);
+}
+
+AttemptPlan extendedToTheTop(const AttemptPlan& plan) {
+    SpecTable table;
+    readSpecificationText(plan.specText, table);
+    const FrequencyGrid grid = buildFrequencyGrid(table, plan.answers.spacingChoice, nullptr);
+    const double last = table.frequency[table.count - 1];
+    const double lastGrid = grid.frequency[grid.count - 1];
+    if (grid.count >= maxGridPoints || !(lastGrid < last)) return plan;
+    // Rounded up to a whole hertz: a point typed a little below the step
+    // would leave the grid where it is.
+    const double extension = std::ceil(lastGrid * gridStepRatio(plan.answers.spacingChoice));
+    if (!(extension > last)) return plan;
+    AttemptPlan next = plan;
+    next.specText = extendedSpecText(plan.specText, extension, table.level[table.count - 1]);
+    if (!plan.extended) next.answers.specFileName = extendedSpecFileName(plan.answers.specFileName);
+    next.extended = true;
+    return next;
 }
 
 AttemptPlan nextPlan(const AttemptPlan& last, const AcceptanceOutcome& outcome) {

@@ -59,32 +59,45 @@ bool writeKeptReport(const ReportRequest& request, OutputFolder& folder, std::os
 
 // The kept history in the formats asked for, as kolvane_export writes it;
 // its files are the fit's.
-bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, OutputFolder& folder, std::ostream& out,
-                       std::ostream& err) {
+bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, const std::string& verdictTag,
+                       OutputFolder& folder, std::ostream& out, std::ostream& err) {
     ExportRequest request;
     request.folder = kept;
     request.formats = options.exportFormats;
     request.rate = options.exportSampleRate;
+    request.verdictTag = verdictTag;
     const ExportResult result = exportHistory(request, out);
     if (!result.written) {
         err << "kolvane_fit: " << result.error << "\n";
         return false;
     }
-    for (const ExportFormat format : options.exportFormats) noteWritten(folder, exportFileName(format));
+    for (const std::string& path : result.files) noteWritten(folder, path.substr(path.find_last_of('/') + 1));
     return true;
+}
+
+// What a history that fails is marked with: "FAIL-spectrum", "FAIL-force",
+// "FAIL-spectrum-stroke", ...; empty for one that passes and fits.
+std::string verdictTagOf(const AttemptRecord& kept) {
+    if (attemptFits(kept)) return "";
+    std::string tag = "FAIL";
+    if (!kept.outcome.passes) tag += "-spectrum";
+    for (const ShakerQuantity& q : kept.shaker.quantities) {
+        if (!q.within) tag += std::string("-") + q.row().name;
+    }
+    return tag;
 }
 
 int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& folder, std::ostream& out,
                 std::ostream& err) {
     clearEarlierAttempts(folder);
-    FitSearch search{options, spec, folder, out, hardwareThreads(), {}, false};
+    FitSearch search{options, spec, folder, out, hardwareThreads(), {}, false, 0.0, false};
     // Stopped by an error, the fit still records its attempts and the files
     // it owns, so that the next fit into the folder can clear them.
     const auto stop = [&](int chosenIndex, const FitAdvice& advice) {
         noteWritten(folder, fitRecordFileName);
         std::string ignored;
         writeFolderFile(folder, fitRecordFileName,
-                        fitJson(options.specPath, options.shaker, search.records, chosenIndex, advice,
+                        fitJson(spec, options.shaker, search.records, chosenIndex, advice,
                                 filesOwnedAfterStop(folder)),
                         ignored);
         return fitUnusableInput;
@@ -95,22 +108,32 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
         return stop(-1, {});
     }
     const int chosen = chosenAttemptIndex(search.records);
+    if (chosen < 0) {
+        err << "kolvane_fit: kolvane_zpa refused every attempt (" << *search.records.front().refusal
+            << "); the consoles are in " << pathInFolder(options.outputDir, attemptsFolderName) << "\n";
+        return stop(-1, {});
+    }
     const AttemptRecord& kept = search.records[static_cast<std::size_t>(chosen)];
     const FitAdvice advice = adviseOnShaker(search, chosen);
     if (!publishKeptRun(folder, pathInFolder(options.outputDir, attemptFolderName(kept.number)), kept.plan,
-                        error)) {
+                        kept.refined.get(), error)) {
         err << "kolvane_fit: " << error << "\n";
         return stop(chosen, advice);
     }
     const ReportRequest report = attemptReportRequest(search, kept, options.outputDir);
     if (!writeKeptReport(report, folder, err)) return stop(chosen, advice);
-    if (!options.exportFormats.empty() && !exportKeptHistory(options, report.history.folder, folder, out, err)) {
-        return stop(chosen, advice);
+    if (!options.exportFormats.empty()) {
+        if (!attemptFits(kept) && !options.exportFailed) {
+            out << " Not exported: the kept history fails " << (kept.outcome.passes ? "on the shaker" : "the check")
+                << "; --export-failed exports it with the verdict in the files' names and metadata\n";
+        } else if (!exportKeptHistory(options, report.history.folder, verdictTagOf(kept), folder, out, err)) {
+            return stop(chosen, advice);
+        }
     }
     // fit.json lists itself too, so that the next fit removes only what this one wrote.
     noteWritten(folder, fitRecordFileName);
     if (!writeFolderFile(folder, fitRecordFileName,
-                         fitJson(options.specPath, options.shaker, search.records, chosen, advice, folder.writtenFiles),
+                         fitJson(spec, options.shaker, search.records, chosen, advice, folder.writtenFiles),
                          error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;
@@ -141,6 +164,13 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return fitUnusableInput;
     }
     for (const std::string& note : spec.notes) out << " Note: " << note << "\n";
+    const AttemptPlan first = firstPlan(options, options.specPath, spec.numericText);
+    if (options.maxDuration && *options.maxDuration < first.answers.duration) {
+        err << "kolvane_fit: --max-duration " << exactNumberText(*options.maxDuration)
+            << " is below the first duration, " << exactNumberText(first.answers.duration)
+            << " s, so it would never be used\n";
+        return fitUnusableInput;
+    }
     if (!inputsSpared(options, error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;

@@ -91,8 +91,18 @@ bool openOutputFolder(const std::string& dir, OutputFolder& folder, std::string&
         error = taken ? "another kolvane_fit is writing into " + dir + "; wait until it has finished, or choose "
                                                                            "another folder"
                       : "cannot lock the output folder " + dir + ": " + std::strerror(errno);
-        closeOutputFolder(folder);
+        close(folder.lock);
+        folder.lock = -1;
         return false;
+    }
+    // The file locked must still be the folder's lock: the fit that held it
+    // removes it as it lets go.
+    struct stat held, named;
+    if (fstat(folder.lock, &held) != 0 || lstat(lockPath.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
+        held.st_dev != named.st_dev) {
+        close(folder.lock);
+        folder.lock = -1;
+        return openOutputFolder(dir, folder, error);
     }
     std::string json;
     std::string reason;
@@ -106,7 +116,11 @@ bool openOutputFolder(const std::string& dir, OutputFolder& folder, std::string&
 }
 
 void closeOutputFolder(OutputFolder& folder) {
-    if (folder.lock >= 0) close(folder.lock);
+    if (folder.lock < 0) return;
+    // Removed while still held: a fit that opened it meanwhile finds, once
+    // it holds it, that it is no longer the folder's lock, and opens anew.
+    unlink(pathInFolder(folder.dir, fitLockFileName).c_str());
+    close(folder.lock);
     folder.lock = -1;
 }
 
@@ -149,7 +163,8 @@ bool writeFolderFile(OutputFolder& folder, const std::string& name, const std::s
     return true;
 }
 
-bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan, std::string& error) {
+bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan,
+                    const RefinedRun* refined, std::string& error) {
     std::string text;
     std::string reason;
     RunRecord record;
@@ -166,6 +181,10 @@ bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const A
     started.outputSampleRate = 0.0;
     started.outputTimeStep = 0.0;
     started.outputSampleCount = 0;
+    started.hasChecksums = false;
+    started.holds = HistoryKind::plainRun;
+    started.checksums = {};
+    started.wavelets.clear();
     if (!writeFolderFile(folder, runRecordFileName, formatRunRecord(started), error) ||
         !writeFolderFile(folder, answersFileName, answersText(plan.answers), error)) {
         return false;
@@ -178,10 +197,22 @@ bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const A
     } else if (!writeFolderFile(folder, plan.answers.specFileName, plan.specText, error)) {
         return false;
     }
-    for (const char* name : runFileNames) {
+    if (refined == nullptr) {
+        for (const char* name : runFileNames) {
+            if (!copyRunFile(folder, attemptDir, name, error)) return false;
+        }
+        return true;
+    }
+    for (const char* name : {trialsFileName, sortedListsFileName, ranksFileName}) {
         if (!copyRunFile(folder, attemptDir, name, error)) return false;
     }
-    return true;
+    const HistoryFiles& files = refined->files;
+    return writeFolderFile(folder, waveletFileName, refined->waveletText, error) &&
+           writeFolderFile(folder, runRecordFileName, formatRunRecord(refined->results.record), error) &&
+           writeFolderFile(folder, accelFileName, files.accelText, error) &&
+           writeFolderFile(folder, velocityFileName, files.velocityText, error) &&
+           writeFolderFile(folder, displacementFileName, files.displacementText, error) &&
+           writeFolderFile(folder, srsFileName, files.srsText, error);
 }
 
 void removeStaleFiles(const OutputFolder& folder) {

@@ -6,6 +6,7 @@
 
 #include "fit/attempt_choice.h"
 #include "fit/fit_file_names.h"
+#include "refine/refined_run.h"
 
 // The output folder a fit owns. A second fit into it removes what the first
 // one wrote there, as listed in its fit.json, and nothing else; it never
@@ -50,7 +51,10 @@ bool writeFolderFile(OutputFolder& folder, const std::string& name, const std::s
 // accel.out, velox.out, disp.out and srs.out. A fit stopped at any moment
 // thus leaves the earlier run whole, a folder the report refuses, or the new
 // run whole.
-bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan, std::string& error);
+// A refined history's wavelet.out, run.out and histories come from `refined`,
+// the program's search (trials.out, rank_d.out, rank.out) from the attempt.
+bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan,
+                    const RefinedRun* refined, std::string& error);
 
 // Removes the files the earlier fit wrote outside attempts/ that this one has
 // not written again.

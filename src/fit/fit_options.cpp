@@ -8,34 +8,43 @@
 const char* const fitUsage =
     "Usage: kolvane_fit SPEC_FILE OUTPUT_DIR [options]\n"
     "\n"
-    "Finds a history that passes the acceptance check of kolvane_report: runs\n"
-    "kolvane_zpa on SPEC_FILE again and again, each attempt in OUTPUT_DIR/attempts/N/,\n"
-    "and judges each. Between attempts it changes the ZPA, the octave spacing or\n"
-    "extends the specification one grid step above its last point, as the last\n"
-    "attempt's shortfall asks, and once one passes it centres the spectrum in the\n"
-    "band. With --shaker it also makes the history fit the lab's shaker: when the\n"
-    "passing history needs more stroke or velocity than the shaker has, it tries\n"
-    "longer durations, each with two random sequences, up to --max-duration. It\n"
-    "keeps the attempt with the largest worst margin among those that pass (and fit\n"
-    "the shaker), or the nearest one. OUTPUT_DIR then holds that attempt's files,\n"
-    "answers.txt (kolvane_zpa < answers.txt repeats the run), fit.json and the\n"
-    "report (report.html). A second fit into the folder removes what the first\n"
-    "wrote there and nothing else.\n"
+    "Finds the test a lab would run: a history whose SRS lies on the specification\n"
+    "itself (every analysis point within +-1 dB, the median within +-0.3 dB) and\n"
+    "passes the acceptance check of kolvane_report, with the lowest peak\n"
+    "acceleration. Each attempt runs kolvane_zpa on SPEC_FILE (extended one grid step\n"
+    "above its last grid point) in OUTPUT_DIR/attempts/N/, then refines the history's\n"
+    "wavelet amplitudes against the independent SRS and lowers its peak; attempts go\n"
+    "two at a time (arbitrary integers 1 and 2), longer durations up to --max-duration\n"
+    "where they lower the peak or the shaker's stroke and velocity. It keeps the\n"
+    "attempt that meets the aim, passes and fits the shaker with the lowest peak.\n"
+    "OUTPUT_DIR then holds it (run.out records its exact wavelets; kolvane_rebuild\n"
+    "makes its history again from them), answers.txt (kolvane_zpa < answers.txt\n"
+    "repeats the program's run before the refinement), fit.json and the report\n"
+    "(report.html). A second fit into the folder removes what the first wrote there\n"
+    "and nothing else.\n"
     "\n"
     "Answers to the program (defaults in brackets):\n"
     "  --zpa A               first ZPA [a third of the largest level]\n"
-    "  --spacing 3|6|12      first spacing, points per octave [6]\n"
+    "  --spacing 3|6|12      spacing, points per octave [12]\n"
     "  --duration S          first duration in seconds [2 / first frequency]\n"
     "  --q Q                 SRS amplification factor [10]\n"
-    "  --trials N            trials per attempt, 1 to 8000 [300]\n"
+    "  --trials N            trials per attempt, 1 to 8000 [100]\n"
     "  --units 1|2|3         1 English, 2 metric with G, 3 metric [1]\n"
-    "  --attempts N          most attempts of the spectrum search [6]\n"
+    "The search:\n"
+    "  --attempts N          most attempts, each a run and its refinement [6]\n"
+    "  --passes N            most refinement passes in an attempt [12]\n"
+    "  --max-duration S      longest duration to try [8 / first frequency]\n"
+    "  --aim spec|centre     aim the spectrum at the specification [spec], or at the\n"
+    "                        band's centre for margin\n"
+    "  --plain               keep the program's histories as it writes them: no\n"
+    "                        refinement; the ZPA, spacing and extension change instead\n"
     "The lab's shaker:\n"
     "  --shaker FILE         its limits, as kolvane_report --shaker takes them\n"
-    "  --max-duration S      longest duration to try [8 / first frequency]\n"
     "The kept history for a controller, as kolvane_export writes it:\n"
     "  --export LIST         csv, uff and mat, comma-separated\n"
     "  --rate HZ             resampled to this rate\n"
+    "  --export-failed       export it even when it fails the check or the shaker;\n"
+    "                        the verdict then goes into the files' names and metadata\n"
     "Acceptance check, as kolvane_report takes it:\n"
     "  --tolerance LOW,HIGH  --inner LOW,HIGH  --inner-share PERCENT\n"
     "  --band-file FILE  --polarity maximax|both  --analysis-spacing 6|12|24\n"
@@ -111,11 +120,23 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
         }
         error = "--rate needs a sample rate in samples per second";
     } else if (name == "--attempts") {
-        if (readOptionWhole(value, whole) && whole >= 1) {
+        if (readOptionWhole(value, whole) && whole >= 1 && whole <= 100) {
             options.attemptLimit = whole;
             return true;
         }
-        error = "--attempts needs a whole number of at least 1";
+        error = "--attempts needs a whole number from 1 to 100";
+    } else if (name == "--passes") {
+        if (readOptionWhole(value, whole) && whole >= 0 && whole <= 100) {
+            options.refinementPasses = whole;
+            return true;
+        }
+        error = "--passes needs a whole number from 0 to 100";
+    } else if (name == "--plain") {
+        options.refine = false;
+        return true;
+    } else if (name == "--export-failed") {
+        options.exportFailed = true;
+        return true;
     } else {
         applied = false;
         return true;
@@ -128,7 +149,8 @@ std::vector<OptionName> fitOptionNames() {
     std::vector<OptionName> names = {{"--zpa", true},    {"--spacing", true}, {"--duration", true},
                                      {"--q", true},      {"--trials", true},  {"--units", true},
                                      {"--attempts", true}, {"--shaker", true}, {"--max-duration", true},
-                                     {"--export", true}, {"--rate", true}};
+                                     {"--export", true}, {"--rate", true},    {"--passes", true},
+                                     {"--plain", false},  {"--export-failed", false}};
     for (const OptionName& judging : acceptanceOptionNames()) {
         // The fit's own --q sets the attempts' damping; --damping it refuses below.
         if (std::string(judging.name) != "--q") names.push_back(judging);
@@ -166,8 +188,12 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
         error = "--rate is the exported history's rate: give --export LIST too";
         return false;
     }
-    if (options.maxDuration && options.shakerPath.empty()) {
-        error = "--max-duration bounds the shaker search: give --shaker FILE too";
+    if (options.exportFailed && options.exportFormats.empty()) {
+        error = "--export-failed marks the exported history: give --export LIST too";
+        return false;
+    }
+    if (options.maxDuration && options.duration && *options.maxDuration < *options.duration) {
+        error = "--max-duration is below --duration, so it would never be used";
         return false;
     }
     // The check and the report judge with the attempts' damping, also for a

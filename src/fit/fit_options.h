@@ -15,10 +15,15 @@ struct FitOptions {
     std::optional<double> zpa;       // first ZPA; default a third of the largest level
     std::optional<double> duration;  // default the program's recommendation, 2 / f_first
     double q = 10.0;
-    int trialCount = 300;
+    int trialCount = 100;
     int units = 1;
-    int pointsPerOctave = 6;         // the first attempt's spacing
-    int attemptLimit = 6;            // attempts of the spectrum search
+    int pointsPerOctave = 12;        // the first attempt's spacing
+    // The search's budget, counted so that a fit repeats exactly on any
+    // machine: attempts (each one run of the program and the refinement of
+    // its history), and the refinement's passes in each.
+    int attemptLimit = 6;
+    int refinementPasses = 12;
+    bool refine = true;              // --plain: keep the program's histories as they are
     // --shaker FILE: the lab's shaker, which the kept history must fit, and
     // the longest duration the search may try (default maxDurationPeriods
     // periods of the first specification frequency).
@@ -28,6 +33,7 @@ struct FitOptions {
     // --export LIST [--rate HZ]: the kept history also as kolvane_export writes it.
     std::vector<ExportFormat> exportFormats;
     std::optional<double> exportSampleRate;  // samples per second
+    bool exportFailed = false;               // --export-failed: export a history that fails, marked so
     // The acceptance check, as the report makes it.
     AcceptanceRules rules;
     // The command as typed, for the report's record of the check.

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 #include "analysis/independent_srs.h"
 #include "results/file_layout.h"
@@ -154,7 +152,6 @@ RefinedHistory lowerPeak(const RefinedHistory& met, double timeStep, int sampleC
             std::vector<Wavelet> wavelets = best.history.wavelets;
             for (std::size_t j = 0; j < wavelets.size(); ++j) wavelets[j].amplitude = updated[j];
             Evaluation tried = evaluate(wavelets, timeStep, sampleCount, target, limits);
-            if (std::getenv("KOLVANE_REFINE_DEBUG")) std::fprintf(stderr, "lower %d damping %g: peak %g -> %g (%+.2f..%+.2f med %+.2f)\n", pass, damping, best.history.peakAcceleration, tried.history.peakAcceleration, tried.history.spread.minDb, tried.history.spread.maxDb, tried.history.spread.medianDb);
             if (tried.history.meetsAim && tried.history.peakAcceleration < best.history.peakAcceleration) {
                 tried.history.passes = best.history.passes + 1;
                 best = std::move(tried);
@@ -194,9 +191,7 @@ RefinedHistory refineHistory(const std::vector<Wavelet>& start, double timeStep,
             const std::vector<double> updated = updateAmplitudes(amplitudes, aims, settings);
             std::vector<Wavelet> wavelets = best.history.wavelets;
             for (std::size_t j = 0; j < wavelets.size(); ++j) wavelets[j].amplitude = updated[j];
-            if (std::getenv("KOLVANE_REFINE_DEBUG")) for (std::size_t j = 0; j < wavelets.size(); ++j) if (std::fabs(updated[j]) > 3*std::fabs(amplitudes[j])+1) std::fprintf(stderr, "  wavelet %zu f %.1f nhs %d: %g -> %g\n", j, wavelets[j].frequency, wavelets[j].halfSines, amplitudes[j], updated[j]);
             Evaluation tried = evaluate(wavelets, timeStep, sampleCount, target, limits);
-            if (std::getenv("KOLVANE_REFINE_DEBUG")) std::fprintf(stderr, "pass %d damping %g: %g -> %g (%+.2f..%+.2f med %+.2f)\n", pass, damping, best.objective, tried.objective, tried.history.spread.minDb, tried.history.spread.maxDb, tried.history.spread.medianDb);
             if (tried.objective < best.objective) {
                 tried.history.passes = best.history.passes + 1;
                 best = std::move(tried);

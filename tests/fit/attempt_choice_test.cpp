@@ -28,11 +28,14 @@ AttemptPlan plannedFor(const std::string& specText, const std::vector<std::strin
 TEST(FitAnswers, FirstAttemptAnswersInDialogueOrderWithExactNumbers) {
     // 2 / 30 Hz has no short decimal; the answer must read back as the same double.
     const AttemptPlan plan = plannedFor("30 5\n2000 800\n", {"--spacing", "12", "--trials=40", "--units", "2"});
+    // At 1/12 octave from 30 Hz the grid stops at 1920 Hz: the first attempt
+    // already carries the point a step above it.
     const std::vector<std::string> expected{
-        "specification.srs", "266.7", "3", "2", "10", "0.06666666666666667", "40", "2", "1"};
+        "specification_extended.srs", "266.7", "3", "2", "10", "0.06666666666666667", "40", "2", "1"};
     EXPECT_EQ(answerLines(plan.answers), expected);
     EXPECT_EQ(std::stod(answerLines(plan.answers)[5]), 2.0 / 30.0);
     EXPECT_EQ(answersText(plan.answers).back(), '\n');
+    EXPECT_EQ(plan.specText, "30 5\n2000 800\n2035 800\n");
 }
 
 TEST(FitAnswers, GivenZpaAndDurationAreKept) {
@@ -40,7 +43,7 @@ TEST(FitAnswers, GivenZpaAndDurationAreKept) {
     EXPECT_EQ(plan.answers.zpa, 712.5);
     EXPECT_EQ(plan.answers.duration, 0.1);
     EXPECT_EQ(plan.answers.q, 25.0);
-    EXPECT_EQ(plan.answers.spacingChoice, 2);
+    EXPECT_EQ(plan.answers.spacingChoice, 3);
 }
 
 TEST(FitOptionsTest, RefusesWhatTheProgramCouldNotRun) {
@@ -58,6 +61,10 @@ TEST(FitOptionsTest, RefusesWhatTheProgramCouldNotRun) {
         {"spec.srs", "out", "--unknown", "1"},
         {"spec.srs", "out", "--export", "csv,xls"},  // before the search, not after it
         {"spec.srs", "out", "--export", ""},
+        {"spec.srs", "out", "--passes", "-1"},
+        {"spec.srs", "out", "--aim", "middle"},
+        {"spec.srs", "out", "--export-failed"},  // nothing to export
+        {"spec.srs", "out", "--duration", "0.5", "--max-duration", "0.4"},
     };
     for (const std::vector<std::string>& args : refused) {
         FitOptions options;
@@ -114,6 +121,10 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
     };
     for (const Case& c : cases) {
         AttemptPlan last = plannedFor(pyroshock, {"--spacing", std::to_string(c.pointsPerOctave)});
+        // As a plan before its extension.
+        last.specText = pyroshock;
+        last.extended = false;
+        last.answers.specFileName = "specification.srs";
         AcceptanceOutcome outcome;
         outcome.guidance = c.guidance;
         outcome.passes = c.passes;
@@ -130,53 +141,83 @@ TEST(FitChoice, EachFindingChangesWhatItPointsAt) {
     }
 }
 
-TEST(FitRecord, KeepsTheLargestMarginThatFitsOtherwiseTheNearest) {
-    auto recordWith = [](int number, double marginDb, bool passes, double stroke = 0.5) {
+// The lowest peak among the histories on the aim that pass and fit; else one
+// that passes and fits, the nearest the aim; else the nearest to fitting;
+// else the largest margin. A refused attempt never.
+TEST(FitRecord, KeepsTheLowestPeakOnTheAimThatFitsOtherwiseTheNearest) {
+    auto recordWith = [](int number, double marginDb, bool passes, double stroke = 0.5, bool onAim = false,
+                         double peakG = 100.0, double deviationDb = 1.0) {
         AttemptRecord record;
         record.number = number;
         record.outcome.worst.marginDb = marginDb;
         record.outcome.passes = passes;
+        record.outcome.spread = {-deviationDb, deviationDb, 0.0, 1.0};
+        record.meetsAim = onAim;
+        record.peaks.accelerationG = peakG;
         ShakerLimits limits;
         limits.strokeMmPkPk = 10.0;
         limits.usableShare = 1.0;
         record.shaker = judgeShaker(limits, {stroke * 5.0, 0.0, 0.0});
         return record;
     };
-    EXPECT_EQ(chosenAttemptIndex({recordWith(1, -4.0, false), recordWith(2, 0.5, true), recordWith(3, 1.0, true),
-                                  recordWith(4, 1.0, true)}),
-              2);
-    EXPECT_EQ(chosenAttemptIndex({recordWith(1, -4.0, false), recordWith(2, -0.5, false),
-                                  recordWith(3, std::nan(""), false), recordWith(4, -0.5, false)}),
-              1);
-    // Passing histories that need too much stroke: the nearest to fitting,
-    // unless one fits.
-    EXPECT_EQ(chosenAttemptIndex({recordWith(1, 2.0, true, 1.5), recordWith(2, 0.2, true, 1.1),
-                                  recordWith(3, 3.0, false, 0.5)}),
-              1);
-    EXPECT_EQ(chosenAttemptIndex({recordWith(1, 2.0, true, 1.5), recordWith(2, 0.2, true, 0.9)}), 1);
+    AttemptRecord refused = recordWith(9, 5.0, true, 0.1, true, 1.0);
+    refused.refusal = "the duration holds too many samples";
+    const struct {
+        const char* what;
+        std::vector<AttemptRecord> records;
+        int chosen;
+    } cases[] = {
+        {"the lowest peak on the aim",
+         {recordWith(1, 3.0, true, 0.5, true, 330.0), recordWith(2, 2.0, true, 0.5, true, 290.0),
+          recordWith(3, 2.5, true, 0.5, false, 250.0), refused},
+         1},
+        {"equal peaks: the smaller share of the stroke",
+         {recordWith(1, 3.0, true, 0.9, true, 290.0), recordWith(2, 2.0, true, 0.6, true, 290.0)}, 1},
+        {"none on the aim: the nearest it",
+         {recordWith(1, 3.0, true, 0.5, false, 100.0, 2.5), recordWith(2, 1.0, true, 0.5, false, 200.0, 1.5)}, 1},
+        {"none passes: the largest margin, never not-a-number",
+         {recordWith(1, -4.0, false), recordWith(2, -0.5, false), recordWith(3, std::nan(""), false),
+          recordWith(4, -0.5, false)},
+         1},
+        {"passing but over the stroke: the nearest to fitting",
+         {recordWith(1, 2.0, true, 1.5), recordWith(2, 0.2, true, 1.1), recordWith(3, 3.0, false, 0.5)}, 1},
+        {"one that fits before the nearest", {recordWith(1, 2.0, true, 1.5), recordWith(2, 0.2, true, 0.9)}, 1},
+        {"only refused attempts", {refused}, -1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(chosenAttemptIndex(c.records), c.chosen) << c.what;
 }
 
-TEST(FitRecord, ProgressLineTellsZpaSpacingMarginPlaceAndVerdict) {
+TEST(FitRecord, ProgressLineTellsTheRefinementDeviationPeaksSharesAndVerdict) {
     AttemptRecord record;
     record.number = 2;
     record.plan = plannedFor(pyroshock, {"--zpa", "312.5"});
-    record.plan.extended = true;
-    record.outcome.worst = {9051.0, -1.234, PointPlace::aboveLastGridPoint};
+    auto results = std::make_shared<RunResults>();
+    results->acceleration = {0.0, -312.5, 100.0};
+    results->velocity = {0.0, 1.25, 2.5, 0.0};
+    results->displacement = {0.0, 0.001, 0.002, 0.0};
+    record.results = results;
+    record.outcome.spread = {-1.234, 0.5, -0.25, 0.875};
     EXPECT_EQ(progressLine(record),
-              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, 0.02 s, integer 1, worst margin -1.23 dB"
-              " at 9051.0 Hz (above the last grid point): FAIL\n");
+              " attempt 2: 1/12 octave, specification extended, 0.02 s, integer 1, ZPA 312.5: -1.23 to +0.50 dB,"
+              " median -0.25 dB, 88% within +-1 dB; peaks 312.5 G, 2.500 in/sec, 0.002000 in: FAIL\n");
     record.outcome.rules.inner = DbBand{-1.5, 3.0};
     record.outcome.innerSharePercent = 87.6543;
-    record.outcome.worst.marginDb = 0.5;
-    EXPECT_EQ(progressLine(record),
-              " attempt 2: ZPA 312.5, 1/6 octave, specification extended, 0.02 s, integer 1, worst margin +0.50 dB"
-              " at 9051.0 Hz (above the last grid point), 87.7% within the inner band: FAIL\n");
     record.outcome.passes = true;
+    record.refinementPasses = 1;
+    auto refined = std::make_shared<RefinedRun>();
+    refined->results = *results;
+    record.refined = refined;
     ShakerLimits limits;
     limits.strokeMmPkPk = 10.0;
     limits.velocityMs = 2.0;
     limits.usableShare = 0.5;
     record.shaker = judgeShaker(limits, {3.0, 0.4, 50.0});
-    EXPECT_EQ(progressLine(record).substr(progressLine(record).find("inner band")),
-              "inner band, stroke 120%, velocity 40%: PASS, but not on the shaker\n");
+    const std::string line = progressLine(record);
+    EXPECT_EQ(line.substr(line.find("integer 1")), "integer 1, refined in 1 pass: -1.23 to +0.50 dB, median -0.25 dB, "
+                                                   "88% within +-1 dB, 87.7% within the inner band; peaks 312.5 G, "
+                                                   "2.500 in/sec, 0.002000 in, stroke 120%, velocity 40%: PASS, but "
+                                                   "not on the shaker\n");
+    record.refusal = "the duration holds too many samples";
+    EXPECT_EQ(progressLine(record), " attempt 2: 1/12 octave, specification extended, 0.02 s, integer 1: kolvane_zpa "
+                                    "refused it (the duration holds too many samples)\n");
 }
