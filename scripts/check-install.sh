@@ -25,10 +25,11 @@ if grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt"; then
 else
     cmake --install "$build" --prefix "$prefix" >/dev/null
 fi
-for path in bin/kolvane_zpa bin/kolvane_report bin/kolvane_fit bin/kolvane_export \
+for path in bin/kolvane_zpa bin/kolvane_report bin/kolvane_fit bin/kolvane_export bin/kolvane_rebuild \
             share/man/man1/kolvane_zpa.1 share/man/man1/kolvane_report.1 share/man/man1/kolvane_fit.1 \
-            share/man/man1/kolvane_export.1 \
-            share/doc/kolvane/README.md share/doc/kolvane/examples/pyroshock.srs \
+            share/man/man1/kolvane_export.1 share/man/man1/kolvane_rebuild.1 \
+            share/doc/kolvane/README.md share/doc/kolvane/docs/example-srs.svg \
+            share/doc/kolvane/examples/pyroshock.srs \
             share/doc/kolvane/examples/pyroshock.answers; do
     if [ ! -s "$prefix/$path" ]; then
         echo "make install leaves no $path" >&2
@@ -40,4 +41,4 @@ if [ "$missing" -eq 0 ] && ! grep -q '^\.SH SYNOPSIS\|^\.SH DESCRIPTION' "$prefi
     missing=1
 fi
 rm -rf "$prefix"
-[ "$missing" -eq 0 ] && echo "install layout: commands, man pages, README and examples"
+[ "$missing" -eq 0 ] && echo "install layout: commands, man pages, README with its image and examples"

@@ -12,13 +12,13 @@ function(kolvane_tool_tests name prefix)
   target_link_libraries(${name} PRIVATE kolvane_tools GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE KOLVANE_EXE="$<TARGET_FILE:kolvane_zpa>"
                              KOLVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  add_dependencies(${name} kolvane_zpa kolvane_report kolvane_export kolvane_fit)
+  add_dependencies(${name} kolvane_zpa kolvane_report kolvane_export kolvane_fit kolvane_rebuild)
   gtest_discover_tests(${name} TEST_PREFIX "${prefix}." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 1200)
 endfunction()
 
 kolvane_tool_tests(kolvane_report_tests report analysis run_folder report)
 kolvane_tool_tests(kolvane_export_tests export export)
-kolvane_tool_tests(kolvane_fit_tests fit fit)
+kolvane_tool_tests(kolvane_fit_tests fit refine fit)
 
 # Makes a small real run, renders its report.html in headless Chromium and
 # checks the picture. Skipped (exit 77) when Chromium is missing and cannot be

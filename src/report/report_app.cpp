@@ -139,6 +139,7 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
+    if (request.history.folder.runRecord) request.history.kind = request.history.folder.runRecord->holds;
     request.rules = options.rules;
     request.limits = options.limits;
     request.shaker = options.shaker;

@@ -85,7 +85,15 @@ std::vector<std::string> guidanceLines(const AcceptanceOutcome& outcome, const U
 }
 
 std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitNames& units) {
-    std::vector<std::string> lines = guidanceLines(findings.acceptance, units);
+    std::vector<std::string> lines;
+    if (findings.historyKind == HistoryKind::plainRun) {
+        lines = guidanceLines(findings.acceptance, units);
+    } else if (!findings.acceptance.passes) {
+        lines.push_back("This history's wavelets were refined after the program's run, so its level is theirs, not "
+                        "the ZPA's, and a new ZPA, spacing or extension would not change it: run kolvane_fit again on "
+                        "the specification (--aim centre keeps a margin inside the band), or widen the band if it "
+                        "is narrower than the test needs.");
+    }
     if (!findings.shakerLimits) return lines;
     const double share = findings.shakerLimits->usableShare;
     for (const ShakerQuantity& q : findings.shaker.quantities) {

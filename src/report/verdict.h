@@ -65,6 +65,7 @@ struct MotionSummary {
 };
 
 struct ReportFindings {
+    HistoryKind historyKind = HistoryKind::plainRun;  // what was judged
     ToleranceBand band;
     MotionLimits limits;
     SrsVerdict srs;  // the program's own SRS (srs.out) at its grid points

@@ -47,7 +47,15 @@ bool judgeHistory(const ReportRequest& request, ReportFindings& findings, std::s
     const RunFolder& folder = request.history.folder;
     const AcceptanceRules& rules = request.rules;
     findings = assessRun(spec, request.history, rules.outer, request.limits, rules.polarity);
+    findings.historyKind = request.history.kind;
     if (!judgeRun(spec, folder, rules, findings.acceptance, error)) return false;
+    // A refined history's level is its wavelets', not the ZPA's: the run's
+    // guidance does not apply to it.
+    if (request.history.kind != HistoryKind::plainRun) {
+        AcceptanceGuidance& guidance = findings.acceptance.guidance;
+        guidance = AcceptanceGuidance{};
+        guidance.suggestedZpa = findings.acceptance.run.zpa;
+    }
     if (request.shaker) {
         findings.shakerLimits = request.shaker;
         findings.shaker = judgeShaker(*request.shaker, shakerPeaksOf(folder.acceleration.value,

@@ -1,4 +1,5 @@
 #include "fit/fit_app.h"
+#include "rebuild/rebuild_app.h"
 #include "report/report_app.h"
 
 #include <fcntl.h>
@@ -131,6 +132,21 @@ TEST_F(FitCommand, TheRefinedHistoryMeetsTheAimAndItsFolderReplaysTheProgramsRun
     std::ostringstream out, err;
     EXPECT_EQ(runReport({pyroshockSpec, fit.dir, "--prefix", "again"}, out, err), reportPassed) << err.str();
     EXPECT_TRUE(contains(readFile(fit.dir + "/again-report.json"), "\"deviation\": {\"min_db\": -"));
+
+    // kolvane_rebuild makes the refined history again from run.out's
+    // wavelets, byte for byte.
+    std::ostringstream said, failed;
+    ASSERT_EQ(runRebuild({fit.dir, scratch_ + "/rebuilt"}, said, failed), rebuildWritten) << failed.str();
+    for (const char* name : {"wavelet.out", "accel.out", "velox.out", "disp.out", "srs.out"}) {
+        EXPECT_TRUE(readFile(scratch_ + "/rebuilt/" + name) == readFile(fit.dir + "/" + name)) << name;
+    }
+    // A history that is not the one run.out records is refused.
+    std::string accel = readFile(fit.dir + "/accel.out");
+    accel[accel.find('\n') - 1] = accel[accel.find('\n') - 1] == '0' ? '1' : '0';
+    writeFile(fit.dir + "/accel.out", accel);
+    std::ostringstream refusedOut, refusedErr;
+    EXPECT_EQ(runReport({pyroshockSpec, fit.dir, "--prefix", "tampered"}, refusedOut, refusedErr), reportUnusableInput);
+    EXPECT_TRUE(contains(refusedErr.str(), "accel.out is not the file run.out vouches for")) << refusedErr.str();
 }
 
 // 1 to 50 Hz: at the recommended 2 s the history needs five times the
