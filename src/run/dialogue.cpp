@@ -162,6 +162,7 @@ bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const s
             case SpecReadStatus::noPoints:
             case SpecReadStatus::tooManyPoints:
             case SpecReadStatus::notFinite:
+            case SpecReadStatus::levelNotPositive:
                 if (!answers.atTerminal) {
                     printSpecRefusal(status, accepted.spec, console);
                     return false;
@@ -183,7 +184,9 @@ DialogueOutcome runDialogue(AcceptedDialogue& accepted, AnswerReader& answers, c
     if (!askSpecification(accepted, answers, folder, console)) return DialogueOutcome::exitPrompt;
     const SpecTable& spec = accepted.spec;
 
-    const Allowed<double> positiveZpa = [](double zpa) { return zpa > 0.0 ? "" : std::string("a ZPA above 0, e.g. 250"); };
+    const Allowed<double> positiveZpa = [](double zpa) {
+        return zpa >= smallestZpa && zpa <= largestZpa ? "" : std::string("a ZPA from 0.0001 to 1000000000, e.g. 250");
+    };
     if (!askDouble(answers, console, zpaQuestion, p.zpa, positiveZpa)) return DialogueOutcome::exitPrompt;
 
     const Allowed<std::int32_t> oneTwoOrThree = [](std::int32_t choice) {

@@ -17,6 +17,12 @@ void printSpecRefusal(SpecReadStatus status, const SpecTable& spec, std::FILE* c
                          spec.frequency[point], spec.level[point]);
             return;
         }
+        case SpecReadStatus::levelNotPositive: {
+            const int point = firstNonPositiveLevel(spec);
+            std::fprintf(console, "\n\n Error: specification point %d (%g, %g) has a level that is not above zero.\n\n",
+                         point + 1, spec.frequency[point], spec.level[point]);
+            return;
+        }
     }
 }
 
@@ -67,6 +73,13 @@ std::string specRefusalReason(SpecReadStatus status, const SpecTable& spec, cons
                           spec.frequency[point], spec.level[point]);
             return line;
         }
+        case SpecReadStatus::levelNotPositive: {
+            const int point = firstNonPositiveLevel(spec);
+            char line[160];
+            std::snprintf(line, sizeof line, " Point %d (%g, %g) of the file has a level that is not above zero \n",
+                          point + 1, spec.frequency[point], spec.level[point]);
+            return line;
+        }
     }
     return "";
 }
@@ -78,6 +91,7 @@ RunOutcome specOutcomeOf(SpecReadStatus status) {
         case SpecReadStatus::noPoints: return RunOutcome::specHasNoPoints;
         case SpecReadStatus::tooManyPoints: return RunOutcome::specHasTooManyPoints;
         case SpecReadStatus::notFinite: return RunOutcome::specNotFinite;
+        case SpecReadStatus::levelNotPositive: return RunOutcome::specLevelNotPositive;
     }
     return RunOutcome::specUnreadable;
 }

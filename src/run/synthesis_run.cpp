@@ -7,6 +7,14 @@
 #include "run/spec_refusal.h"
 #include "run/trial_loop.h"
 
+// Written so that a ZPA that is not a number is refused too.
+bool zpaAccepted(double zpa, std::FILE* console) {
+    if (zpa >= smallestZpa && zpa <= largestZpa) return true;
+    std::fputs("\n\n Error: the ZPA must be from 0.0001 to 1000000000.\n\n", console);
+    std::fflush(console);
+    return false;
+}
+
 // Written so that a ratio that is not a number is refused too.
 bool dampingAccepted(double dampingRatio, std::FILE* console) {
     if (!(dampingRatio < 1.0)) {
@@ -39,14 +47,13 @@ RunOutcome prepareRun(const RunRequest& request, RunState& run) {
     SpecReadStatus read = SpecReadStatus::ok;
     if (request.specification.table) {
         state->spec = *request.specification.table;
-        if (state->spec.count < 1) read = SpecReadStatus::noPoints;
-        if (state->spec.count > maxSpecPoints) read = SpecReadStatus::tooManyPoints;
-        if (read == SpecReadStatus::ok && firstNonFinitePoint(state->spec) >= 0) read = SpecReadStatus::notFinite;
+        read = tableStatus(state->spec);
     } else {
         read = readSpecFile(request.specification.path.c_str(), state->spec, console);
     }
     printSpecRefusal(read, state->spec, console);
     if (read != SpecReadStatus::ok) return specOutcomeOf(read);
+    if (!zpaAccepted(answers.zpa, console)) return RunOutcome::zpaOutOfRange;
     if (!dampingAccepted(answers.dampingRatio, console)) return RunOutcome::dampingOutOfRange;
     if (answers.units < 1 || answers.units > 3) {
         std::fputs("\n\n Error: units must be 1, 2 or 3.\n\n", console);
@@ -69,7 +76,10 @@ RunOutcome runSynthesis(const RunRequest& request) {
     // from their zero initialisers, while the large stores (wavelet rows,
     // histories, ranking lists) are written before they are read, so their
     // pages are only touched as far as the run uses them.
-    const std::unique_ptr<RunState> state(new RunState(request.answers));
+    // A damping ratio of -0 is 0: its Q is +infinity, not -infinity.
+    RunAnswers answers = request.answers;
+    if (answers.dampingRatio == 0.0) answers.dampingRatio = 0.0;
+    const std::unique_ptr<RunState> state(new RunState(answers));
     const RunOutcome prepared = prepareRun(request, *state);
     if (prepared != RunOutcome::completed) return prepared;
     const TrialRunPlace place{request.specification.path, request.outputDir, request.console, request.threadCount,

@@ -46,6 +46,17 @@ RunOutcome runSynthesis(const RunRequest& request);
 // trials may start.
 RunOutcome prepareRun(const RunRequest& request, RunState& state);
 
+// The ZPAs a run takes: its history prints with four decimals, so a smaller
+// one prints as all zero; a larger one than any shock overflows the
+// integration and the filters.
+constexpr double smallestZpa = 0.0001;
+constexpr double largestZpa = 1e9;
+
+// Whether the run takes `zpa`: from smallestZpa to largestZpa. Prints the
+// program's refusal, "\n\n Error: the ZPA must be from 0.0001 to
+// 1000000000.\n\n", to `console` when it does not.
+bool zpaAccepted(double zpa, std::FILE* console);
+
 // Whether the run takes `dampingRatio`: from 0 to below 1. Prints the
 // program's refusal to `console` when it does not.
 bool dampingAccepted(double dampingRatio, std::FILE* console);

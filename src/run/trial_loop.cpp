@@ -1,6 +1,7 @@
 #include "run/trial_loop.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,17 @@ int lastTrialOfBatch(int first, int trialCount) {
     const int checkpoint = (first / checkpointInterval + 1) * checkpointInterval - 1;
     if (checkpoint < trialCount - 7) return checkpoint;
     return trialCount - 1;
+}
+
+// A history worth its files: every sample finite, and one at least that
+// prints as other than zero.
+bool usableHistory(const std::vector<double>& acceleration) {
+    bool printsNonZero = false;
+    for (const double a : acceleration) {
+        if (!std::isfinite(a)) return false;
+        printsNonZero = printsNonZero || std::fabs(a) >= 0.00005;
+    }
+    return printsNonZero;
 }
 
 // The results step's context for the run.
@@ -126,6 +138,10 @@ RunOutcome runTrials(RunState& state, const TrialRunPlace& place) {
     }
 
     if (!runResultsStep(state, place, a.trialCount)) return RunOutcome::cannotWrite;
+    if (!usableHistory(state.results.files.acceleration)) {
+        std::fputs("\n\n Error: the optimum's history is not finite, or is all zero.\n\n", console);
+        return RunOutcome::degenerateHistory;
+    }
     // The last results step has left the run at its output sampling.
     if (place.results != nullptr) {
         captureResults(resultsContext(state, place), state.results, a.trialCount, *place.results);

@@ -97,8 +97,22 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
         spec.level[spec.count] = level;
         ++spec.count;
     }
-    if (spec.count == 0) return SpecReadStatus::noPoints;
-    return firstNonFinitePoint(spec) < 0 ? SpecReadStatus::ok : SpecReadStatus::notFinite;
+    return tableStatus(spec);
+}
+
+int firstNonPositiveLevel(const SpecTable& spec) {
+    for (int i = 0; i < spec.count; ++i) {
+        if (!(spec.level[i] > 0.0)) return i;
+    }
+    return -1;
+}
+
+SpecReadStatus tableStatus(const SpecTable& spec) {
+    if (spec.count < 1) return SpecReadStatus::noPoints;
+    if (spec.count > maxSpecPoints) return SpecReadStatus::tooManyPoints;
+    if (firstNonFinitePoint(spec) >= 0) return SpecReadStatus::notFinite;
+    if (firstNonPositiveLevel(spec) >= 0) return SpecReadStatus::levelNotPositive;
+    return SpecReadStatus::ok;
 }
 
 int firstNonFinitePoint(const SpecTable& spec) {

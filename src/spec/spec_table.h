@@ -21,7 +21,7 @@ struct FrequencyGrid {
     double level[maxGridPoints] = {};
 };
 
-enum class SpecReadStatus { ok, openFailed, noPoints, tooManyPoints, notFinite };
+enum class SpecReadStatus { ok, openFailed, noPoints, tooManyPoints, notFinite, levelNotPositive };
 
 // Reads free-format value pairs with the "%lf %lf" convention, where commas
 // and semicolons count as white space: a pair of which only the first number
@@ -42,6 +42,14 @@ SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* co
 
 // The first point (from 0) whose frequency or level is not finite, or -1.
 int firstNonFinitePoint(const SpecTable& spec);
+
+// The first point (from 0) whose level is not above zero, or -1: the grid's
+// log-log levels and the amplitude correction have no use for it.
+int firstNonPositiveLevel(const SpecTable& spec);
+
+// The status of a table read whole: noPoints, tooManyPoints, notFinite or
+// levelNotPositive when it is one, else ok.
+SpecReadStatus tableStatus(const SpecTable& spec);
 
 // Grid points per octave for the octave-spacing answer: 6 for 2, 12 for 3,
 // 3 for every other answer.
