@@ -185,7 +185,7 @@ DialogueOutcome runDialogue(AcceptedDialogue& accepted, AnswerReader& answers, c
     const SpecTable& spec = accepted.spec;
 
     const Allowed<double> positiveZpa = [](double zpa) {
-        return zpa >= smallestZpa && zpa <= largestZpa ? "" : std::string("a ZPA from 0.0001 to 1000000000, e.g. 250");
+        return zpa >= smallestZpa && zpa <= largestZpa ? "" : std::string("a ZPA from 0.0001 to 1e300, e.g. 250");
     };
     if (!askDouble(answers, console, zpaQuestion, p.zpa, positiveZpa)) return DialogueOutcome::exitPrompt;
 

@@ -9,7 +9,7 @@ enum class RunOutcome {
     specHasTooManyPoints,
     specNotFinite,       // a frequency or level that is not a finite number
     specLevelNotPositive,  // a level of 0 or below
-    zpaOutOfRange,       // a ZPA outside 0.0001 to 1e9
+    zpaOutOfRange,       // a ZPA outside 0.0001 to 1e300
     degenerateHistory,   // the optimum's history is not finite, or all zero
     dampingOutOfRange,   // a damping ratio below 0, or of 1 or more
     unitsOutOfRange,     // a unit system other than 1, 2 or 3

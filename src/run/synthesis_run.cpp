@@ -10,7 +10,7 @@
 // Written so that a ZPA that is not a number is refused too.
 bool zpaAccepted(double zpa, std::FILE* console) {
     if (zpa >= smallestZpa && zpa <= largestZpa) return true;
-    std::fputs("\n\n Error: the ZPA must be from 0.0001 to 1000000000.\n\n", console);
+    std::fputs("\n\n Error: the ZPA must be from 0.0001 to 1e300.\n\n", console);
     std::fflush(console);
     return false;
 }

@@ -47,10 +47,9 @@ RunOutcome runSynthesis(const RunRequest& request);
 RunOutcome prepareRun(const RunRequest& request, RunState& state);
 
 // The ZPAs a run takes: its history prints with four decimals, so a smaller
-// one prints as all zero; a larger one than any shock overflows the
-// integration and the filters.
+// one prints as all zero; a larger one overflows the integration (1e308 does).
 constexpr double smallestZpa = 0.0001;
-constexpr double largestZpa = 1e9;
+constexpr double largestZpa = 1e300;
 
 // Whether the run takes `zpa`: from smallestZpa to largestZpa. Prints the
 // program's refusal, "\n\n Error: the ZPA must be from 0.0001 to

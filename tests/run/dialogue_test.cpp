@@ -217,9 +217,9 @@ TEST_F(Dialogue, AtATerminalRangeErrorsAreAskedAgainAtTheirOwnQuestion) {
         {"sheet.srs", " File: sheet.srs opened. \n The file gives no points: it starts with a byte-order mark (a "
                       "spreadsheet's UTF-8 text); save it as plain text \n" + fileName},
         {"my spec.srs", " File: my spec.srs opened. \n" + zpaQuestion},
-        {"0", " Expected a ZPA from 0.0001 to 1000000000, e.g. 250 \n" + zpaQuestion},
-        {"-250", " Expected a ZPA from 0.0001 to 1000000000, e.g. 250 \n" + zpaQuestion},
-        {"1e-300", " Expected a ZPA from 0.0001 to 1000000000, e.g. 250 \n" + zpaQuestion},
+        {"0", " Expected a ZPA from 0.0001 to 1e300, e.g. 250 \n" + zpaQuestion},
+        {"-250", " Expected a ZPA from 0.0001 to 1e300, e.g. 250 \n" + zpaQuestion},
+        {"1e-300", " Expected a ZPA from 0.0001 to 1e300, e.g. 250 \n" + zpaQuestion},
         {"2", octaveQuestion},
         {"6", " Expected 1, 2 or 3 \n" + octaveQuestion},
         {"1", dampingQuestion},
