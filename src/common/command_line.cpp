@@ -40,16 +40,34 @@ bool splitCommandLine(const std::vector<std::string>& args, const std::vector<Op
             }
             option.value = args[++i];
         }
+        // A second value would silently replace the first.
+        for (const GivenOption& earlier : line.options) {
+            if (earlier.name == option.name) {
+                error = option.name + " is given twice";
+                return false;
+            }
+        }
         line.options.push_back(option);
     }
     return true;
 }
 
-bool readOptionNumber(const std::string& text, double& value) { return parseDoubleToken(text, value); }
+namespace {
+
+// The value without the blanks around it: " 48000" and "48000 " read alike.
+std::string trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+bool readOptionNumber(const std::string& text, double& value) { return parseDoubleToken(trimmed(text), value); }
 
 bool readOptionWhole(const std::string& text, int& value) {
     double number = 0.0;
-    if (!parseDoubleToken(text, number) || number != std::floor(number) || std::fabs(number) > 1e9) return false;
+    if (!parseDoubleToken(trimmed(text), number) || number != std::floor(number) || std::fabs(number) > 1e9) return false;
     value = static_cast<int>(number);
     return true;
 }

@@ -24,12 +24,12 @@ struct CommandLine {
 };
 
 // Splits `args` (without the program name) against the options `known`.
-// False, with `error` set, for an unknown option, a missing value or a value
-// given to a flag.
+// False, with `error` set, for an unknown option, a missing value, a value
+// given to a flag, or an option given twice.
 bool splitCommandLine(const std::vector<std::string>& args, const std::vector<OptionName>& known, CommandLine& line,
                       std::string& error);
 
-// Values of options, each read whole: a finite number, optionally within
-// bounds, or a whole number. False when the text is not one.
+// Values of options, each read whole but for blanks around it: a finite
+// number, or a whole number. False when the text is not one.
 bool readOptionNumber(const std::string& text, double& value);
 bool readOptionWhole(const std::string& text, int& value);

@@ -84,3 +84,13 @@ bool readJsonStringArray(const std::string& json, const std::string& key, std::v
         at = skipBlanks(json, at + 1);
     }
 }
+
+bool readJsonString(const std::string& json, const std::string& key, std::string& value) {
+    const std::string quotedKey = jsonString(key);
+    std::size_t at = json.find(quotedKey);
+    if (at == std::string::npos) return false;
+    at = skipBlanks(json, at + quotedKey.size());
+    if (at >= json.size() || json[at] != ':') return false;
+    at = skipBlanks(json, at + 1);
+    return readString(json, at, value);
+}

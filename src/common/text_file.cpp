@@ -75,6 +75,17 @@ int createTemporaryBeside(const std::string& path, std::string& temporary) {
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
     std::string temporary;
+    return stageTextFile(path, text, temporary, error) && publishStagedFile(temporary, path, error);
+}
+
+bool publishStagedFile(const std::string& temporary, const std::string& path, std::string& error) {
+    if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    error = "cannot write " + path + ": " + std::strerror(errno);
+    std::remove(temporary.c_str());
+    return false;
+}
+
+bool stageTextFile(const std::string& path, const std::string& text, std::string& temporary, std::string& error) {
     const int descriptor = createTemporaryBeside(path, temporary);
     if (descriptor < 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);
@@ -92,7 +103,6 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
         written += static_cast<std::size_t>(put);
     }
     if (close(descriptor) != 0 && failure == 0) failure = errno;
-    if (failure == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) failure = errno;
     if (failure != 0) {
         std::remove(temporary.c_str());
         error = "cannot write " + path + ": " + std::strerror(failure);

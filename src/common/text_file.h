@@ -27,3 +27,10 @@ int createTemporaryBeside(const std::string& path, std::string& temporary);
 // leaves any previous one as it was. False, with a message naming the file,
 // when it cannot be written.
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error);
+
+// writeTextFile in two steps, for a set of files that go into place together
+// or not at all: the text whole in a new temporary beside `path` (named in
+// `temporary`), then the rename over `path`. Either step removes the
+// temporary when it fails.
+bool stageTextFile(const std::string& path, const std::string& text, std::string& temporary, std::string& error);
+bool publishStagedFile(const std::string& temporary, const std::string& path, std::string& error);

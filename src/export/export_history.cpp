@@ -1,6 +1,7 @@
 #include "export/export_history.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cmath>
 #include <sstream>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "analysis/resample.h"
 #include "common/file_paths.h"
 #include "common/number_format.h"
+#include "common/readable_number.h"
 #include "common/text_file.h"
 #include "export/csv_export.h"
 #include "export/mat_export.h"
@@ -164,15 +166,33 @@ const std::vector<ExportFormat>& allExportFormats() {
     return all;
 }
 
+double exportSampleCount(double seconds, double rate) { return std::floor(seconds * rate) + 1.0; }
+
+std::string exportRateProblem(double seconds, double rate) {
+    if (!(rate > 0.0) || !std::isfinite(rate)) return "the rate must be a number of samples per second above zero";
+    const double samples = exportSampleCount(seconds, rate);
+    if (samples <= maxExportSamples) return "";
+    std::string problem;
+    appendFormat(problem, "a rate of %s per second makes %s samples of a %s s history, more than the %.0f an "
+                          "export writes: choose at most %.0f per second",
+                 readableNumber(rate).c_str(), readableNumber(samples).c_str(), readableNumber(seconds).c_str(),
+                 maxExportSamples, std::floor(maxExportSamples / seconds));
+    return problem;
+}
+
 bool parseExportFormats(const std::string& list, std::vector<ExportFormat>& formats, std::string& error) {
     formats.clear();
-    std::istringstream items(list);
-    std::string name;
-    while (std::getline(items, name, ',')) {
+    // Every name between commas counts, an empty one too: "csv," and ",csv"
+    // are both a mistake.
+    std::size_t start = 0;
+    for (std::size_t comma = list.find(','); start <= list.size(); comma = list.find(',', start)) {
+        const std::string name = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        start = comma == std::string::npos ? list.size() + 1 : comma + 1;
         const FormatRow* row = std::find_if(std::begin(formatRows), std::end(formatRows),
                                             [&](const FormatRow& r) { return name == r.name; });
         if (row == std::end(formatRows)) {
-            error = "takes csv, uff and mat, comma-separated (got \"" + name + "\")";
+            error = name.empty() ? "has an empty name between its commas (\"" + list + "\")"
+                                 : "takes csv, uff and mat, comma-separated (got \"" + name + "\")";
             return false;
         }
         if (std::find(formats.begin(), formats.end(), row->format) == formats.end()) formats.push_back(row->format);
@@ -197,33 +217,105 @@ ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
     for (const std::string& warning : consistency.warnings) out << " Warning: " << warning << "\n";
     const RunRecord& record = *folder.runRecord;
     ExportedHistory history = historyOf(folder, record);
-    if (!request.verdictTag.empty()) history.settings.insert(history.settings.begin(), "verdict = " + request.verdictTag);
-    if (request.rate && !resampleAndCheck(history, folder, record, *request.rate, out, result.error)) return result;
+    const FolderVerdict verdict = request.verdict ? *request.verdict : readFolderVerdict(folder.dir, record);
+    std::string verdictTag = request.verdictTag;
+    history.kind = historyKindName(record.holds);
+    history.specificationChecksum = verdict.specificationChecksum ? *verdict.specificationChecksum : record.specChecksum;
+    history.specificationJudged = verdict.specificationChecksum.has_value();
+    if (record.holds == HistoryKind::drive) {
+        history.verdict = "a drive: its spectrum departs from the specification on purpose";
+    } else if (verdict.judged == FolderVerdict::Judged::fails) {
+        if (!request.exportFailed) {
+            result.error = "the history in " + folder.dir + " fails its check (" +
+                           (verdict.source.empty() ? std::string("the fit's verdict") : verdict.source) +
+                           "): a controller would play a failing test; --export-failed exports it, with FAIL in the "
+                           "files' names and metadata";
+            return result;
+        }
+        if (verdictTag.empty()) verdictTag = "FAIL";
+        history.verdict = verdictTag;
+    } else if (verdict.judged == FolderVerdict::Judged::passes) {
+        history.verdict = "PASS (" + (verdict.source.empty() ? std::string("the fit") : verdict.source) + ")";
+    } else {
+        history.verdict = "not judged: kolvane_report the folder first";
+    }
+    if (request.rate) {
+        result.error = exportRateProblem(static_cast<double>(history.acceleration.size() - 1) * history.timeStep,
+                                         *request.rate);
+        if (!result.error.empty()) return result;
+        if (!resampleAndCheck(history, folder, record, *request.rate, out, result.error)) return result;
+    }
     // The formats are independent files of up to a hundred megabytes each:
     // each is formatted and written on its own thread.
     const std::string outputDir = request.outputDir.empty() ? folder.dir : request.outputDir;
     const std::size_t formatCount = request.formats.size();
     std::vector<std::string> paths(formatCount);
+    std::vector<std::string> temporaries(formatCount);
     std::vector<std::string> errors(formatCount);
     std::vector<char> ok(formatCount, 1);
+    // The run's specification may carry an export's name in its folder.
+    const std::string specPath = pathInFolder(folder.dir, record.specFileName);
+    for (std::size_t k = 0; k < formatCount; ++k) {
+        paths[k] = pathInFolder(outputDir, exportFileName(request.formats[k], verdictTag));
+        if (sameFile(paths[k], specPath)) {
+            result.error = "the run's specification file " + specPath + " is " + paths[k] +
+                           ", which the export writes: copy the run with the specification under another name";
+            return result;
+        }
+    }
+    // The CSV's metadata goes beside it, in a file of its own.
+    const auto csvAt = std::find(request.formats.begin(), request.formats.end(), ExportFormat::csv);
+    std::string sidecarPath, sidecarTemporary;
+    if (csvAt != request.formats.end()) {
+        sidecarPath = paths[static_cast<std::size_t>(csvAt - request.formats.begin())];
+        sidecarPath = sidecarPath.substr(0, sidecarPath.size() - 3) + "json";
+        if (!stageTextFile(sidecarPath, historyJson(history), sidecarTemporary, result.error)) return result;
+    }
     std::vector<std::thread> writers;
     for (std::size_t k = 0; k < formatCount; ++k) {
-        paths[k] = pathInFolder(outputDir, exportFileName(request.formats[k], request.verdictTag));
         writers.emplace_back([&, k] {
             const std::string& path = paths[k];
+            std::string& temporary = temporaries[k];
             switch (request.formats[k]) {
-                case ExportFormat::csv: ok[k] = writeTextFile(path, historyCsv(history), errors[k]); break;
+                case ExportFormat::csv: ok[k] = stageTextFile(path, historyCsv(history), temporary, errors[k]); break;
                 case ExportFormat::uff:
-                    ok[k] = writeTextFile(path, historyUff58(history, uffCreationTime()), errors[k]);
+                    ok[k] = stageTextFile(path, historyUff58(history, uffCreationTime()), temporary, errors[k]);
                     break;
-                case ExportFormat::mat: ok[k] = writeHistoryMat(path, history, errors[k]); break;
+                case ExportFormat::mat: ok[k] = stageHistoryMat(path, history, temporary, errors[k]); break;
             }
         });
     }
     for (std::thread& writer : writers) writer.join();
+    // Into place only when every one is written whole, and every place can
+    // take it (a folder of that name cannot): never a mixed set.
+    for (std::size_t k = 0; k < formatCount && std::find(ok.begin(), ok.end(), 0) == ok.end(); ++k) {
+        for (const std::string* path : {&paths[k], &sidecarPath}) {
+            std::error_code ignored;
+            if (!path->empty() && std::filesystem::is_directory(*path, ignored)) {
+                ok[k] = 0;
+                errors[k] = "cannot write " + *path + ": a folder of that name is in the way";
+            }
+        }
+    }
+    const auto failed = std::find(ok.begin(), ok.end(), 0);
+    if (failed != ok.end()) {
+        for (std::size_t k = 0; k < formatCount; ++k) {
+            if (ok[k]) std::remove(temporaries[k].c_str());
+        }
+        if (!sidecarTemporary.empty()) std::remove(sidecarTemporary.c_str());
+        result.error = errors[static_cast<std::size_t>(failed - ok.begin())];
+        return result;
+    }
+    if (!sidecarTemporary.empty()) {
+        if (!publishStagedFile(sidecarTemporary, sidecarPath, result.error)) {
+            for (const std::string& temporary : temporaries) std::remove(temporary.c_str());
+            return result;
+        }
+        paths.push_back(sidecarPath);
+    }
     for (std::size_t k = 0; k < formatCount; ++k) {
-        if (!ok[k]) {
-            result.error = errors[k];
+        if (!publishStagedFile(temporaries[k], paths[k], result.error)) {
+            for (std::size_t later = k + 1; later < formatCount; ++later) std::remove(temporaries[later].c_str());
             return result;
         }
     }

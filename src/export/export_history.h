@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "run_folder/folder_verdict.h"
 #include "run_folder/run_folder.h"
 
 // The export's typed door: a run's history written in the forms controllers
@@ -24,13 +25,29 @@ const std::vector<ExportFormat>& allExportFormats();
 // nothing.
 bool parseExportFormats(const std::string& list, std::vector<ExportFormat>& formats, std::string& error);
 
+// The most samples an export writes (about 300 MB of CSV): a rate that would
+// write more is refused before anything is made.
+constexpr double maxExportSamples = 4000000.0;
+
+// The samples a history of `seconds` makes at `rate` samples per second.
+double exportSampleCount(double seconds, double rate);
+
+// Why `rate` cannot export a history of `seconds`: not a rate, or too many
+// samples; empty when it can.
+std::string exportRateProblem(double seconds, double rate);
+
 struct ExportRequest {
     RunFolder folder;  // the run's files, run.out among them, as read or held in memory
     std::vector<ExportFormat> formats = allExportFormats();
     std::optional<double> rate;  // samples per second; none: the run's own
     std::string outputDir;       // where the files go; empty: the run's folder
-    // A history exported although it fails: its verdict and the limits it
-    // exceeds ("FAIL-spectrum-force"), in the files' names and metadata.
+    // The verdict on the history: the fit's own, or else what fit.json or
+    // report.json in the folder holds about it. A history that fails is
+    // exported only when exportFailed, and then marked by `verdictTag` (its
+    // verdict and the limits it exceeds, "FAIL-spectrum-force"; "FAIL" when
+    // empty) in the files' names and metadata. A drive is exported as such.
+    std::optional<FolderVerdict> verdict;
+    bool exportFailed = false;
     std::string verdictTag;
 };
 

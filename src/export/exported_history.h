@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,14 @@ struct ExportedHistory {
     // What names the run: its folder, its settings and its specification.
     std::string folder;
     std::vector<std::string> settings;  // "key = value" lines, run.out's
+    // What the history is and what was found of it: "plain run", "refined
+    // history" or "drive"; "PASS", "FAIL..." or "not judged" and where from;
+    // the checksum of the specification it was judged against (run.out's own
+    // when it was not judged).
+    std::string kind = "plain run";
+    std::string verdict = "not judged";
+    std::uint64_t specificationChecksum = 0;
+    bool specificationJudged = false;
 };
 
 // The sample rate, 1 / timeStep.

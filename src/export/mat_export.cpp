@@ -34,9 +34,14 @@ bool addText(mat_t* file, const char* name, std::string text) {
 }  // namespace
 
 bool writeHistoryMat(const std::string& path, const ExportedHistory& history, std::string& error) {
+    std::string temporary;
+    return stageHistoryMat(path, history, temporary, error) && publishStagedFile(temporary, path, error);
+}
+
+bool stageHistoryMat(const std::string& path, const ExportedHistory& history, std::string& temporary,
+                     std::string& error) {
     // matio opens the file by name: it takes over the temporary file made
     // for it, so it never writes through a link.
-    std::string temporary;
     const int descriptor = createTemporaryBeside(path, temporary);
     if (descriptor < 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);
@@ -62,9 +67,9 @@ bool writeHistoryMat(const std::string& path, const ExportedHistory& history, st
                    addMatrix(file, "velocity", history.velocity) &&
                    addMatrix(file, "displacement", history.displacement) &&
                    addMatrix(file, "sample_rate", {sampleRateOf(history)}) &&
-                   addMatrix(file, "dt", {history.timeStep}) && addText(file, "units", units);
+                   addMatrix(file, "dt", {history.timeStep}) && addText(file, "units", units) &&
+                   addText(file, "history", history.kind) && addText(file, "verdict", history.verdict);
     written = Mat_Close(file) == 0 && written;
-    if (written) written = std::rename(temporary.c_str(), path.c_str()) == 0;
     if (!written) {
         std::remove(temporary.c_str());
         error = "cannot write " + path + " (a full disk, or a folder that does not take it)";

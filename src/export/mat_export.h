@@ -10,3 +10,8 @@
 // unit). Written to a temporary file in the same folder and renamed into
 // place. False, with `error` naming the file, when it cannot be written.
 bool writeHistoryMat(const std::string& path, const ExportedHistory& history, std::string& error);
+
+// The same, left in its temporary (named in `temporary`) for
+// publishStagedFile to put in place.
+bool stageHistoryMat(const std::string& path, const ExportedHistory& history, std::string& temporary,
+                     std::string& error);

@@ -48,13 +48,17 @@ std::string historyUff58(const ExportedHistory& history, const std::string& crea
         out += idLine(std::string(q.name) + " of the kolvane_ZPA history (" + q.unit + ")");
         out += idLine("Run in " + history.folder);
         out += idLine(created);
-        out += idLine(history.resampled ? "Resampled band-limited from the run's rate" : "NONE");
+        out += idLine(std::string(history.resampled ? "Resampled band-limited from the run's rate; " : "") +
+                      history.kind + "; verdict " + history.verdict);
         out += idLine(std::string("Units: time s, ") + q.name + " " + q.unit);
         // Record 6: a time response at node 1, +Z, single point excitation.
         appendFormat(out, "%5d%10d%5d%10d %-10s%10d%4d %-10s%10d%4d\n", 1, functionId, 0, 0, "NONE", 1, 3, "NONE",
                      0, 0);
         // Record 7: real double precision, even spacing from 0.
-        appendFormat(out, "%10d%10zu%10d%13.5E%13.5E%13.5E\n", 4, values.size(), 1, 0.0, history.timeStep, 0.0);
+        // The step with seven significant digits, which fits the field and
+        // holds the steps of the round rates (1 / 51200 = 1.953125E-05)
+        // exactly, so that a reader's rate comes out round.
+        appendFormat(out, "%10d%10zu%10d%13.5E%13.6E%13.5E\n", 4, values.size(), 1, 0.0, history.timeStep, 0.0);
         appendAxis(out, 17, 0, "Time", "s");
         appendAxis(out, q.dataType, 1, q.name, q.unit);
         appendAxis(out, 0, 0, "NONE", "NONE");

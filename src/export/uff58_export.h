@@ -10,8 +10,10 @@
 // ordinates (type 4), even abscissa spacing from 0, time as the abscissa
 // (specific data type 17) and acceleration, velocity or displacement (12, 11,
 // 8) as the ordinate with its unit label, four values a line as E20.12. The
-// step is stored, as the format has it, in an E13.5 field: six significant
-// digits. `created` goes to ID line 3 (DD-MMM-YY HH:MM:SS).
+// step is stored in the format's 13-character field with seven significant
+// digits, which hold the round controller rates' steps exactly. `created`
+// goes to ID line 3 (DD-MMM-YY HH:MM:SS), what the history is and its
+// verdict to ID line 4.
 std::string historyUff58(const ExportedHistory& history, const std::string& created);
 
 // Now, or SOURCE_DATE_EPOCH's time, as ID line 3 wants it.

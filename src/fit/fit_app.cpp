@@ -60,12 +60,17 @@ bool writeKeptReport(const ReportRequest& request, OutputFolder& folder, std::os
 // The kept history in the formats asked for, as kolvane_export writes it;
 // its files are the fit's.
 bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, const std::string& verdictTag,
-                       OutputFolder& folder, std::ostream& out, std::ostream& err) {
+                       std::uint64_t judgedChecksum, OutputFolder& folder, std::ostream& out, std::ostream& err) {
     ExportRequest request;
     request.folder = kept;
     request.formats = options.exportFormats;
     request.rate = options.exportSampleRate;
     request.verdictTag = verdictTag;
+    request.exportFailed = !verdictTag.empty();
+    FolderVerdict verdict;
+    verdict.judged = verdictTag.empty() ? FolderVerdict::Judged::passes : FolderVerdict::Judged::fails;
+    verdict.specificationChecksum = judgedChecksum;
+    request.verdict = verdict;
     const ExportResult result = exportHistory(request, out);
     if (!result.written) {
         err << "kolvane_fit: " << result.error << "\n";
@@ -126,7 +131,8 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
         if (!attemptFits(kept) && !options.exportFailed) {
             out << " Not exported: the kept history fails " << (kept.outcome.passes ? "on the shaker" : "the check")
                 << "; --export-failed exports it with the verdict in the files' names and metadata\n";
-        } else if (!exportKeptHistory(options, report.history.folder, verdictTagOf(kept), folder, out, err)) {
+        } else if (!exportKeptHistory(options, report.history.folder, verdictTagOf(kept), spec.checksum, folder, out,
+                                      err)) {
             return stop(chosen, advice);
         }
     }
@@ -170,6 +176,13 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
             << " is below the first duration, " << exactNumberText(first.answers.duration)
             << " s, so it would never be used\n";
         return fitUnusableInput;
+    }
+    if (options.exportSampleRate) {
+        const std::string problem = exportRateProblem(longestSearchDuration(options, first), *options.exportSampleRate);
+        if (!problem.empty()) {
+            err << "kolvane_fit: --rate: " << problem << ", at the longest duration the search may try\n";
+            return fitUnusableInput;
+        }
     }
     if (!inputsSpared(options, error)) {
         err << "kolvane_fit: " << error << "\n";

@@ -8,6 +8,7 @@
 #include "common/readable_number.h"
 #include "fit/fit_file_names.h"
 #include "model/units.h"
+#include "run_folder/folder_verdict.h"
 
 namespace {
 
@@ -226,8 +227,13 @@ std::string fitJson(const SpecText& spec, const std::optional<ShakerLimits>& sha
         json += "      \"passes\": " + jsonBool(outcome.passes) + "\n    }";
     }
     const bool fits = chosen >= 0 && attemptFits(records[static_cast<std::size_t>(chosen)]);
-    json += "\n  ],\n  \"chosen_attempt\": " +
-            (chosen >= 0 ? std::to_string(records[static_cast<std::size_t>(chosen)].number) : "null");
+    if (chosen >= 0) {
+        json += "\n  ],\n  \"history_checksum\": " +
+                jsonString(historyChecksumText(keptResults(records[static_cast<std::size_t>(chosen)]).record));
+        json += ",\n  \"chosen_attempt\": " + std::to_string(records[static_cast<std::size_t>(chosen)].number);
+    } else {
+        json += "\n  ],\n  \"chosen_attempt\": null";
+    }
     json += std::string(",\n  \"verdict\": \"") + (fits ? "pass" : "fail") + "\",\n";
     json += "  \"binding_limits\": " + (advice.json.empty() ? "[]" : advice.json) + ",\n";
     json += "  \"advice\": " + jsonList(advice.lines) + ",\n";

@@ -10,6 +10,7 @@
 #include "model/constants.h"
 #include "model/damping.h"
 #include "report/report_table.h"
+#include "run_folder/folder_verdict.h"
 
 namespace {
 
@@ -60,6 +61,10 @@ std::string reportJson(const SpecText& spec, const JudgedHistory& history, const
     j += "  \"report_version\": " + jsonString(programVersion) + ",\n";
     j += "  \"specification\": " + jsonString(spec.path) + ",\n";
     appendFormat(j, "  \"specification_checksum\": \"%016llx\",\n", static_cast<unsigned long long>(spec.checksum));
+    // What ties this verdict to the history it is about.
+    if (history.folder.runRecord && history.folder.runRecord->hasChecksums) {
+        j += "  \"history_checksum\": " + jsonString(historyChecksumText(*history.folder.runRecord)) + ",\n";
+    }
     j += "  \"arguments\": [";
     for (std::size_t i = 0; i < check.arguments.size(); ++i) j += std::string(i ? ", " : "") + jsonString(check.arguments[i]);
     j += "],\n";

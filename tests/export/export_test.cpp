@@ -5,6 +5,7 @@
 #include <matio.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "analysis/resample.h"
+#include "report/report_app.h"
+#include "spec/spec_text.h"
 #include "results/run_record.h"
 #include "run_program.h"
 
@@ -131,13 +134,17 @@ TEST_F(ExportCommand, EachFormatReadsBackWithTheRunsStepAndValues) {
     const std::vector<double> displacement = column(dir + "/disp.out", 1);
     const double step = record.outputTimeStep;
 
+    // A plain CSV, its header first; what it cannot say lies beside it.
     const std::string csv = readFile(dir + "/history.csv");
-    EXPECT_TRUE(contains(csv, "# sample_rate_hz = 121920\n")) << csv.substr(0, 400);
-    EXPECT_TRUE(contains(csv, "\ntime_s,acceleration_G,velocity_m/sec,displacement_mm\n"));
-    EXPECT_TRUE(contains(csv, "# run: spec_checksum = "));
+    EXPECT_EQ(csv.rfind("time_s,acceleration_G,velocity_m/sec,displacement_mm\n", 0), 0u) << csv.substr(0, 200);
+    EXPECT_EQ(csv.find('#'), std::string::npos);
+    const std::string json = readFile(dir + "/history.json");
+    EXPECT_TRUE(contains(json, "\"sample_rate_hz\": 121920,")) << json;
+    EXPECT_TRUE(contains(json, "\"spec_checksum\": \"")) << json;
+    EXPECT_TRUE(contains(json, "\"verdict\": \"not judged")) << json;
     std::vector<std::vector<double>> rows;
     for (const std::string& line : splitLines(csv)) {
-        if (line.empty() || line[0] == '#' || line[0] == 't') continue;
+        if (line.empty() || line[0] == 't') continue;
         std::vector<double> row;
         std::istringstream fields(line);
         for (std::string field; std::getline(fields, field, ',');) row.push_back(std::stod(field));
@@ -165,7 +172,7 @@ TEST_F(ExportCommand, EachFormatReadsBackWithTheRunsStepAndValues) {
         EXPECT_EQ(set.ordinateDataType, ordinateTypes[k]);
         EXPECT_EQ(set.unit, units[k]);
         EXPECT_EQ(set.minimum, 0.0);
-        EXPECT_NEAR(set.increment, step, 5e-6 * step);
+        EXPECT_NEAR(set.increment, step, 5e-7 * step);
         ASSERT_EQ(set.count, static_cast<int>(rows.size()));
         ASSERT_EQ(set.values.size(), rows.size());
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -202,13 +209,15 @@ TEST_F(ExportCommand, EachFormatReadsBackWithTheRunsStepAndValues) {
 // and written; a rate whose Nyquist frequency misses the top is refused.
 TEST_F(ExportCommand, ResamplingToRoundRatesIsCheckedAndTooLowARateRefused) {
     for (const char* rate : {"102400", "51200"}) {
-        const Export written = exportWith({dir, "--rate", rate, "--format", "csv,mat"});
+        const Export written = exportWith({dir, "--rate", rate, "--format", "csv,uff"});
         ASSERT_EQ(written.status, exportWritten) << written.err;
         EXPECT_TRUE(contains(written.out, std::string(" Resampled from 121920 to ") + rate + " per second: SRS"))
             << written.out;
-        EXPECT_TRUE(contains(readFile(dir + "/history.csv"), std::string("# sample_rate_hz = ") + rate + "\n"));
+        EXPECT_TRUE(contains(readFile(dir + "/history.json"), std::string("\"sample_rate_hz\": ") + rate + ","));
+        // The UFF's step reads back as the round rate's exactly.
+        EXPECT_EQ(1.0 / readUff58(dir + "/history.uff").front().increment, std::stod(rate)) << rate;
     }
-    EXPECT_FALSE(fileExists(dir + "/history.uff"));
+    EXPECT_FALSE(fileExists(dir + "/history.mat"));
     const Export low = exportWith({dir, "--rate", "20000"});
     EXPECT_EQ(low.status, exportUnusableInput);
     EXPECT_TRUE(contains(low.err, "has its Nyquist frequency below the last analysis frequency, 10160 Hz")) << low.err;
@@ -252,6 +261,66 @@ TEST_F(ExportCommand, WhatCannotBeExportedIsRefusedWithTheFileNamed) {
     const Export folderInTheWay = exportWith({dir, "--format", "csv"});
     EXPECT_EQ(folderInTheWay.status, exportUnusableInput);
     EXPECT_TRUE(contains(folderInTheWay.err, "cannot write " + dir + "/history.csv")) << folderInTheWay.err;
+    EXPECT_FALSE(fileExists(dir + "/history.json")) << "all or none of the files go into place";
+    std::filesystem::remove(dir + "/history.csv");
+
+    // Bad rates and lists, before anything is made.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{dir, "--rate", "1e12"}, {dir, "--rate", "1e308"}, {dir, "--format", "csv,"},
+          {dir, "--format", ",csv"}, {dir, "--format", "csv", "--format", "uff"}}) {
+        const Export refused = exportWith(args);
+        EXPECT_EQ(refused.status, exportUnusableInput) << args.back();
+        EXPECT_FALSE(fileExists(dir + "/history.csv")) << args.back();
+    }
+    EXPECT_EQ(exportWith({dir, "--rate", " 48000", "--format", "mat"}).status, exportWritten);
+    EXPECT_EQ(exportWith({dir, "--rate", "48000 ", "--format", "mat"}).status, exportWritten);
+
+    // A specification named like an export in the run's folder is not written over.
+    RunRecord named = record;
+    named.specFileName = "history.csv";
+    writeFile(dir + "/history.csv", readFile(dir + "/pyroshock-extended.srs"));
+    writeFile(dir + "/run.out.kept", readFile(dir + "/run.out"));
+    writeFile(dir + "/run.out", formatRunRecord(named));
+    std::filesystem::last_write_time(dir + "/run.out", std::filesystem::last_write_time(dir + "/accel.out") -
+                                                           std::chrono::seconds(1));
+    const Export overSpec = exportWith({dir, "--format", "csv"});
+    EXPECT_EQ(overSpec.status, exportUnusableInput);
+    EXPECT_TRUE(contains(overSpec.err, "which the export writes")) << overSpec.err;
+    EXPECT_EQ(readFile(dir + "/history.csv"), readFile(dir + "/pyroshock-extended.srs"));
+    writeFile(dir + "/run.out", readFile(dir + "/run.out.kept"));
+    std::filesystem::last_write_time(dir + "/run.out", std::filesystem::last_write_time(dir + "/accel.out") -
+                                                           std::chrono::seconds(1));
+    std::filesystem::remove(dir + "/history.csv");
+}
+
+// A history whose verdict is a fail is not exported unless asked, and then
+// marked in its names and metadata; one that passes says so.
+TEST_F(ExportCommand, AFailingHistoryIsExportedOnlyWhenAskedAndMarked) {
+    std::ostringstream out, err;
+    const std::string strictSpec = dir + "/strict.srs";
+    writeFile(strictSpec, "100 300\n1000 10000\n10000 10000\n");  // ten times the run's levels
+    const std::vector<std::string> judge{strictSpec, dir};
+    ASSERT_EQ(runReport(judge, out, err), reportCheckFailed) << err.str();
+    const Export refused = exportWith({dir, "--format", "csv"});
+    EXPECT_EQ(refused.status, exportUnusableInput);
+    EXPECT_TRUE(contains(refused.err, "fails its check (report.json)")) << refused.err;
+    EXPECT_FALSE(fileExists(dir + "/history.csv"));
+    const Export marked = exportWith({dir, "--format", "csv,uff", "--export-failed"});
+    ASSERT_EQ(marked.status, exportWritten) << marked.err;
+    EXPECT_TRUE(fileExists(dir + "/history-FAIL.csv") && fileExists(dir + "/history-FAIL.uff"));
+    EXPECT_TRUE(contains(readFile(dir + "/history-FAIL.json"), "\"verdict\": \"FAIL\""));
+    // The specification judged against, not the run's extended one.
+    SpecText strict;
+    std::string error;
+    ASSERT_TRUE(readSpecTextFile(strictSpec, strict, error));
+    char checksum[32];
+    std::snprintf(checksum, sizeof checksum, "%016llx", static_cast<unsigned long long>(strict.checksum));
+    EXPECT_TRUE(contains(readFile(dir + "/history-FAIL.json"), std::string("\"specification_checksum\": \"") + checksum));
+
+    std::ostringstream passOut, passErr;
+    ASSERT_EQ(runReport({dir + "/pyroshock-extended.srs", dir}, passOut, passErr), reportPassed) << passErr.str();
+    ASSERT_EQ(exportWith({dir, "--format", "csv"}).status, exportWritten);
+    EXPECT_TRUE(contains(readFile(dir + "/history.json"), "\"verdict\": \"PASS (report.json)\""));
 }
 
 // A sum of three wavelets, well inside both rates' bands, sampled at 10000

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -38,7 +39,12 @@ struct Fit {
 Fit fitInto(const std::string& scratch, const std::string& spec, std::vector<std::string> options) {
     Fit fit;
     fit.dir = scratch + "/fit";
-    std::vector<std::string> args{spec, fit.dir, "--trials", "40", "--attempts", "2"};
+    std::vector<std::string> args{spec, fit.dir};
+    for (const char* fixed : {"--trials", "--attempts"}) {
+        if (std::find(options.begin(), options.end(), fixed) == options.end()) {
+            args.insert(args.end(), {fixed, fixed == std::string("--trials") ? "40" : "2"});
+        }
+    }
     args.insert(args.end(), options.begin(), options.end());
     std::ostringstream out;
     std::ostringstream err;
