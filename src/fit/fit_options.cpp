@@ -106,8 +106,11 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
         }
         error = "--max-duration needs a positive number of seconds";
     } else if (name == "--shaker") {
-        options.shakerPath = value;
-        return true;
+        if (!value.empty()) {
+            options.shakerPath = value;
+            return true;
+        }
+        error = "--shaker needs a file name";
     } else if (name == "--export") {
         std::string problem;
         if (parseExportFormats(value, options.exportFormats, problem)) return true;

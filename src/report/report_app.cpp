@@ -95,6 +95,10 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
         } else if (option.name == "--max-displacement") {
             if (!parseLimit(option, options.limits.maxDisplacement, error)) return false;
         } else if (option.name == "--shaker") {
+            if (option.value.empty()) {
+                error = "--shaker needs a file name";
+                return false;
+            }
             options.shakerPath = option.value;
         } else {  // --prefix
             if (!validPrefix(option.value)) {

@@ -33,8 +33,11 @@ std::string shown(double value) { return readableNumber(value); }
 
 }  // namespace
 
-bool parseShakerText(const std::string& text, const std::string& name, ShakerLimits& limits, std::string& error) {
+bool parseShakerText(const std::string& given, const std::string& name, ShakerLimits& limits, std::string& error) {
     limits = ShakerLimits{};
+    // A spreadsheet's or an editor's UTF-8 byte-order mark is forgiven, as in
+    // a specification.
+    const std::string text = given.compare(0, 3, "\xEF\xBB\xBF") == 0 ? given.substr(3) : given;
     std::istringstream lines(text);
     std::string line;
     bool shareGiven = false;
@@ -68,14 +71,25 @@ bool parseShakerText(const std::string& text, const std::string& name, ShakerLim
             error = where + "the value of " + key + " is negative";
             return false;
         }
+        // A rating of zero would make every history fail; one beyond any
+        // shaker would overflow the force. The masses may be light, the test
+        // item absent.
+        const bool mass = known->field == &ShakerLimits::movingMassKg || known->field == &ShakerLimits::payloadKg;
+        const double largest = mass ? 1e6 : 1e9;
+        if ((!mass && known->field != nullptr && !(value > 0.0)) || value > largest) {
+            error = where + "the value of " + key + ", " + valueText + ", is " +
+                    (value > largest ? "beyond any shaker (at most " + formatGeneral(largest, 0, 6) + ")"
+                                     : std::string("zero: a limit of nothing would refuse every history"));
+            return false;
+        }
         const bool repeated = known->field != nullptr ? (limits.*known->field).has_value() : shareGiven;
         if (repeated) {
             error = where + key + " is given twice";
             return false;
         }
         if (known->field == nullptr) {
-            if (!(value > 0.0 && value <= 1.0)) {
-                error = where + "usable_share must be above 0 and at most 1 (got " + valueText + ")";
+            if (!(value >= 0.01 && value <= 1.0)) {
+                error = where + "usable_share must be from 0.01 to 1 (got " + valueText + ")";
                 return false;
             }
             limits.usableShare = value;
@@ -88,10 +102,23 @@ bool parseShakerText(const std::string& text, const std::string& name, ShakerLim
         error = name + ": force_n needs both moving_mass_kg and payload_kg, the mass the force moves";
         return false;
     }
+    if (limits.forceN && !(*limits.movingMassKg + *limits.payloadKg > 0.0)) {
+        error = name + ": moving_mass_kg and payload_kg add up to nothing for force_n to move";
+        return false;
+    }
+    if (!limits.strokeMmPkPk && !limits.velocityMs && !limits.accelerationG && !limits.forceN) {
+        error = name + " sets no limit: give at least one of stroke_mm_pk_pk, velocity_m_s, acceleration_g and "
+                       "force_n";
+        return false;
+    }
     return true;
 }
 
 bool readShakerFile(const std::string& path, ShakerLimits& limits, std::string& error) {
+    if (path.empty()) {
+        error = "the shaker file's name is empty";
+        return false;
+    }
     std::string text;
     std::string reason;
     if (!readWholeFile(path, text, reason)) {

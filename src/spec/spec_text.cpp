@@ -158,6 +158,16 @@ bool readSpecText(const std::string& text, const std::string& name, SpecText& sp
         table.level[i] = level;
         table.count = static_cast<int>(i + 1);
     }
+    // The program's 200-point grid spans at most 199 third-octave steps: a
+    // wider table is no run's, and its analysis grid would run to thousands
+    // of points.
+    const double octaves = std::log2(table.frequency[table.count - 1] / table.frequency[0]);
+    if (octaves > maxSpecOctaves) {
+        error = name + ": it spans " + numberText(std::floor(octaves)) + " octaves, " +
+                numberText(table.frequency[0]) + " to " + numberText(table.frequency[table.count - 1]) +
+                " Hz, more than the 66 the program's 200-point grid covers";
+        return false;
+    }
     computeSlopes(table);
     return true;
 }

@@ -27,6 +27,10 @@ struct SpecText {
     std::string path;
 };
 
+// The widest span a judged specification may have: the program's 200-point
+// grid at 1/3 octave.
+constexpr double maxSpecOctaves = 199.0 / 3.0;
+
 // Reads `text`, naming `name` in the notes and the error. False, with `error`
 // naming the line and the word where the reading fails, when the text is not
 // a table the program would read whole.

@@ -162,6 +162,9 @@ TEST(ReportCommand, UsageAndOptionErrors) {
         {"a.srs", "--max-velocity", "fast"},
         {"a.srs", "--max-displacement"},
         {"a.srs", "--colour"},
+        {"a.srs", "--shaker", ""},
+        {"a.srs", "--shaker", "a.txt", "--shaker", "b.txt"},
+        {"a.srs", "--aim", "high"},
     };
     for (const auto& args : bad) {
         const Outcome outcome = runWith(args);
@@ -217,6 +220,7 @@ TEST(ReportCommand, HostileSpecifications) {
         {"100 -30\n1000 1000\n", reportUnusableInput, "point 1: the level -30 is not above zero"},
         {"fn level\nHz G\n100 30\n", reportUnusableInput, "line 2: \"Hz\" is not a number"},
         {"", reportUnusableInput, "no frequency/level pairs"},
+        {"10 1\n1e308 1\n", reportUnusableInput, "it spans 1019 octaves, 10 to 1e+308 Hz, more than the 66"},
         {"\xEF\xBB\xBF" "100 30\n1000 1000\n10000 1000\n", reportPassed, "starts with a UTF-8 byte-order mark"},
         {"Frequency;Level\n100;30\n1000;1000\n10000;1000\n", reportPassed,
          "line 1, \"Frequency Level\", is taken as a heading"},

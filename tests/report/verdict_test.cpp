@@ -162,8 +162,14 @@ TEST(ShakerChecks, ShakerFilesThatCannotBeTrustedAreRefusedByLine) {
         {"acceleration_g = inf\n", "is not a finite number"},
         {"acceleration_g = 1OO\n", "\"1OO\", is not a finite number"},
         {"payload_kg = 1\npayload_kg = 2\n", "line 2: payload_kg is given twice"},
-        {"usable_share = 1.5\n", "usable_share must be above 0 and at most 1"},
+        {"usable_share = 1.5\n", "usable_share must be from 0.01 to 1"},
+        {"stroke_mm_pk_pk = 25\nusable_share = 1e-300\n", "usable_share must be from 0.01 to 1"},
         {"force_n = 8900\nmoving_mass_kg = 10\n", "force_n needs both moving_mass_kg and payload_kg"},
+        {"# no limits at all\n\n", "sets no limit"},
+        {"", "sets no limit"},
+        {"velocity_m_s = 0\n", "is zero: a limit of nothing"},
+        {"force_n = 1e308\nmoving_mass_kg = 1\npayload_kg = 1\n", "is beyond any shaker"},
+        {"force_n = 100\nmoving_mass_kg = 0\npayload_kg = 0\n", "add up to nothing"},
     };
     for (const auto& c : cases) {
         ShakerLimits limits;
@@ -172,8 +178,9 @@ TEST(ShakerChecks, ShakerFilesThatCannotBeTrustedAreRefusedByLine) {
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_EQ(error.rfind("shaker file s.txt", 0), 0u) << error;
     }
-    ShakerLimits none;
+    ShakerLimits marked;
     std::string error;
-    EXPECT_TRUE(parseShakerText("# no limits at all\n\n", "s", none, error));
-    EXPECT_TRUE(judgeShaker(none, {100.0, 100.0, 100.0}).feasible);
+    EXPECT_TRUE(parseShakerText("\xEF\xBB\xBFstroke_mm_pk_pk = 25.4\n", "s", marked, error)) << error;
+    EXPECT_EQ(marked.strokeMmPkPk, 25.4) << "a byte-order mark is forgiven";
+    EXPECT_TRUE(judgeShaker(ShakerLimits{}, {100.0, 100.0, 100.0}).feasible) << "no limits judged, none exceeded";
 }
