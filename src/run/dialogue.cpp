@@ -48,12 +48,26 @@ bool askAgain(AnswerReader& answers, std::FILE* console, AnswerStatus status, co
     return false;
 }
 
+// At a terminal a line is one answer: what follows it on the line ("25 G")
+// is a mistake, not the next answer.
+bool restOfLineIsBlank(AnswerReader& answers, std::string& rest) {
+    if (!answers.atTerminal || answers.lineEnded) return true;
+    rest = restOfLine(answers);
+    return rest.find_first_not_of(" \t\r\v\f") == std::string::npos;
+}
+
 template <typename Value>
 bool ask(AnswerReader& answers, std::FILE* console, const Question& question, Value& value,
          const Allowed<Value>& allowed, AnswerStatus (*read)(AnswerReader&, Value&)) {
     for (;;) {
         prompt(console, question.text.c_str());
         const AnswerStatus status = read(answers, value);
+        std::string rest;
+        if (status == AnswerStatus::ok && !restOfLineIsBlank(answers, rest)) {
+            std::fprintf(console, " Expected one answer on the line, %s (the line went on with \"%s\") \n",
+                         question.expected, rest.substr(rest.find_first_not_of(" \t"), 40).c_str());
+            continue;
+        }
         if (status == AnswerStatus::ok) {
             const std::string expected = answers.atTerminal && allowed ? allowed(value) : std::string();
             if (expected.empty()) return true;
@@ -149,11 +163,26 @@ bool askSpecification(AcceptedDialogue& accepted, AnswerReader& answers, const s
             case FileNameStatus::ok:
                 break;
         }
+        std::string rest;
+        if (!restOfLineIsBlank(answers, rest)) {
+            std::fprintf(console, " Expected one file name on the line (the line went on with \"%s\") \n",
+                         rest.substr(rest.find_first_not_of(" \t"), 40).c_str());
+            continue;
+        }
         const std::string& name = accepted.answers.specFileName;
         accepted.specPath = pathInFolder(folder, name);
-        const SpecReadStatus status = readSpecFile(accepted.specPath.c_str(), accepted.spec, console, name.c_str());
+        int stoppedAtLine = 0;
+        const SpecReadStatus status =
+            readSpecFile(accepted.specPath.c_str(), accepted.spec, console, name.c_str(), &stoppedAtLine);
         switch (status) {
             case SpecReadStatus::ok:
+                // At a terminal a table read only in part is asked for again,
+                // as one that gives no points is: "2000 7S" would be 7 G.
+                if (answers.atTerminal && stoppedAtLine > 0) {
+                    std::fputs(" The file's table is read only in part: correct it, or give another file \n", console);
+                    discardRestOfLine(answers);
+                    continue;
+                }
                 return true;
             case SpecReadStatus::openFailed:
                 if (!answers.atTerminal) return false;

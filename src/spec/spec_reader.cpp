@@ -51,8 +51,9 @@ std::string tokenAt(std::FILE* stream, long start) {
 
 }  // namespace
 
-SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings) {
+SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings, int* stoppedAtLine) {
     spec = SpecTable{};
+    if (stoppedAtLine != nullptr) *stoppedAtLine = 0;
     int line = 1;
     // Where the conversion that ends the reading failed. A level that is not a
     // number is read as 0 and ends the reading at the next frequency, unless
@@ -75,6 +76,7 @@ SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* war
         if (atEnd || failedLine != 0) {
             // A header line ends the reading with no points, which the caller
             // reports as an error without this warning.
+            if (failedLine != 0 && spec.count > 0 && stoppedAtLine != nullptr) *stoppedAtLine = failedLine;
             if (failedLine != 0 && spec.count > 0 && warnings != nullptr) {
                 std::fprintf(warnings,
                              " Warning: reading stopped at line %d on \"%s\", which is not a number"
@@ -122,7 +124,8 @@ int firstNonFinitePoint(const SpecTable& spec) {
     return -1;
 }
 
-SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console, const char* shownName) {
+SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console, const char* shownName,
+                            int* stoppedAtLine) {
     const char* name = shownName != nullptr ? shownName : fileName;
     std::FILE* stream = std::fopen(fileName, "rb");
     if (stream == nullptr) {
@@ -131,7 +134,7 @@ SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* co
         return SpecReadStatus::openFailed;
     }
     std::fprintf(console, " File: %s opened. \n", name);
-    const SpecReadStatus status = readSpecStream(stream, spec, console);
+    const SpecReadStatus status = readSpecStream(stream, spec, console, stoppedAtLine);
     std::fclose(stream);
     return status;
 }

@@ -31,14 +31,17 @@ enum class SpecReadStatus { ok, openFailed, noPoints, tooManyPoints, notFinite, 
 // level would make every history not a number. When the reading ends at a
 // token that is not a number after some points were read, one warning line
 // naming its line and the token goes to `warnings`, if given.
-SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings = nullptr);
+// `stoppedAtLine`, when given, gets the line where such a token ended the
+// reading, or 0.
+SpecReadStatus readSpecStream(std::FILE* stream, SpecTable& spec, std::FILE* warnings = nullptr,
+                              int* stoppedAtLine = nullptr);
 
 // Opens, reads and closes the file, printing " File: %s opened. \n" or
 // " Failed to open file: %s \n" to `console`, and the reader's warning. The
 // messages name the file as `shownName` when one is given (the name as typed,
 // for a file opened in another folder).
 SpecReadStatus readSpecFile(const char* fileName, SpecTable& spec, std::FILE* console,
-                            const char* shownName = nullptr);
+                            const char* shownName = nullptr, int* stoppedAtLine = nullptr);
 
 // The first point (from 0) whose frequency or level is not finite, or -1.
 int firstNonFinitePoint(const SpecTable& spec);

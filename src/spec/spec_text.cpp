@@ -109,9 +109,16 @@ bool readSpecText(const std::string& text, const std::string& name, SpecText& sp
         const std::string where = name + " line " + std::to_string(word.line) + ": \"" + shown(word.text) + "\"";
         double value = 0.0;
         if (!wholeNumber(word.text, value)) {
+            // The program reads "%lf": a word that starts with a number ("7S")
+            // gives it that number, and a frequency without a level is a point.
+            char* end = nullptr;
+            std::strtod(word.text.c_str(), &end);
+            const std::size_t read = numbers.size() + (end != word.text.c_str() ? 1 : 0);
+            const std::size_t points = (read + 1) / 2;
             error = where + " is not a number; the program would stop reading there" +
-                    (numbers.size() >= 2 ? " and use only the " + std::to_string(numbers.size() / 2) + " points above it"
-                                         : "");
+                    (points >= 1 ? " and use only the " + std::to_string(points) + " point" + (points == 1 ? "" : "s") +
+                                       " read by then"
+                                 : "");
             return false;
         }
         if (!std::isfinite(value)) {

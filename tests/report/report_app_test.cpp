@@ -211,8 +211,10 @@ TEST(ReportCommand, HostileSpecifications) {
         const char* said;  // on the error stream for status 1, else in the table
     } cases[] = {
         {"100 30\n1000 1000\nabc 1000\n10000 1000\n", reportUnusableInput,
-         "line 3: \"abc\" is not a number; the program would stop reading there and use only the 2 points above it"},
-        {"100 30\n1000 1000\n10000 1OOO\n", reportUnusableInput, "line 3: \"1OOO\" is not a number"},
+         "line 3: \"abc\" is not a number; the program would stop reading there and use only the 2 points read by then"},
+        {"100 30\n1000 1000\n10000 1OOO\n", reportUnusableInput,
+         "line 3: \"1OOO\" is not a number; the program would stop reading there and use only the 3 points read by then"},
+        {"100 30\n1000 1000\n2000 7S\n", reportUnusableInput, "use only the 3 points read by then"},
         {"inf 30\n1000 1000\n", reportUnusableInput, "line 1: \"inf\" is not a finite number"},
         {"100 30\n1000 inf\n", reportUnusableInput, "line 2: \"inf\" is not a finite number"},
         {"100 30\n1000\n", reportUnusableInput, "line 2: the frequency 1000 Hz has no level after it"},

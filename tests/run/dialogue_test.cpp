@@ -163,11 +163,15 @@ TEST_F(Dialogue, AtATerminalAnUnreadableAnswerIsNamedAndAskedAgain) {
     ASSERT_TRUE(waitForEnding(session, zpaQuestion, 60)) << session.transcript;
     typeKeys(session, "250G 1\n");
     ASSERT_TRUE(waitForEnding(session, " Expected a number, e.g. 250 \n" + zpaQuestion, 60)) << session.transcript;
+    // One line, one answer: "25 G" does not spill its G onto the next question.
+    typeKeys(session, "25 G\n");
+    const std::string oneAnswer = " Expected one answer on the line, a number, e.g. 250 (the line went on with \"G\") \n";
+    ASSERT_TRUE(waitForEnding(session, oneAnswer + zpaQuestion, 60)) << session.transcript;
     typeKeys(session, "250\n");
     ASSERT_TRUE(waitForEnding(session, octaveQuestion, 60)) << session.transcript;
     typeKeys(session, "1.5\n");
     ASSERT_TRUE(waitForEnding(session, " Expected 1, 2 or 3 \n" + octaveQuestion, 60)) << session.transcript;
-    typeKeys(session, "1 1 0.05 0.2\n");
+    for (const char* answer : {"1", "1", "0.05", "0.2"}) typeKeys(session, std::string(answer) + "\n");
     ASSERT_TRUE(waitForEnding(session, trialsQuestion, 60)) << session.transcript;
     // Ctrl-D ends the run as from a file, at the exit prompt, which waits for
     // a key.
@@ -178,7 +182,8 @@ TEST_F(Dialogue, AtATerminalAnUnreadableAnswerIsNamedAndAskedAgain) {
     EXPECT_EQ(finishSession(session, 60), 1);
     EXPECT_EQ(session.transcript, banner + fileQuestion + tooLong + fileName + " Failed to open file: spec.tx \n" +
                                       fileName + " File: spec.txt opened. \n" + zpaQuestion +
-                                      " Expected a number, e.g. 250 \n" + zpaQuestion + octaveQuestion +
+                                      " Expected a number, e.g. 250 \n" + zpaQuestion + oneAnswer + zpaQuestion +
+                                      octaveQuestion +
                                       " Expected 1, 2 or 3 \n" + octaveQuestion + dampingQuestion + ratioQuestion +
                                       durationQuestion + trialsQuestion + invalidAnswer + exitPrompt);
 }
@@ -235,8 +240,17 @@ TEST_F(Dialogue, AtATerminalRangeErrorsAreAskedAgainAtTheirOwnQuestion) {
         {"10000", " Expected a whole number from 1 to 8000 \n" + trialsQuestion},
         {"3", unitsQuestion},
     });
+    // A table the program would read only in part is asked for again.
+    writeFile(dir + "/typo.srs", "10 1\n1000 100\n2000 7S\n");
     session({
-        {"spec.txt 2 1 2", qQuestion},
+        {"typo.srs", " File: typo.srs opened. \n Warning: reading stopped at line 3 on \"S\", which is not a number "
+                     "(points read: 3). \n The file's table is read only in part: correct it, or give another file \n" +
+                         fileName},
+        {"spec.txt 2", " Expected one file name on the line (the line went on with \"2\") \n" + fileName},
+        {"spec.txt", zpaQuestion},
+        {"2", octaveQuestion},
+        {"1", dampingQuestion},
+        {"2", qQuestion},
         {"0.5", " Expected a Q above 0.5, e.g. 10 \n" + qQuestion},
         {"-10", " Expected a Q above 0.5, e.g. 10 \n" + qQuestion},
         {"10", durationQuestion},
