@@ -39,6 +39,23 @@ std::string historyJson(const ExportedHistory& history) {
     json += std::string("  \"units\": {\"time\": \"s\", \"acceleration\": ") + jsonString(u.acceleration) +
             ", \"velocity\": " + jsonString(u.velocity) + ", \"displacement\": " + jsonString(u.displacement) + "},\n";
     json += std::string("  \"resampled\": ") + jsonBool(history.resampled) + ",\n";
+    json += "  \"check\": " + jsonString(history.check) + ",\n";
+    json += "  \"history_checksum\": " + jsonString(history.historyChecksum) + ",\n";
+    std::string names, rates, sums;
+    for (std::size_t k = 0; k < history.files.size(); ++k) {
+        const ExportedFile& file = history.files[k];
+        const std::string comma = k == 0 ? "" : ", ";
+        std::string sum;
+        appendFormat(sum, "%016llx", static_cast<unsigned long long>(file.checksum));
+        names += comma;
+        names += jsonString(file.name);
+        rates += comma;
+        rates += jsonString(roundTripText(file.sampleRateHz));
+        sums += comma;
+        sums += jsonString(sum);
+    }
+    json += "  \"files\": [" + names + "],\n  \"file_rates_hz\": [" + rates + "],\n  \"file_checksums\": [" + sums +
+            "],\n";
     json += "  \"run\": {";
     for (std::size_t i = 0; i < history.settings.size(); ++i) {
         const std::string& setting = history.settings[i];

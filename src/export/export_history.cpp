@@ -10,6 +10,7 @@
 #include "analysis/independent_srs.h"
 #include "analysis/motion_from_rest.h"
 #include "analysis/resample.h"
+#include "common/checksum.h"
 #include "common/file_paths.h"
 #include "common/number_format.h"
 #include "common/readable_number.h"
@@ -87,7 +88,7 @@ double endShare(const std::vector<double>& series, const std::vector<double>& re
 // checks the result against the run's own history. False, with `error`
 // saying what fails, when the check fails.
 bool resampleAndCheck(ExportedHistory& history, const RunFolder& folder, const RunRecord& record, double rate,
-                      std::ostream& out, std::string& error) {
+                      std::ostream& out, std::string& check, std::string& error) {
     const std::vector<double> frequencies = analysisFrequencies(folder, out);
     const double last = *std::max_element(frequencies.begin(), frequencies.end());
     if (rate / 2.0 < last) {
@@ -140,6 +141,7 @@ bool resampleAndCheck(ExportedHistory& history, const RunFolder& folder, const R
     appendFormat(report, " (%.3f %% and %.3f %% beyond the record's own at its rate)\n", 100.0 * endVelocity,
                  100.0 * endDisplacement);
     out << report;
+    check = report.substr(1, report.size() - 2);
     if (!(worst <= srsAllowance) || !(endVelocity <= restAllowance) || !(endDisplacement <= restAllowance)) {
         error = "the resampled history fails its check (the SRS within 0.5 %, the end at rest within 0.1 %); "
                 "nothing was written";
@@ -243,7 +245,7 @@ ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
         result.error = exportRateProblem(static_cast<double>(history.acceleration.size() - 1) * history.timeStep,
                                          *request.rate);
         if (!result.error.empty()) return result;
-        if (!resampleAndCheck(history, folder, record, *request.rate, out, result.error)) return result;
+        if (!resampleAndCheck(history, folder, record, *request.rate, out, history.check, result.error)) return result;
     }
     // The formats are independent files of up to a hundred megabytes each:
     // each is formatted and written on its own thread.
@@ -263,29 +265,44 @@ ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
             return result;
         }
     }
-    // The CSV's metadata goes beside it, in a file of its own.
-    const auto csvAt = std::find(request.formats.begin(), request.formats.end(), ExportFormat::csv);
-    std::string sidecarPath, sidecarTemporary;
-    if (csvAt != request.formats.end()) {
-        sidecarPath = paths[static_cast<std::size_t>(csvAt - request.formats.begin())];
-        sidecarPath = sidecarPath.substr(0, sidecarPath.size() - 3) + "json";
-        if (!stageTextFile(sidecarPath, historyJson(history), sidecarTemporary, result.error)) return result;
-    }
+    std::vector<std::uint64_t> checksums(formatCount, 0);
     std::vector<std::thread> writers;
     for (std::size_t k = 0; k < formatCount; ++k) {
         writers.emplace_back([&, k] {
             const std::string& path = paths[k];
             std::string& temporary = temporaries[k];
+            std::string text;
             switch (request.formats[k]) {
-                case ExportFormat::csv: ok[k] = stageTextFile(path, historyCsv(history), temporary, errors[k]); break;
-                case ExportFormat::uff:
-                    ok[k] = stageTextFile(path, historyUff58(history, uffCreationTime()), temporary, errors[k]);
-                    break;
-                case ExportFormat::mat: ok[k] = stageHistoryMat(path, history, temporary, errors[k]); break;
+                case ExportFormat::csv: text = historyCsv(history); break;
+                case ExportFormat::uff: text = historyUff58(history, uffCreationTime()); break;
+                case ExportFormat::mat: {
+                    ok[k] = stageHistoryMat(path, history, temporary, errors[k]);
+                    std::string reason;
+                    if (ok[k] && readWholeFile(temporary, text, reason, std::size_t{1} << 32)) {
+                        checksums[k] = fnv1a64(text.data(), text.size());
+                    }
+                    return;
+                }
             }
+            checksums[k] = fnv1a64(text.data(), text.size());
+            ok[k] = stageTextFile(path, text, temporary, errors[k]);
         });
     }
     for (std::thread& writer : writers) writer.join();
+    // The export's metadata, history.json, beside the files it names.
+    std::string sidecarPath = pathInFolder(outputDir, exportFileName(ExportFormat::csv, verdictTag));
+    sidecarPath = sidecarPath.substr(0, sidecarPath.size() - 3) + "json";
+    std::string sidecarTemporary;
+    for (std::size_t k = 0; k < formatCount; ++k) {
+        history.files.push_back({paths[k].substr(paths[k].find_last_of('/') + 1), sampleRateOf(history), checksums[k]});
+    }
+    if (history.check.empty()) history.check = "at the run's own rate, as its files hold it";
+    history.historyChecksum = historyChecksumText(record);
+    if (std::find(ok.begin(), ok.end(), 0) == ok.end() &&
+        !stageTextFile(sidecarPath, historyJson(history), sidecarTemporary, result.error)) {
+        for (const std::string& temporary : temporaries) std::remove(temporary.c_str());
+        return result;
+    }
     // Into place only when every one is written whole, and every place can
     // take it (a folder of that name cannot): never a mixed set.
     for (std::size_t k = 0; k < formatCount && std::find(ok.begin(), ok.end(), 0) == ok.end(); ++k) {
@@ -325,5 +342,7 @@ ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
     out << "\n";
     result.written = true;
     result.files = paths;
+    result.exported = history.files;
+    result.check = history.check;
     return result;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "run_folder/export_record.h"
 #include "run_folder/folder_verdict.h"
 #include "run_folder/run_folder.h"
 
@@ -53,8 +54,10 @@ struct ExportRequest {
 
 struct ExportResult {
     bool written = false;
-    std::vector<std::string> files;  // the paths written
-    std::string error;               // why nothing was written
+    std::vector<std::string> files;     // the paths written, history.json last
+    std::vector<ExportedFile> exported;  // the history's files, with their rate and checksum
+    std::string check;                  // what the export checked
+    std::string error;                  // why nothing was written
 };
 
 // Checks the run's files as the report does, resamples when a rate is asked

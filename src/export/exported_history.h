@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/units.h"
+#include "run_folder/export_record.h"
 
 // A run's history as the exports write it: the acceleration, velocity and
 // displacement at every sample of an even step from t = 0, in the run's
@@ -27,6 +28,11 @@ struct ExportedHistory {
     std::string verdict = "not judged";
     std::uint64_t specificationChecksum = 0;
     bool specificationJudged = false;
+    // accel.out's checksum, which ties the metadata to the history; the
+    // files written with it; what the export checked.
+    std::string historyChecksum;
+    std::vector<ExportedFile> files;
+    std::string check;
 };
 
 // The sample rate, 1 / timeStep.

@@ -60,7 +60,8 @@ bool writeKeptReport(const ReportRequest& request, OutputFolder& folder, std::os
 // The kept history in the formats asked for, as kolvane_export writes it;
 // its files are the fit's.
 bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, const std::string& verdictTag,
-                       std::uint64_t judgedChecksum, OutputFolder& folder, std::ostream& out, std::ostream& err) {
+                       std::uint64_t judgedChecksum, OutputFolder& folder, ExportRecord& exported, std::ostream& out,
+                       std::ostream& err) {
     ExportRequest request;
     request.folder = kept;
     request.formats = options.exportFormats;
@@ -77,6 +78,9 @@ bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, const s
         return false;
     }
     for (const std::string& path : result.files) noteWritten(folder, path.substr(path.find_last_of('/') + 1));
+    exported.metadataFile = result.files.back().substr(result.files.back().find_last_of('/') + 1);
+    exported.files = result.exported;
+    exported.check = result.check;
     return true;
 }
 
@@ -125,17 +129,25 @@ int fitInFolder(const FitOptions& options, const SpecText& spec, OutputFolder& f
         err << "kolvane_fit: " << error << "\n";
         return stop(chosen, advice);
     }
-    const ReportRequest report = attemptReportRequest(search, kept, options.outputDir);
-    if (!writeKeptReport(report, folder, err)) return stop(chosen, advice);
+    // The export first, so that the report's page names what the
+    // controller will play.
+    ReportRequest report = attemptReportRequest(search, kept, options.outputDir);
+    report.title = options.title;
+    report.note = options.note;
     if (!options.exportFormats.empty()) {
         if (!attemptFits(kept) && !options.exportFailed) {
             out << " Not exported: the kept history fails " << (kept.outcome.passes ? "on the shaker" : "the check")
                 << "; --export-failed exports it with the verdict in the files' names and metadata\n";
-        } else if (!exportKeptHistory(options, report.history.folder, verdictTagOf(kept), spec.checksum, folder, out,
-                                      err)) {
-            return stop(chosen, advice);
+        } else {
+            ExportRecord exported;
+            if (!exportKeptHistory(options, report.history.folder, verdictTagOf(kept), spec.checksum, folder, exported,
+                                   out, err)) {
+                return stop(chosen, advice);
+            }
+            report.exports.push_back(exported);
         }
     }
+    if (!writeKeptReport(report, folder, err)) return stop(chosen, advice);
     // fit.json lists itself too, so that the next fit removes only what this one wrote.
     noteWritten(folder, fitRecordFileName);
     if (!writeFolderFile(folder, fitRecordFileName,

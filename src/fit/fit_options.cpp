@@ -48,6 +48,8 @@ const char* const fitUsage =
     "Acceptance check, as kolvane_report takes it:\n"
     "  --tolerance LOW,HIGH  --inner LOW,HIGH  --inner-share PERCENT\n"
     "  --band-file FILE  --polarity maximax|both  --analysis-spacing 6|12|24\n"
+    "The report's record of the test:\n"
+    "  --title TEXT          the test item     --note TEXT   its axis, the operator, ...\n"
     "  -h, --help            show this text\n"
     "\n"
     "Exit status: 0 an attempt passes (and fits the shaker), 2 none does, 1 unusable input.\n";
@@ -134,6 +136,9 @@ bool applyAnswerOption(const GivenOption& option, FitOptions& options, bool& app
             return true;
         }
         error = "--passes needs a whole number from 0 to 100";
+    } else if (name == "--title" || name == "--note") {
+        (name == "--title" ? options.title : options.note) = value;
+        return true;
     } else if (name == "--plain") {
         options.refine = false;
         return true;
@@ -153,7 +158,8 @@ std::vector<OptionName> fitOptionNames() {
                                      {"--q", true},      {"--trials", true},  {"--units", true},
                                      {"--attempts", true}, {"--shaker", true}, {"--max-duration", true},
                                      {"--export", true}, {"--rate", true},    {"--passes", true},
-                                     {"--plain", false},  {"--export-failed", false}};
+                                     {"--plain", false},  {"--export-failed", false},
+                                     {"--title", true},   {"--note", true}};
     for (const OptionName& judging : acceptanceOptionNames()) {
         // The fit's own --q sets the attempts' damping; --damping it refuses below.
         if (std::string(judging.name) != "--q") names.push_back(judging);

@@ -36,8 +36,11 @@ struct FitOptions {
     bool exportFailed = false;               // --export-failed: export a history that fails, marked so
     // The acceptance check, as the report makes it.
     AcceptanceRules rules;
-    // The command as typed, for the report's record of the check.
+    // The command as typed, the test item and a note, for the report's
+    // record of the test.
     std::vector<std::string> commandLine;
+    std::string title;
+    std::string note;
     bool help = false;
 };
 

@@ -39,6 +39,10 @@ const char* const reportUsage =
     "                           (lines key = value; see the README)\n"
     "  --prefix NAME            name the written files NAME-srs.svg, NAME-report.html,\n"
     "                           ... so that several checks of one run stand side by side\n"
+    "  --title TEXT             the test item, for the page's record of the test\n"
+    "  --note TEXT              a note for the record: the axis, the operator, ...\n"
+    "  --aim spec|centre        where the ZPA advice aims the spectrum: at the\n"
+    "                           specification (default) or at the band's centre\n"
     "  -h, --help               show this text\n"
     "\n"
     "Exit status: 0 every check passes, 2 a check fails, 1 unusable input.\n";
@@ -64,7 +68,8 @@ bool validPrefix(const std::string& prefix) {
 std::vector<OptionName> reportOptionNames() {
     std::vector<OptionName> names = acceptanceOptionNames();
     names.insert(names.end(),
-                 {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}, {"--shaker", true}});
+                 {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}, {"--shaker", true},
+                  {"--title", true}, {"--note", true}});
     return names;
 }
 
@@ -94,6 +99,10 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
             if (!parseLimit(option, options.limits.maxVelocity, error)) return false;
         } else if (option.name == "--max-displacement") {
             if (!parseLimit(option, options.limits.maxDisplacement, error)) return false;
+        } else if (option.name == "--title") {
+            options.title = option.value;
+        } else if (option.name == "--note") {
+            options.note = option.value;
         } else if (option.name == "--shaker") {
             if (option.value.empty()) {
                 error = "--shaker needs a file name";
@@ -149,6 +158,11 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     request.shaker = options.shaker;
     request.outputDir = options.outputDir;
     request.prefix = options.prefix;
+    request.title = options.title;
+    request.note = options.note;
+    if (request.history.folder.runRecord) {
+        request.exports = readExportRecords(options.outputDir, *request.history.folder.runRecord);
+    }
     request.commandLine = {"kolvane_report"};
     request.commandLine.insert(request.commandLine.end(), args.begin(), args.end());
     const ReportResult result = writeReport(request, out);

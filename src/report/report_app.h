@@ -21,6 +21,8 @@ struct ReportOptions {
     std::string shakerPath;              // --shaker FILE
     std::optional<ShakerLimits> shaker;  // read by readCheckFiles
     std::string prefix;  // --prefix NAME: NAME-srs.svg, NAME-report.html, ...
+    std::string title;   // --title TEXT: the test item
+    std::string note;    // --note TEXT: its axis, the operator, ...
     bool help = false;
 };
 

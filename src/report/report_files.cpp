@@ -58,6 +58,27 @@ std::string reportJson(const SpecText& spec, const JudgedHistory& history, const
     std::string j = "{\n";
     j += "  \"verdict\": " + jsonString(findings.passes ? "PASS" : "FAIL") + ",\n";
     j += "  \"checked_utc\": " + jsonString(check.checkedUtc) + ",\n";
+    if (!findings.passes) j += "  \"verdict_words\": " + jsonString(verdictWords(findings)) + ",\n";
+    if (!check.title.empty()) j += "  \"title\": " + jsonString(check.title) + ",\n";
+    if (!check.note.empty()) j += "  \"note\": " + jsonString(check.note) + ",\n";
+    if (!check.exports.empty()) {
+        j += "  \"exports\": [";
+        for (std::size_t e = 0; e < check.exports.size(); ++e) {
+            const ExportRecord& exported = check.exports[e];
+            j += std::string(e ? ", " : "") + "{\"metadata\": " + jsonString(exported.metadataFile) +
+                 ", \"check\": " + jsonString(exported.check) + ", \"files\": [";
+            for (std::size_t k = 0; k < exported.files.size(); ++k) {
+                const ExportedFile& file = exported.files[k];
+                std::string sum;
+                appendFormat(sum, "%016llx", static_cast<unsigned long long>(file.checksum));
+                j += std::string(k ? ", " : "") + "{\"name\": " + jsonString(file.name) +
+                     ", \"sample_rate_hz\": " + jsonNumber(file.sampleRateHz) + ", \"checksum\": " + jsonString(sum) +
+                     "}";
+            }
+            j += "]}";
+        }
+        j += "],\n";
+    }
     j += "  \"report_version\": " + jsonString(programVersion) + ",\n";
     j += "  \"specification\": " + jsonString(spec.path) + ",\n";
     appendFormat(j, "  \"specification_checksum\": \"%016llx\",\n", static_cast<unsigned long long>(spec.checksum));

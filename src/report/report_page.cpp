@@ -12,7 +12,7 @@ namespace {
 const char* pageStyle =
     "body{font-family:'DejaVu Sans',Arial,Helvetica,sans-serif;margin:24px;color:#111;background:#fff}\n"
     "h1{font-size:22px;margin:0 0 6px}\n"
-    "h2{font-size:17px;margin:18px 0 6px}\n"
+    "h2{font-size:17px;margin:18px 0 6px;break-after:avoid;page-break-after:avoid}\n"
     "p.source{color:#555;margin:0 0 8px}\n"
     "table.record{font-family:inherit;font-size:12px;margin:0 0 8px}\n"
     "table.record th,table.record td{border:none;padding:1px 8px 1px 0;text-align:left;vertical-align:top}\n"
@@ -93,11 +93,23 @@ std::string recordTable(const SpecText& spec, const JudgedHistory& history, cons
     appendFormat(specification, "%s, %d points (listed below), FNV-1a 64 checksum %016llx", spec.path.c_str(),
                  spec.table.count, static_cast<unsigned long long>(spec.checksum));
     std::string table = "<table class=\"record\" id=\"record\">\n";
+    if (!check.title.empty()) table += recordRow("Test item", check.title, "record-title");
+    if (!check.note.empty()) table += recordRow("Note", check.note, "record-note");
     table += recordRow("Checked", check.checkedUtc + " by kolvane_report " + programVersion, "record-time");
     table += recordRow("Run", run, "record-run");
     table += recordRow("Specification", specification, "record-spec");
     table += recordRow("Command", command, "record-command");
     if (findings.shakerLimits) table += recordRow("Shaker", shakerText(*findings.shakerLimits), "record-shaker");
+    for (const ExportRecord& exported : check.exports) {
+        std::string files;
+        for (const ExportedFile& file : exported.files) {
+            appendFormat(files, "%s%s at %.10g per second, FNV-1a 64 %016llx", files.empty() ? "" : "; ",
+                         file.name.c_str(), file.sampleRateHz,
+                         static_cast<unsigned long long>(file.checksum));
+        }
+        table += recordRow("Exported", files + " (" + exported.metadataFile + "); checked " + exported.check,
+                           "record-export");
+    }
     return table + "</table>\n";
 }
 
@@ -126,8 +138,8 @@ std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, c
     page += "</style>\n</head>\n<body id=\"kolvane-report\">\n";
     page += "<h1>Shock test verification report</h1>\n";
     page += recordTable(spec, history, findings, check);
-    page += findings.passes ? "<p><span class=\"verdict pass\" id=\"verdict\">PASS</span></p>\n"
-                            : "<p><span class=\"verdict fail\" id=\"verdict\">FAIL</span></p>\n";
+    page += std::string("<p><span class=\"verdict ") + (findings.passes ? "pass" : "fail") + "\" id=\"verdict\">" +
+            verdictWords(findings) + "</span></p>\n";
     page += "<p class=\"source\" id=\"run-settings\">Run: " + escapeXml(runSettingsText(a.run, units)) + "</p>\n";
     std::string glance;
     appendFormat(glance, "SRS against the specification: %+.2f to %+.2f dB, median %+.2f dB, %.0f %% within +-1 dB. "

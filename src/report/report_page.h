@@ -6,6 +6,7 @@
 #include "report/judged_history.h"
 #include "spec/spec_text.h"
 #include "report/verdict.h"
+#include "run_folder/export_record.h"
 
 // What the page records about the check itself, so that it can be filed.
 struct CheckRecord {
@@ -13,6 +14,9 @@ struct CheckRecord {
     std::string outputDir;               // the run's folder as given
     std::vector<std::string> arguments;  // the command's arguments as typed
     std::string program = "kolvane_report";  // the command they were given to
+    std::string title;                        // the test item
+    std::string note;                         // its axis, the operator, ...
+    std::vector<ExportRecord> exports;        // what the controller plays
 };
 
 // When the check is made: now, or the time SOURCE_DATE_EPOCH gives (seconds

@@ -21,6 +21,12 @@ std::string num(double value) { return readableNumber(value); }
 
 }  // namespace
 
+const char* verdictWords(const ReportFindings& findings) {
+    if (findings.passes) return "PASS";
+    const bool onlyTheShaker = findings.acceptance.passes && findings.motionPasses && !findings.shaker.feasible;
+    return onlyTheShaker ? "FAIL (shaker)" : "FAIL";
+}
+
 const char* rowVerdictText(const SrsRow& row) {
     if (row.positivePasses && row.negativePasses) return "pass";
     if (!row.positivePasses && !row.negativePasses) return "FAIL both";
@@ -171,7 +177,7 @@ std::string reportSummaryText(const JudgedHistory& history, const ReportFindings
     appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
                  findings.optimum.trial, findings.optimum.score, history.folder.ranks.size(), history.folder.waveletCount);
     for (const std::string& line : adviceLines(findings, units)) out += " To do: " + line + "\n";
-    appendFormat(out, " Verdict:               %s\n", passText(findings.passes));
+    appendFormat(out, " Verdict:               %s\n", verdictWords(findings));
     return out;
 }
 

@@ -28,5 +28,8 @@ std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitN
 // "grid", "between" or "above" with the grid frequency it refers to.
 std::string placeText(const AcceptanceOutcome& outcome, PointPlace place);
 
+// "PASS", "FAIL", or "FAIL (shaker)" when only the shaker fails.
+const char* verdictWords(const ReportFindings& findings);
+
 // "pass", "FAIL pos", "FAIL neg" or "FAIL both".
 const char* rowVerdictText(const SrsRow& row);

@@ -81,8 +81,13 @@ ReportResult writeReport(const ReportRequest& request, std::ostream& out) {
     // The page records the command as typed, without the program's name.
     const std::vector<std::string> arguments(request.commandLine.begin() + (request.commandLine.empty() ? 0 : 1),
                                              request.commandLine.end());
-    const CheckRecord check{checkTimeUtc(), request.outputDir, arguments,
-                            request.commandLine.empty() ? "kolvane_report" : request.commandLine.front()};
+    const CheckRecord check{checkTimeUtc(),
+                            request.outputDir,
+                            arguments,
+                            request.commandLine.empty() ? "kolvane_report" : request.commandLine.front(),
+                            request.title,
+                            request.note,
+                            request.exports};
     const std::pair<const std::string*, std::string> files[] = {
         {&names.srsPlot, standaloneSvg(srsSvg)},
         {&names.historyPlot, standaloneSvg(historySvg)},

@@ -8,6 +8,7 @@
 #include "report/acceptance.h"
 #include "report/judged_history.h"
 #include "report/verdict.h"
+#include "run_folder/export_record.h"
 #include "run_folder/shaker.h"
 #include "spec/spec_text.h"
 
@@ -25,6 +26,12 @@ struct ReportRequest {
     std::string outputDir = ".";
     std::string prefix;
     std::vector<std::string> commandLine{"kolvane_report"};
+    // What the page records of the test beside the check: the test item
+    // (--title), a note such as its axis and operator (--note), and the files
+    // exported for the controller.
+    std::string title;
+    std::string note;
+    std::vector<ExportRecord> exports;
 };
 
 enum class ReportStatus { passed, checkFailed, unusable };

@@ -121,8 +121,15 @@ TEST_F(FitCommand, APlainFitFromAFarOffZpaPassesAfterAZpaChange) {
 // refined history lies within +-1 dB of the specification, the folder holds
 // it, the report accepts it, and its answers replay the program's run.
 TEST_F(FitCommand, TheRefinedHistoryMeetsTheAimAndItsFolderReplaysTheProgramsRun) {
-    const Fit fit = fitInto(scratch_, pyroshockSpec, {"--attempts", "2"});
+    const Fit fit = fitInto(scratch_, pyroshockSpec,
+                            {"--attempts", "2", "--export", "csv", "--title", "bracket A", "--note", "axis Z, J. Doe"});
     ASSERT_EQ(fit.status, fitPassed) << fit.out << fit.err;
+    // The page names the test item and what the controller will play.
+    const std::string page = readFile(fit.dir + "/report.html");
+    EXPECT_TRUE(contains(page, "<th>Test item</th><td>bracket A</td>")) << page.substr(0, 3000);
+    EXPECT_TRUE(contains(page, "<th>Note</th><td>axis Z, J. Doe</td>"));
+    EXPECT_TRUE(contains(page, "<th>Exported</th><td>history.csv at 121920 per second, FNV-1a 64 "));
+    EXPECT_TRUE(contains(page, "kolvane_fit " + pyroshockSpec)) << "the fit's command as typed";
     const std::string json = readFile(fit.dir + "/fit.json");
     const std::vector<std::string> attempts = attemptEntries(json);
     ASSERT_EQ(attempts.size(), 2u);
@@ -186,6 +193,7 @@ TEST_F(FitCommand, AShakerFitLengthensTheDurationOrSaysWhatMustChange) {
     EXPECT_TRUE(contains(advice, "\"binding_limits\": [\n    {\"limit\": \"displacement_mm\", \"best\": ")) << advice;
     EXPECT_TRUE(contains(advice, "\"verdict\": \"fail\""));
     EXPECT_TRUE(contains(readFile(none.dir + "/report.txt"), "Shaker (")) << "the report judges the shaker too";
+    EXPECT_TRUE(contains(readFile(none.dir + "/report.txt"), " Verdict:               FAIL (shaker)\n"));
 }
 
 // At Q = 25 each resonance is narrow, so the response of a plain run dips
