@@ -196,6 +196,24 @@ TEST_F(FitCommand, AShakerFitLengthensTheDurationOrSaysWhatMustChange) {
     EXPECT_TRUE(contains(readFile(none.dir + "/report.txt"), " Verdict:               FAIL (shaker)\n"));
 }
 
+// A peak that the refinement lowers brings the force within the shaker's
+// rating, where a plain run's would not; a test item too heavy for any
+// history is told the moving mass that would do.
+TEST_F(FitCommand, TheForceBindsOnlyWhenNothingLowersThePeakAndTheAdviceNamesTheMass) {
+    writeFile(scratch_ + "/force.srs", "50 5\n500 150\n5000 150\n");
+    const std::string shaker = std::string(KOLVANE_SOURCE_DIR) + "/examples/shaker-25mm.txt";
+    const Fit fits = fitInto(scratch_, scratch_ + "/force.srs", {"--shaker", shaker});
+    EXPECT_EQ(fits.status, fitPassed) << fits.out << fits.err;
+
+    writeFile(scratch_ + "/heavy.txt", "stroke_mm_pk_pk = 25.4\nforce_n = 8900\nmoving_mass_kg = 10\npayload_kg = 15\n");
+    const Fit heavy = fitInto(scratch_ + "/heavy", scratch_ + "/force.srs", {"--shaker", scratch_ + "/heavy.txt"});
+    ASSERT_EQ(heavy.status, fitNoPass) << heavy.out << heavy.err;
+    EXPECT_TRUE(contains(heavy.out, "The shaker's force on the moving mass binds")) << heavy.out;
+    EXPECT_TRUE(contains(heavy.out, "a moving mass of at most ")) << heavy.out;
+    EXPECT_TRUE(contains(heavy.out, "(now 10.00 kg) with the 15.00 kg test item")) << heavy.out;
+    EXPECT_TRUE(contains(readFile(heavy.dir + "/fit.json"), "\"moving_mass_kg_at_most\": "));
+}
+
 // At Q = 25 each resonance is narrow, so the response of a plain run dips
 // between 1/3-octave grid points further than a ZPA change can make up.
 TEST_F(FitCommand, APlainCoarseStartPassesAfterAFinerSpacing) {
