@@ -16,9 +16,9 @@ function(kolvane_tool_tests name prefix)
   gtest_discover_tests(${name} TEST_PREFIX "${prefix}." DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 1200)
 endfunction()
 
-kolvane_tool_tests(kolvane_report_tests report analysis run_folder report)
+kolvane_tool_tests(kolvane_report_tests report analysis run_folder measured report)
 kolvane_tool_tests(kolvane_export_tests export export)
-kolvane_tool_tests(kolvane_fit_tests fit refine fit)
+kolvane_tool_tests(kolvane_fit_tests fit refine correct fit)
 
 # Makes a small real run, renders its report.html in headless Chromium and
 # checks the picture. Skipped (exit 77) when Chromium is missing and cannot be

@@ -97,6 +97,8 @@ const char* pointPlaceWords(PointPlace place) {
             return "between grid points";
         case PointPlace::aboveLastGridPoint:
             return "above the last grid point";
+        case PointPlace::noGrid:
+            return "in the measured record";
     }
     return "";
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "model/damping.h"
 #include "report/acceptance_guidance.h"
 #include "analysis/analysis_grid.h"
 #include "report/band_file.h"
@@ -19,6 +20,7 @@ constexpr double onGridRelative = 1e-4;
 constexpr double onGridAbsoluteHz = 0.0006;
 
 PointPlace placeOf(double f, const std::vector<double>& grid) {
+    if (grid.empty()) return PointPlace::noGrid;
     for (const double g : grid) {
         if (std::fabs(f - g) <= std::max(onGridRelative * g, onGridAbsoluteHz)) return PointPlace::onGridPoint;
     }
@@ -116,6 +118,7 @@ const char* placeName(PointPlace place) {
     switch (place) {
         case PointPlace::onGridPoint: return "grid";
         case PointPlace::betweenGridPoints: return "between";
+        case PointPlace::noGrid: return "-";
         default: return "above";
     }
 }
@@ -150,6 +153,27 @@ bool judgeRun(const SpecText& judged, const RunFolder& inputs, const AcceptanceR
     judgeSpectrum(spec, computeIndependentSrs(inputs.acceleration.value, run.timeStep, frequencies, settings),
                   outcome);
     return true;
+}
+
+void judgeMeasured(const SpecText& judged, const MeasuredShot& shot, const AcceptanceRules& rules,
+                   AcceptanceOutcome& outcome) {
+    outcome = AcceptanceOutcome{};
+    outcome.rules = rules;
+    outcome.notes = judged.notes;
+    outcome.notes.insert(outcome.notes.end(), shot.record.notes.begin(), shot.record.notes.end());
+    outcome.notes.insert(outcome.notes.end(), shot.notes.begin(), shot.notes.end());
+    outcome.warnings = shot.warnings;
+    RunSettings& run = outcome.run;
+    run.measured = true;
+    run.dampingRatio = rules.dampingRatio.value_or(dampingRatioOfQ(10.0));
+    run.timeStep = shot.record.timeStep;
+    run.sampleCount = static_cast<long>(shot.judged.size());
+    run.unitSystem = shot.record.unitSystem;
+    IndependentSrsSettings settings;
+    settings.dampingRatio = run.dampingRatio;
+    const std::vector<double> frequencies = buildAnalysisGrid(judged.table, rules.analysisPointsPerOctave);
+    judgeSpectrum(judged.table, computeIndependentSrs(shot.judged, run.timeStep, frequencies, settings), outcome);
+    outcome.guidance = AcceptanceGuidance{};
 }
 
 void judgeSpectrum(const SpecTable& spec, const IndependentSrs& srs, AcceptanceOutcome& outcome) {

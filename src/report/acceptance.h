@@ -7,6 +7,7 @@
 #include "common/command_line.h"
 #include "report/acceptance_types.h"
 #include "analysis/independent_srs.h"
+#include "measured/measured_shot.h"
 #include "run_folder/run_folder.h"
 #include "spec/spec_text.h"
 #include "run_folder/shaker.h"
@@ -48,6 +49,12 @@ const CheckInput* inputAt(const std::vector<CheckInput>& inputs, const std::stri
 // when they are unusable or inconsistent.
 bool judgeRun(const SpecText& spec, const RunFolder& folder, const AcceptanceRules& rules, AcceptanceOutcome& outcome,
               std::string& error);
+
+// Judges a measured shot's independent SRS, from the shock's start to the
+// record's end, against `spec` (already at the shot's level), at the damping
+// the rules give (Q = 10 by default).
+void judgeMeasured(const SpecText& spec, const MeasuredShot& shot, const AcceptanceRules& rules,
+                   AcceptanceOutcome& outcome);
 
 // Judges an SRS already computed at the analysis frequencies against `spec`,
 // with outcome.rules, outcome.run and outcome.gridFrequencies already set;

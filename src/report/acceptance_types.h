@@ -39,8 +39,9 @@ struct AcceptanceRules {
     std::optional<double> dampingRatio;
 };
 
-// Where an analysis point lies against the program's synthesis grid.
-enum class PointPlace { onGridPoint, betweenGridPoints, aboveLastGridPoint };
+// Where an analysis point lies against the program's synthesis grid; a
+// measured record has none.
+enum class PointPlace { onGridPoint, betweenGridPoints, aboveLastGridPoint, noGrid };
 
 // The settings of the run being judged.
 struct RunSettings {
@@ -53,6 +54,7 @@ struct RunSettings {
     double lastGridFrequency = 0.0;
     int unitSystem = 1;
     bool fromRunRecord = false;  // false: derived from the output files and the options
+    bool measured = false;       // a measured record: no ZPA, no grid
 };
 
 // One analysis frequency judged.

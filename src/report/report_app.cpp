@@ -2,13 +2,18 @@
 
 #include <filesystem>
 
+#include <algorithm>
+
 #include "common/command_line.h"
+#include "common/file_paths.h"
+#include "common/number_format.h"
 #include "report/acceptance.h"
 #include "report/write_report.h"
 #include "run_folder/run_folder.h"
 
 const char* const reportUsage =
     "Usage: kolvane_report SPEC_FILE [OUTPUT_DIR] [options]\n"
+    "       kolvane_report SPEC_FILE --measured FILE --out DIR [--reference RUN_DIR] [options]\n"
     "\n"
     "Checks a finished run against its SRS specification the way a test lab does:\n"
     "computes an independent (ramp-invariant) SRS of accel.out on an analysis grid\n"
@@ -43,7 +48,19 @@ const char* const reportUsage =
     "  --note TEXT              a note for the record: the axis, the operator, ...\n"
     "  --aim spec|centre        where the ZPA advice aims the spectrum: at the\n"
     "                           specification (default) or at the band's centre\n"
+    "\n"
+    "A shot measured on the shaker (CSV or text, UFF 58 in ASCII, or .mat), judged\n"
+    "from the shock's start, found in a longer record, with the offset before it\n"
+    "removed (Q 10 unless --q, --damping or the reference says otherwise):\n"
+    "  --measured FILE          the record to judge instead of a run folder\n"
+    "  --out DIR                where the report's files go (required with --measured)\n"
+    "  --reference RUN_DIR      the folder whose history was played: its SRS is drawn\n"
+    "                           beside the shot's, and their difference listed\n"
+    "%s"
     "  -h, --help               show this text\n"
+    "\n"
+    "A drive folder (kolvane_fit --correct) is checked for its consistency, its\n"
+    "motion and the shaker; its spectrum is shown for information.\n"
     "\n"
     "Exit status: 0 every check passes, 2 a check fails, 1 unusable input.\n";
 
@@ -69,7 +86,8 @@ std::vector<OptionName> reportOptionNames() {
     std::vector<OptionName> names = acceptanceOptionNames();
     names.insert(names.end(),
                  {{"--max-velocity", true}, {"--max-displacement", true}, {"--prefix", true}, {"--shaker", true},
-                  {"--title", true}, {"--note", true}});
+                  {"--title", true}, {"--note", true}, {"--measured", true}, {"--out", true}, {"--reference", true}});
+    names.insert(names.end(), measuredOptionNames().begin(), measuredOptionNames().end());
     return names;
 }
 
@@ -95,6 +113,18 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
         bool applied = false;
         if (!applyAcceptanceOption(option, options.rules, applied, error)) return false;
         if (applied) continue;
+        if (!applyMeasuredOption(option, options.measured, applied, error)) return false;
+        if (applied) continue;
+        if (option.name == "--measured" || option.name == "--out" || option.name == "--reference") {
+            if (option.value.empty()) {
+                error = option.name + " needs a " + (option.name == "--measured" ? "file" : "folder") + " name";
+                return false;
+            }
+            (option.name == "--measured" ? options.measuredPath
+             : option.name == "--out"    ? options.outputDir
+                                         : options.referenceDir) = option.value;
+            continue;
+        }
         if (option.name == "--max-velocity") {
             if (!parseLimit(option, options.limits.maxVelocity, error)) return false;
         } else if (option.name == "--max-displacement") {
@@ -124,6 +154,29 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
         return false;
     }
     options.specPath = positional[0];
+    const bool outGiven = line.options.end() != std::find_if(line.options.begin(), line.options.end(),
+                                                             [](const GivenOption& o) { return o.name == "--out"; });
+    if (options.measuredPath.empty()) {
+        const char* needsMeasured = outGiven                         ? "--out"
+                                    : !options.referenceDir.empty() ? "--reference"
+                                    : options.measured.any          ? "--column, --record, --units, --window and --level"
+                                                                    : nullptr;
+        if (needsMeasured) {
+            error = std::string(needsMeasured) + " go" + (outGiven || !options.referenceDir.empty() ? "es" : "") +
+                    " with --measured FILE: a run folder is named after the specification file";
+            return false;
+        }
+    } else {
+        if (positional.size() == 2) {
+            error = "--measured judges a record, not the folder " + positional[1] + ": name the report's folder with --out";
+            return false;
+        }
+        if (!outGiven) {
+            error = "--measured needs --out DIR: the report's files go there, not beside the measured record";
+            return false;
+        }
+        return true;
+    }
     if (positional.size() == 2) {
         if (positional[1].empty()) {
             error = "OUTPUT_DIR is empty: name the run's folder (\".\" for the current one)";
@@ -134,16 +187,87 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions& opt
     return true;
 }
 
+namespace {
+
+// The usage text with the measured record's options in it.
+std::string usageText() {
+    std::string text;
+    appendFormat(text, reportUsage, measuredOptionsUsage);
+    return text;
+}
+
+// A measured shot read, made ready and, with --reference, the folder played.
+bool readMeasuredInputs(const ReportOptions& options, const SpecText& spec, ReportRequest& request,
+                        std::string& error) {
+    std::optional<RunFolder> reference;
+    AcceptanceRules& rules = request.rules;
+    if (!options.referenceDir.empty()) {
+        if (sameFile(options.referenceDir, options.outputDir)) {
+            error = "--out is the reference's folder, whose report the shot's would replace: give the shot a folder "
+                    "of its own";
+            return false;
+        }
+        reference.emplace();
+        if (!folderHoldsRun(options.referenceDir, error) || !readRunFolder(options.referenceDir, *reference, error)) {
+            return false;
+        }
+        if (!reference->runRecord) {
+            error = "the reference " + options.referenceDir + " has no run.out";
+            return false;
+        }
+        if (!rules.dampingRatio) rules.dampingRatio = reference->runRecord->dampingRatio;
+    }
+    MeasuredRecord record;
+    MeasuredShot shot;
+    const SpecTable& table = spec.table;
+    if (!readMeasuredRecord(options.measuredPath, options.measured.read, record, error) ||
+        !prepareMeasuredShot(std::move(record), table.frequency[0], table.frequency[table.count - 1],
+                             options.measured.shot, shot, error)) {
+        return false;
+    }
+    if (!options.rules.dampingRatio) {
+        shot.notes.push_back(reference ? "judged at the reference's damping (run.out)"
+                                       : "judged at Q 10 (damping ratio 0.05); --q or --damping sets another");
+    }
+    request.history = measuredHistory(std::move(shot), std::move(reference));
+    return true;
+}
+
+}  // namespace
+
 int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ReportOptions options;
     std::string error;
     if (!parseReportOptions(args, options, error)) {
-        err << "kolvane_report: " << error << "\n\n" << reportUsage;
+        err << "kolvane_report: " << error << "\n\n" << usageText();
         return reportUnusableInput;
     }
     if (options.help) {
-        out << reportUsage;
+        out << usageText();
         return reportPassed;
+    }
+    if (!options.measuredPath.empty()) {
+        ReportRequest request;
+        request.rules = options.rules;
+        std::error_code failed;
+        std::filesystem::create_directories(options.outputDir, failed);
+        if (!readCheckFiles(request.rules, options.shakerPath, options.shaker, error) ||
+            !readSpecTextFile(options.specPath, request.specification, error) ||
+            !readMeasuredInputs(options, request.specification, request, error)) {
+            err << "kolvane_report: " << error << "\n";
+            return reportUnusableInput;
+        }
+        request.limits = options.limits;
+        request.shaker = options.shaker;
+        request.outputDir = options.outputDir;
+        request.prefix = options.prefix;
+        request.title = options.title;
+        request.note = options.note;
+        request.commandLine = {"kolvane_report"};
+        request.commandLine.insert(request.commandLine.end(), args.begin(), args.end());
+        const ReportResult result = writeReport(request, out);
+        if (result.status == ReportStatus::unusable) err << "kolvane_report: " << result.error << "\n";
+        return reportExitStatus(result.status);
     }
     ReportRequest request;
     if (!readCheckFiles(options.rules, options.shakerPath, options.shaker, error) ||

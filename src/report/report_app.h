@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "measured/measured_options.h"
 #include "report/acceptance.h"
 #include "report/verdict.h"
 #include "report/write_report.h"
@@ -23,6 +24,11 @@ struct ReportOptions {
     std::string prefix;  // --prefix NAME: NAME-srs.svg, NAME-report.html, ...
     std::string title;   // --title TEXT: the test item
     std::string note;    // --note TEXT: its axis, the operator, ...
+    // --measured FILE --out DIR [--reference RUN_DIR]: a shot measured on
+    // the shaker instead of a run folder, read and judged by these options.
+    std::string measuredPath;
+    std::string referenceDir;
+    MeasuredOptions measured;
     bool help = false;
 };
 

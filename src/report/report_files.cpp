@@ -35,15 +35,23 @@ std::string limitJson(const std::optional<double>& limit) { return limit ? jsonN
 
 }  // namespace
 
-std::string analysisCsv(const AcceptanceOutcome& outcome) {
+std::string analysisCsv(const AcceptanceOutcome& outcome, const ReferenceComparison* reference) {
     std::string out =
-        "frequency_hz,spec,pos,neg,maximax,pos_db,neg_db,maximax_db,low_db,high_db,margin_db,pass,inner,place\n";
-    for (const AnalysisPoint& p : outcome.points) {
-        appendFormat(out, "%.3f,%s,%s,%s,%s,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%s,%s,%s\n", p.frequency,
+        "frequency_hz,spec,pos,neg,maximax,pos_db,neg_db,maximax_db,low_db,high_db,margin_db,pass,inner,place";
+    out += reference ? ",reference_maximax,measured_minus_reference_db\n" : "\n";
+    for (std::size_t i = 0; i < outcome.points.size(); ++i) {
+        const AnalysisPoint& p = outcome.points[i];
+        appendFormat(out, "%.3f,%s,%s,%s,%s,%.3f,%.3f,%.3f,%.3f,%.3f,%.3f,%s,%s,%s", p.frequency,
                      formatExponent(p.specLevel, 0, 5).c_str(), formatExponent(p.positive, 0, 5).c_str(),
                      formatExponent(p.negative, 0, 5).c_str(), formatExponent(p.maximax, 0, 5).c_str(), p.positiveDb,
                      p.negativeDb, p.maximaxDb, p.band.lowDb, p.band.highDb, p.marginDb, p.passes ? "pass" : "FAIL",
                      p.withinInner ? "yes" : "no", placeName(p.place));
+        if (reference) {
+            appendFormat(out, ",%s,%.3f",
+                         formatExponent(std::max(reference->positive[i], reference->negative[i]), 0, 5).c_str(),
+                         reference->changeDb[i]);
+        }
+        out += "\n";
     }
     return out;
 }
@@ -56,9 +64,11 @@ std::string reportJson(const SpecText& spec, const JudgedHistory& history, const
     const AcceptanceGuidance& g = a.guidance;
     const UnitNames units = unitNamesOf(history.folder.unitSystem);
     std::string j = "{\n";
-    j += "  \"verdict\": " + jsonString(findings.passes ? "PASS" : "FAIL") + ",\n";
+    const bool drive = findings.historyKind == HistoryKind::drive;
+    j += "  \"verdict\": " + jsonString(drive ? "DRIVE" : findings.passes ? "PASS" : "FAIL") + ",\n";
     j += "  \"checked_utc\": " + jsonString(check.checkedUtc) + ",\n";
-    if (!findings.passes) j += "  \"verdict_words\": " + jsonString(verdictWords(findings)) + ",\n";
+    if (!findings.passes || drive) j += "  \"verdict_words\": " + jsonString(verdictWords(findings)) + ",\n";
+    j += std::string("  \"history\": ") + jsonString(historyKindName(findings.historyKind)) + ",\n";
     if (!check.title.empty()) j += "  \"title\": " + jsonString(check.title) + ",\n";
     if (!check.note.empty()) j += "  \"note\": " + jsonString(check.note) + ",\n";
     if (!check.exports.empty()) {
@@ -98,7 +108,48 @@ std::string reportJson(const SpecText& spec, const JudgedHistory& history, const
     j += "  \"units\": {\"acceleration\": " + jsonString(units.acceleration) +
          ", \"velocity\": " + jsonString(units.velocity) + ", \"displacement\": " + jsonString(units.displacement) +
          "},\n";
-    j += "  \"run\": {\"source\": " + jsonString(run.fromRunRecord ? "run.out" : "output files and options") +
+    if (history.measured) {
+        const MeasuredShot& shot = *history.measured;
+        std::string sum;
+        appendFormat(sum, "%016llx", static_cast<unsigned long long>(shot.record.checksum));
+        j += "  \"measured\": {\"file\": " + jsonString(shot.record.path) + ", \"checksum\": " + jsonString(sum) +
+             ", \"channel\": " + jsonString(shot.record.channel) +
+             ", \"sample_rate_hz\": " + jsonNumber(shot.sampleRate()) +
+             ", \"samples\": " + std::to_string(shot.record.acceleration.size()) +
+             ", \"start_s\": " + jsonNumber(shot.record.startTime) + ", \"level_db\": " + jsonNumber(shot.levelDb) +
+             ", \"pre_trigger\": " + jsonBool(shot.window.preTrigger) +
+             ", \"offset_removed\": " + jsonNumber(shot.window.offset) +
+             ", \"noise_rms\": " + jsonNumber(shot.window.noiseRms) +
+             ", \"window_given\": " + jsonBool(shot.window.given) +
+             ", \"judged_from_s\": " + jsonNumber(shot.timeOf(shot.window.start)) +
+             ", \"judged_to_s\": " + jsonNumber(shot.timeOf(shot.record.acceleration.size() - 1)) +
+             ", \"motion_estimated\": true, \"high_pass_hz\": " + jsonNumber(shot.estimate.cornerHz) + "},\n";
+        j += "  \"window\": {\"start_s\": " + jsonNumber(shot.timeOf(shot.window.start)) +
+             ", \"end_s\": " + jsonNumber(shot.timeOf(shot.window.end - 1)) + "},\n";
+        if (findings.reference) {
+            const ReferenceComparison& r = *findings.reference;
+            j += "  \"reference\": {\"folder\": " + jsonString(r.dir);
+            if (history.reference && history.reference->runRecord && history.reference->runRecord->hasChecksums) {
+                j += ", \"history_checksum\": " + jsonString(historyChecksumText(*history.reference->runRecord));
+            }
+            j += ", \"measured_minus_reference_db\": {\"min_db\": " + jsonNumber(r.spread.minDb) +
+                 ", \"max_db\": " + jsonNumber(r.spread.maxDb) + ", \"median_db\": " + jsonNumber(r.spread.medianDb) +
+                 "}, \"points\": [";
+            for (std::size_t i = 0; i < r.changeDb.size(); ++i) {
+                j += std::string(i ? ", " : "") + "{\"frequency_hz\": " + jsonNumber(a.points[i].frequency) +
+                     ", \"reference_maximax\": " + jsonNumber(std::max(r.positive[i], r.negative[i])) +
+                     ", \"measured_minus_reference_db\": " + jsonNumber(r.changeDb[i]) + "}";
+            }
+            j += "]},\n";
+        }
+    }
+    if (history.kind == HistoryKind::drive && history.folder.runRecord) {
+        const RunRecord& record = *history.folder.runRecord;
+        j += "  \"drive\": {\"reference\": " + jsonString(record.driveReference) +
+             ", \"measured\": " + jsonString(record.driveMeasured) +
+             ", \"correction\": " + jsonString(record.driveCorrection) + "},\n";
+    }
+    j += "  \"run\": {\"source\": " + jsonString(run.measured ? "measured record" : run.fromRunRecord ? "run.out" : "output files and options") +
          ", \"zpa\": " + jsonNumber(run.zpa) + ", \"octave_spacing\": " + jsonString(spacingName(run.spacingChoice)) +
          ", \"damping_ratio\": " + jsonNumber(run.dampingRatio) + ", \"q\": " + jsonNumber(qOfDampingRatio(run.dampingRatio)) +
          ", \"time_step_s\": " + jsonNumber(run.timeStep) + ", \"sample_count\": " + std::to_string(run.sampleCount) +

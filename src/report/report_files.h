@@ -29,7 +29,9 @@ struct ReportFileNames {
 
 // analysis.csv: one row per analysis point; the first five columns are
 // frequency_hz,spec,pos,neg,maximax in srs.out's units and layout of numbers.
-std::string analysisCsv(const AcceptanceOutcome& outcome);
+// With a reference, each row also gives its SRS as played and the measured
+// less it, in dB.
+std::string analysisCsv(const AcceptanceOutcome& outcome, const ReferenceComparison* reference = nullptr);
 
 // report.json: the run's settings, the rules applied, the verdict, the worst
 // points, the motion checks and the guidance.

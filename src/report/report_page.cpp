@@ -6,6 +6,7 @@
 #include "common/readable_number.h"
 #include "report/report_table.h"
 #include "report/svg_writer.h"
+#include "run_folder/folder_verdict.h"
 
 namespace {
 
@@ -89,6 +90,18 @@ std::string recordTable(const SpecText& spec, const JudgedHistory& history, cons
     } else {
         run += ", no run.out";
     }
+    std::string measured;
+    if (history.measured) {
+        const MeasuredShot& shot = *history.measured;
+        appendFormat(measured, "%s, %s, FNV-1a 64 checksum %016llx; shock window %s to %s s (%s)",
+                     shot.record.path.c_str(), shot.record.channel.c_str(),
+                     static_cast<unsigned long long>(shot.record.checksum),
+                     readableNumber(shot.timeOf(shot.window.start)).c_str(),
+                     readableNumber(shot.timeOf(shot.window.end - 1)).c_str(),
+                     shot.window.given ? "--window" : "found");
+        if (shot.window.preTrigger) measured += ", offset " + readableNumber(shot.window.offset) + " removed";
+        if (shot.levelDb != 0.0) appendFormat(measured, "; shot at %+.4g dB", shot.levelDb);
+    }
     std::string specification;
     appendFormat(specification, "%s, %d points (listed below), FNV-1a 64 checksum %016llx", spec.path.c_str(),
                  spec.table.count, static_cast<unsigned long long>(spec.checksum));
@@ -96,7 +109,25 @@ std::string recordTable(const SpecText& spec, const JudgedHistory& history, cons
     if (!check.title.empty()) table += recordRow("Test item", check.title, "record-title");
     if (!check.note.empty()) table += recordRow("Note", check.note, "record-note");
     table += recordRow("Checked", check.checkedUtc + " by kolvane_report " + programVersion, "record-time");
-    table += recordRow("Run", run, "record-run");
+    if (history.measured) {
+        table += recordRow("Measured", measured, "record-measured");
+        if (history.reference) {
+            std::string reference = history.reference->dir;
+            if (history.reference->runRecord && history.reference->runRecord->hasChecksums) {
+                reference += " (" + std::string(historyKindName(history.reference->runRecord->holds)) +
+                             ", accel.out " + historyChecksumText(*history.reference->runRecord) + ")";
+            }
+            table += recordRow("Reference", reference, "record-reference");
+        }
+    } else {
+        table += recordRow("Run", run, "record-run");
+    }
+    if (history.kind == HistoryKind::drive && history.folder.runRecord) {
+        const RunRecord& record = *history.folder.runRecord;
+        table += recordRow("Drive", "corrected from " + record.driveMeasured + "; played from " +
+                                        record.driveReference + "; " + record.driveCorrection,
+                           "record-drive");
+    }
     table += recordRow("Specification", specification, "record-spec");
     table += recordRow("Command", command, "record-command");
     if (findings.shakerLimits) table += recordRow("Shaker", shakerText(*findings.shakerLimits), "record-shaker");
@@ -140,14 +171,25 @@ std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, c
     page += recordTable(spec, history, findings, check);
     page += std::string("<p><span class=\"verdict ") + (findings.passes ? "pass" : "fail") + "\" id=\"verdict\">" +
             verdictWords(findings) + "</span></p>\n";
-    page += "<p class=\"source\" id=\"run-settings\">Run: " + escapeXml(runSettingsText(a.run, units)) + "</p>\n";
+    page += "<p class=\"source\" id=\"run-settings\">" + escapeXml(judgedSettingsText(history, a.run, units)) +
+            "</p>\n";
     std::string glance;
     appendFormat(glance, "SRS against the specification: %+.2f to %+.2f dB, median %+.2f dB, %.0f %% within +-1 dB. "
-                         "Peaks: acceleration %s %s, velocity %s %s, displacement %s %s.",
+                         "Peaks: acceleration %s %s",
                  a.spread.minDb, a.spread.maxDb, a.spread.medianDb, 100.0 * a.spread.withinShare,
-                 readableNumber(findings.motion.acceleration.magnitude).c_str(), units.acceleration,
-                 readableNumber(findings.motion.velocity.magnitude).c_str(), units.velocity,
-                 readableNumber(findings.motion.displacement.magnitude).c_str(), units.displacement);
+                 readableNumber(findings.motion.acceleration.magnitude).c_str(), units.acceleration);
+    if (motionShown(history, findings)) {
+        appendFormat(glance, ", velocity %s %s, displacement %s %s%s", 
+                     readableNumber(findings.motion.velocity.magnitude).c_str(), units.velocity,
+                     readableNumber(findings.motion.displacement.magnitude).c_str(), units.displacement,
+                     history.measured ? " (estimated)" : "");
+    }
+    glance += ".";
+    if (findings.reference) {
+        const DeviationSpread& change = findings.reference->spread;
+        appendFormat(glance, " Measured less the reference: %+.2f to %+.2f dB, median %+.2f dB.", change.minDb,
+                     change.maxDb, change.medianDb);
+    }
     page += "<p class=\"source\" id=\"deviation\">" + escapeXml(glance) + "</p>\n";
     page += "<figure class=\"srs\">\n" + srsSvg + "</figure>\n";
 
@@ -165,8 +207,11 @@ std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, c
 
     page += "<table id=\"srs-table\">\n<thead><tr><th>fn (Hz)</th>";    appendFormat(page, "<th>spec (%s)</th><th>pos (%s)</th><th>neg (%s)</th><th>maximax (%s)</th>",
                  units.acceleration, units.acceleration, units.acceleration, units.acceleration);
-    page += "<th>dB</th><th>margin (dB)</th><th>band (dB)</th><th>verdict</th><th>place</th></tr></thead>\n<tbody>\n";
-    for (const AnalysisPoint& p : a.points) {
+    page += "<th>dB</th><th>margin (dB)</th><th>band (dB)</th><th>verdict</th><th>place</th>";
+    page += findings.reference ? "<th>measured &minus; reference (dB)</th></tr></thead>\n<tbody>\n"
+                               : "</tr></thead>\n<tbody>\n";
+    for (std::size_t i = 0; i < a.points.size(); ++i) {
+        const AnalysisPoint& p = a.points[i];
         page += p.passes ? "<tr>" : "<tr class=\"fail\">";
         std::string db, margin, band;
         appendFormat(db, "%+.2f", p.judgedDb);
@@ -175,7 +220,13 @@ std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, c
         page += cell(readableNumber(p.frequency)) + cell(readableNumber(p.specLevel)) +
                 cell(readableNumber(p.positive)) + cell(readableNumber(p.negative)) +
                 cell(readableNumber(p.maximax)) + cell(db, !p.passes) + cell(margin, !p.passes) + cell(band) +
-                cell(p.passes ? "pass" : "FAIL", !p.passes) + cell(placeName(p.place)) + "</tr>\n";
+                cell(p.passes ? "pass" : "FAIL", !p.passes) + cell(placeName(p.place));
+        if (findings.reference) {
+            std::string change;
+            appendFormat(change, "%+.2f", findings.reference->changeDb[i]);
+            page += cell(change);
+        }
+        page += "</tr>\n";
     }
     page += "</tbody>\n</table>\n</section>\n</body>\n</html>\n";
     return page;

@@ -20,6 +20,9 @@ constexpr const char* failColour = "#ff7f0e";
 // The shaker's usable limits on the history plot.
 constexpr const char* usableColour = "#8a5a00";
 constexpr const char* programColour = "#7a7a7a";
+// A measured shot's reference, and the shock window on the history plot.
+constexpr const char* referenceColour = "#6a3d9a";
+constexpr const char* windowColour = "#fff1c9";
 constexpr const char* gapColour = "#c9c9c9";
 constexpr const char* gapEdgeColour = "#555555";
 constexpr const char* majorGrid = "#b8b8b8";
@@ -141,6 +144,14 @@ std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, con
         widenY(line.positive);
         widenY(line.negative);
     }
+    const ReferenceComparison* reference = findings.reference ? &*findings.reference : nullptr;
+    std::vector<double> referenceMaximax;
+    if (reference) {
+        for (std::size_t i = 0; i < reference->positive.size(); ++i) {
+            referenceMaximax.push_back(std::max(reference->positive[i], reference->negative[i]));
+            widenY(referenceMaximax.back());
+        }
+    }
     for (int i = 0; i < spec.count; ++i) widenX(spec.frequency[i]);
     if (!(yMax > 0.0)) {
         yMin = 1.0;
@@ -207,6 +218,7 @@ std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, con
         if (plottable(line.negative)) svgSquare(out, {x, toPixel(yAxis, line.negative)}, 2.3, programColour, {programColour, 0.8});
     }
 
+    if (reference) logSeries(out, frequency, referenceMaximax, xAxis, yAxis, {referenceColour, 2.0, "2 3"}, clip);
     logSeries(out, frequency, positive, xAxis, yAxis, {positiveColour, 1.8}, clip);
     logSeries(out, frequency, negative, xAxis, yAxis, {negativeColour, 1.6, "7 3"}, clip);
     bool anyFailure = false;
@@ -219,7 +231,9 @@ std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, con
     }
     svgRect(out, area.left, area.top, area.width, area.height, "none", {"#333", 1.2});
 
-    std::string title = "Independent SRS of accel.out: ";
+    std::string title = history.measured                   ? "Independent SRS of the measured shot: "
+                        : history.kind == HistoryKind::drive ? "Independent SRS of the drive (for information): "
+                                                             : "Independent SRS of accel.out: ";
     title += acceptance.outerPasses ? "within" : "OUTSIDE";
     appendFormat(title, " the %+.1f / %+.1f dB band", acceptance.rules.outer.lowDb, acceptance.rules.outer.highDb);
     if (!acceptance.rules.bandRows.empty()) title += " and the band file";
@@ -231,7 +245,8 @@ std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, con
 
     // Legend in the upper left, where a rising spectrum leaves room, unless
     // more points fall there than in the lower right.
-    const int entries = 5 + (anyFailure ? 1 : 0) + (gapShown ? 1 : 0);
+    const bool programShown = !history.folder.srs.empty();
+    const int entries = 4 + (programShown ? 1 : 0) + (reference ? 1 : 0) + (anyFailure ? 1 : 0) + (gapShown ? 1 : 0);
     const double legendWidth = 292.0;
     const double legendHeight = 12.0 + 22.0 * entries;
     int upperLeft = 0;
@@ -257,7 +272,10 @@ std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, con
     legendEntry(out, lx + 10.0, y += 22.0, bandLabel.c_str(), {bandColour, 1.0}, 0, "#d5ecd5");
     legendEntry(out, lx + 10.0, y += 22.0, "Independent SRS, positive", {positiveColour, 1.8}, 0);
     legendEntry(out, lx + 10.0, y += 22.0, "Independent SRS, negative", {negativeColour, 1.6, "7 3"}, 0);
-    legendEntry(out, lx + 10.0, y += 22.0, "srs.out at the grid points (pos, neg)", {"none", 0.0}, 4);
+    if (programShown) legendEntry(out, lx + 10.0, y += 22.0, "srs.out at the grid points (pos, neg)", {"none", 0.0}, 4);
+    if (reference) {
+        legendEntry(out, lx + 10.0, y += 22.0, "Reference's SRS as played (maximax)", {referenceColour, 2.0, "2 3"}, 0);
+    }
     if (anyFailure) legendEntry(out, lx + 10.0, y += 22.0, "Outside the band", {"none", 0.0}, 3);
     if (gapShown) legendEntry(out, lx + 10.0, y += 22.0, "Above the synthesis grid", {gapEdgeColour, 1.0}, 5);
     endSvg(out);
@@ -269,7 +287,15 @@ std::string historyPlotSvg(const JudgedHistory& history, const ReportFindings& f
     const double panelHeight = 170.0;
     const double gap = 42.0;
     const double top = 50.0;
-    const double height = top + 3.0 * panelHeight + 2.0 * gap + 62.0;
+    // A measured record shows its acceleration alone unless its estimated
+    // velocity and displacement are judged; the whole record, with the shock
+    // window shaded.
+    const MeasuredShot* measured = history.measured ? &*history.measured : nullptr;
+    const int panelCount = measured && !(findings.shakerLimits || findings.limits.maxVelocity ||
+                                         findings.limits.maxDisplacement)
+                               ? 1
+                               : 3;
+    const double height = top + panelCount * panelHeight + (panelCount - 1) * gap + 62.0;
     const double left = 95.0;
     const double plotWidth = 775.0;
     const UnitNames units = unitNamesOf(history.folder.unitSystem);
@@ -306,6 +332,17 @@ std::string historyPlotSvg(const JudgedHistory& history, const ReportFindings& f
         }
     }
 
+    MotionRecord wholeRecord;
+    if (measured) {
+        const std::vector<double>& raw = measured->record.acceleration;
+        for (std::size_t i = 0; i < raw.size(); ++i) {
+            wholeRecord.time.push_back(measured->timeOf(i));
+            wholeRecord.value.push_back(raw[i] - measured->window.offset);
+        }
+        panels[0].record = &wholeRecord;
+        panels[1].quantity = "Velocity, estimated";
+        panels[2].quantity = "Displacement, estimated";
+    }
     double tStart = std::numeric_limits<double>::infinity();
     double tEnd = -std::numeric_limits<double>::infinity();
     for (const Panel& panel : panels) {
@@ -318,11 +355,14 @@ std::string historyPlotSvg(const JudgedHistory& history, const ReportFindings& f
     const AxisScale timeAxis{tStart, tEnd, left, left + plotWidth, false};
 
     std::string out;
-    beginSvg(out, width, height, "Acceleration, velocity and displacement of the optimum case");
-    svgText(out, {left + plotWidth / 2.0, 30.0}, "Time histories of the optimum case",
-            {17.0, SvgAnchor::middle, "#111", true});
+    const char* title = measured ? "The measured record, the offset removed"
+                        : history.kind == HistoryKind::drive ? "Time histories of the drive"
+                                                             : "Time histories of the optimum case";
+    beginSvg(out, width, height, measured ? "The measured record and its shock window"
+                                          : "Acceleration, velocity and displacement of the optimum case");
+    svgText(out, {left + plotWidth / 2.0, 30.0}, title, {17.0, SvgAnchor::middle, "#111", true});
 
-    for (int p = 0; p < 3; ++p) {
+    for (int p = 0; p < panelCount; ++p) {
         const Panel& panel = panels[p];
         const MotionRecord& record = *panel.record;
         const PlotArea area{left, top + p * (panelHeight + gap), plotWidth, panelHeight};
@@ -342,6 +382,17 @@ std::string historyPlotSvg(const JudgedHistory& history, const ReportFindings& f
         linearRange(vMin, vMax, 5, valueAxis.low, valueAxis.high);
         const std::string clipId = idPrefix + "-panel-" + std::to_string(p);
         svgClipRect(out, clipId.c_str(), area.left, area.top, area.width, area.height);
+        if (measured) {
+            // The shock window: from its start to where it has died away.
+            const double x0 = toPixel(timeAxis, measured->timeOf(measured->window.start));
+            const double x1 = toPixel(timeAxis, measured->timeOf(measured->window.end - 1));
+            svgPolygon(out, {{x0, area.top}, {x1, area.top}, {x1, area.bottom()}, {x0, area.bottom()}}, windowColour,
+                       1.0, clipId.c_str());
+            if (p == 0) {
+                svgText(out, {x0 + 4.0, area.top + 14.0}, measured->window.given ? "window (--window)" : "shock window",
+                        {12.0, SvgAnchor::start, gapEdgeColour, true});
+            }
+        }
 
         double valueStep = 0.0;
         for (double tick : linearTicks(valueAxis.low, valueAxis.high, 5, valueStep)) {

@@ -22,6 +22,10 @@ std::string num(double value) { return readableNumber(value); }
 }  // namespace
 
 const char* verdictWords(const ReportFindings& findings) {
+    if (findings.historyKind == HistoryKind::drive) {
+        if (findings.passes) return "DRIVE";
+        return findings.shaker.feasible ? "DRIVE (beyond the limits)" : "DRIVE (beyond the shaker)";
+    }
     if (findings.passes) return "PASS";
     const bool onlyTheShaker = findings.acceptance.passes && findings.motionPasses && !findings.shaker.feasible;
     return onlyTheShaker ? "FAIL (shaker)" : "FAIL";
@@ -44,10 +48,41 @@ std::string runSettingsText(const RunSettings& run, const UnitNames& units) {
     return out;
 }
 
+std::string measuredSettingsText(const MeasuredShot& shot, const RunSettings& run, const UnitNames& units) {
+    const MeasuredRecord& r = shot.record;
+    std::string out = r.path + ", " + r.channel + " in " + units.acceleration + ", " +
+                      std::to_string(r.acceleration.size()) + " samples at " + num(shot.sampleRate()) +
+                      " per second from " + num(r.startTime) + " s; judged from " +
+                      num(shot.timeOf(shot.window.start)) + " s (" +
+                      (shot.window.given ? "--window" : "the shock's start") + ") to the record's end, " +
+                      num(shot.timeOf(r.acceleration.size() - 1)) + " s";
+    appendFormat(out, ", Q %s (damping ratio %s)", num(qOfDampingRatio(run.dampingRatio)).c_str(),
+                 num(run.dampingRatio).c_str());
+    if (shot.levelDb != 0.0) appendFormat(out, ", at %+.4g dB", shot.levelDb);
+    return out;
+}
+
+std::string judgedSettingsText(const JudgedHistory& history, const RunSettings& run, const UnitNames& units) {
+    if (history.measured) return "Measured: " + measuredSettingsText(*history.measured, run, units);
+    std::string out = "Run: " + runSettingsText(run, units);
+    if (history.kind == HistoryKind::drive && history.folder.runRecord) {
+        const RunRecord& record = *history.folder.runRecord;
+        out += "\n Drive: corrected from the shot " + record.driveMeasured + ", played from " +
+               record.driveReference + "; " + record.driveCorrection;
+    }
+    return out;
+}
+
+bool motionShown(const JudgedHistory& history, const ReportFindings& findings) {
+    return !history.measured || findings.shakerLimits || findings.limits.maxVelocity ||
+           findings.limits.maxDisplacement;
+}
+
 std::string placeText(const AcceptanceOutcome& outcome, PointPlace place) {
     switch (place) {
         case PointPlace::onGridPoint: return "on a synthesis grid point";
         case PointPlace::betweenGridPoints: return "between synthesis grid points";
+        case PointPlace::noGrid: return "in the measured record";
         default: return "above the last synthesis grid point (" + num(outcome.run.lastGridFrequency) + " Hz)";
     }
 }
@@ -94,6 +129,17 @@ std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitN
     std::vector<std::string> lines;
     if (findings.historyKind == HistoryKind::plainRun) {
         lines = guidanceLines(findings.acceptance, units);
+    } else if (findings.historyKind == HistoryKind::measuredRecord) {
+        if (!findings.acceptance.passes) {
+            lines.push_back("The shot's spectrum lies outside the band: kolvane_fit SPEC_FILE NEW_DIR --correct " +
+                            std::string("MEASURED --reference ") +
+                            (findings.reference ? findings.reference->dir : std::string("RUN_DIR")) +
+                            " --shaker FILE makes the next drive from it (with this check's reading options). "
+                            "Look at the record first: a point far out is more often a fixture resonance or a bad "
+                            "channel than a drive to scale.");
+        }
+    } else if (findings.historyKind == HistoryKind::drive) {
+        // Its spectrum is for information; only the shaker's advice applies.
     } else if (!findings.acceptance.passes) {
         lines.push_back("This history's wavelets were refined after the program's run, so its level is theirs, not "
                         "the ZPA's, and a new ZPA, spacing or extension would not change it: run kolvane_fit again on "
@@ -134,10 +180,16 @@ std::string reportSummaryText(const JudgedHistory& history, const ReportFindings
     std::string out;
     for (const std::string& note : a.notes) out += " Note: " + note + "\n";
     for (const std::string& warning : a.warnings) out += " Warning: " + warning + "\n";
-    out += " Run: " + runSettingsText(a.run, units) + "\n";
-    appendFormat(out, " Analysis: independent SRS of accel.out at %zu frequencies, %d per octave, %s to %s Hz\n",
-                 a.points.size(), rules.analysisPointsPerOctave, num(a.points.front().frequency).c_str(),
-                 num(a.points.back().frequency).c_str());
+    const bool measured = history.measured.has_value();
+    if (history.kind == HistoryKind::drive) {
+        out += " Note: this folder holds a drive, corrected from a measured shot: its spectrum departs from the "
+               "specification on purpose and is shown for information; it is judged on its consistency, its "
+               "motion and the shaker\n";
+    }
+    out += " " + judgedSettingsText(history, a.run, units) + "\n";
+    appendFormat(out, " Analysis: independent SRS of %s at %zu frequencies, %d per octave, %s to %s Hz\n",
+                 measured ? "the measured record" : "accel.out", a.points.size(), rules.analysisPointsPerOctave,
+                 num(a.points.front().frequency).c_str(), num(a.points.back().frequency).c_str());
     appendFormat(out, " SRS (%s) within %+.2f / %+.2f dB%s: %s (%d of %zu points outside)\n",
                  rules.polarity == Polarity::both ? "positive and negative" : "maximax", rules.outer.lowDb,
                  rules.outer.highDb, rules.bandRows.empty() ? "" : " and the band file's rows",
@@ -153,29 +205,48 @@ std::string reportSummaryText(const JudgedHistory& history, const ReportFindings
     appendFormat(out, " Worst margin:          %+.2f dB at %s Hz (%+.2f dB, %s edge), %s\n", a.worst.marginDb,
                  num(a.worst.frequency).c_str(), a.worst.deviationDb, a.worst.upperEdge ? "upper" : "lower",
                  placeText(a, a.worst.place).c_str());
+    if (findings.reference) {
+        const DeviationSpread& change = findings.reference->spread;
+        appendFormat(out, " Against the reference:  %+.2f to %+.2f dB, median %+.2f dB (measured less %s's SRS%s)\n",
+                     change.minDb, change.maxDb, change.medianDb, findings.reference->dir.c_str(),
+                     history.measured->levelDb != 0.0 ? " at the shot's level" : "");
+    }
     const SrsVerdict& own = findings.srs;
-    appendFormat(out, " Program's SRS (srs.out, %zu grid points, %s as the check judges): smallest margin %+.2f dB "
-                      "at %s Hz\n",
-                 own.rows.size(), own.polarity == Polarity::both ? "each polarity" : "maximax",
-                 own.smallestMargin.marginDb,
-                 num(own.rows[static_cast<std::size_t>(own.smallestMargin.row)].frequency).c_str());
+    if (!own.rows.empty()) {
+        appendFormat(out, " Program's SRS (srs.out, %zu grid points, %s as the check judges): smallest margin "
+                          "%+.2f dB at %s Hz\n",
+                     own.rows.size(), own.polarity == Polarity::both ? "each polarity" : "maximax",
+                     own.smallestMargin.marginDb,
+                     num(own.rows[static_cast<std::size_t>(own.smallestMargin.row)].frequency).c_str());
+    }
     appendLimitLine(out, "Peak acceleration:", motion.acceleration, units.acceleration, std::nullopt, true);
-    appendLimitLine(out, "Peak velocity:", motion.velocity, units.velocity, findings.limits.maxVelocity,
-                    motion.velocityWithinLimit);
-    appendLimitLine(out, "Peak displacement:", motion.displacement, units.displacement,
-                    findings.limits.maxDisplacement, motion.displacementWithinLimit);
-    appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual velocity:", motion.residualVelocity,
-                 units.velocity, motion.endTime);
-    appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual displacement:", motion.residualDisplacement,
-                 units.displacement, history.folder.displacement.time.back());
+    if (motionShown(history, findings)) {
+        appendLimitLine(out, measured ? "Peak velocity (est.):" : "Peak velocity:", motion.velocity, units.velocity,
+                        findings.limits.maxVelocity, motion.velocityWithinLimit);
+        appendLimitLine(out, measured ? "Peak displ. (est.):" : "Peak displacement:", motion.displacement,
+                        units.displacement, findings.limits.maxDisplacement, motion.displacementWithinLimit);
+    }
+    if (measured && motionShown(history, findings)) {
+        appendFormat(out, " Velocity and displacement are estimates: the record integrated with a high-pass at "
+                          "%s Hz (a measured record's double integration drifts)\n",
+                     num(history.measured->estimate.cornerHz).c_str());
+    } else if (!measured) {
+        appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual velocity:", motion.residualVelocity,
+                     units.velocity, motion.endTime);
+        appendFormat(out, " %-22s %12.4f %-8s at %.5f sec\n", "Residual displacement:",
+                     motion.residualDisplacement, units.displacement, history.folder.displacement.time.back());
+    }
     if (findings.shakerLimits) {
         appendFormat(out, " Shaker (%s, %.0f %% of each rating usable): %s\n", findings.shakerLimits->path.c_str(),
                      100.0 * findings.shakerLimits->usableShare,
                      findings.shaker.quantities.empty() ? "no limits given" : passText(findings.shaker.feasible));
         for (const std::string& line : shakerLines(findings.shaker)) out += "   " + line + "\n";
     }
-    appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
-                 findings.optimum.trial, findings.optimum.score, history.folder.ranks.size(), history.folder.waveletCount);
+    if (!measured) {
+        appendFormat(out, " Optimum case:          %ld (score %ld, lowest of %zu trials ranked), %d wavelets\n",
+                     findings.optimum.trial, findings.optimum.score, history.folder.ranks.size(),
+                     history.folder.waveletCount);
+    }
     for (const std::string& line : adviceLines(findings, units)) out += " To do: " + line + "\n";
     appendFormat(out, " Verdict:               %s\n", verdictWords(findings));
     return out;
@@ -185,13 +256,24 @@ std::string reportTableText(const JudgedHistory& history, const ReportFindings& 
     const UnitNames units = unitNamesOf(history.folder.unitSystem);
     const AcceptanceOutcome& a = findings.acceptance;
     std::string out;
-    appendFormat(out, "\n Independent SRS of accel.out against the specification (levels in %s)\n\n",
+    std::string what = "accel.out";
+    if (history.measured) {
+        what = history.measured->record.path;
+        if (history.measured->levelDb != 0.0) appendFormat(what, " (shot at %+.4g dB)", history.measured->levelDb);
+    }
+    appendFormat(out, "\n Independent SRS of %s against the specification (levels in %s)\n\n", what.c_str(),
                  units.acceleration);
-    out += "     fn(Hz)        spec         pos         neg     maximax      dB  margin  pass  place\n";
-    for (const AnalysisPoint& p : a.points) {
-        appendFormat(out, " %10.1f  %10s  %10s  %10s  %10s  %6.2f  %6.2f  %-4s  %s\n", p.frequency,
+    const ReferenceComparison* reference = findings.reference ? &*findings.reference : nullptr;
+    out += "     fn(Hz)        spec         pos         neg     maximax      dB  margin  pass  place";
+    out += reference ? "  meas-ref\n" : "\n";
+    for (std::size_t i = 0; i < a.points.size(); ++i) {
+        const AnalysisPoint& p = a.points[i];
+        appendFormat(out, " %10.1f  %10s  %10s  %10s  %10s  %6.2f  %6.2f  %-4s  %-5s", p.frequency,
                      num(p.specLevel).c_str(), num(p.positive).c_str(), num(p.negative).c_str(),
                      num(p.maximax).c_str(), p.judgedDb, p.marginDb, p.passes ? "pass" : "FAIL", placeName(p.place));
+        if (reference) appendFormat(out, "  %+8.2f", reference->changeDb[i]);
+        while (!out.empty() && out.back() == ' ') out.pop_back();
+        out += "\n";
     }
     out += "\n";
     out += reportSummaryText(history, findings);

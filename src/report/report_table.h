@@ -18,6 +18,14 @@ std::string reportSummaryText(const JudgedHistory& history, const ReportFindings
 // points, the last at 9051.0 Hz), Q 10.00, ...".
 std::string runSettingsText(const RunSettings& run, const UnitNames& units);
 
+// What was judged, labelled: "Run: " and the run's settings, "Measured: "
+// and the record, its window and damping, or "Drive: " and its lineage.
+std::string judgedSettingsText(const JudgedHistory& history, const RunSettings& run, const UnitNames& units);
+
+// Whether the velocity and displacement of a measured record (estimates)
+// are shown: with a shaker or a limit to judge them against.
+bool motionShown(const JudgedHistory& history, const ReportFindings& findings);
+
 // One sentence per piece of guidance; empty when the check passes.
 std::vector<std::string> guidanceLines(const AcceptanceOutcome& outcome, const UnitNames& units);
 
@@ -28,7 +36,8 @@ std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitN
 // "grid", "between" or "above" with the grid frequency it refers to.
 std::string placeText(const AcceptanceOutcome& outcome, PointPlace place);
 
-// "PASS", "FAIL", or "FAIL (shaker)" when only the shaker fails.
+// "PASS", "FAIL", or "FAIL (shaker)" when only the shaker fails; for a
+// drive, "DRIVE", "DRIVE (beyond the shaker)" or "DRIVE (beyond the limits)".
 const char* verdictWords(const ReportFindings& findings);
 
 // "pass", "FAIL pos", "FAIL neg" or "FAIL both".

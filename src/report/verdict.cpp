@@ -75,3 +75,21 @@ ReportFindings assessRun(const SpecText& spec, const JudgedHistory& history, Tol
     findings.passes = findings.srs.passes && findings.motionPasses;
     return findings;
 }
+
+ReportFindings assessMeasured(const JudgedHistory& history, ToleranceBand band, MotionLimits limits) {
+    ReportFindings findings;
+    findings.historyKind = HistoryKind::measuredRecord;
+    findings.band = band;
+    findings.limits = limits;
+    MotionSummary& motion = findings.motion;
+    motion.acceleration = peakOf(history.folder.acceleration);
+    motion.velocity = peakOf(history.folder.velocity);
+    motion.displacement = peakOf(history.folder.displacement);
+    motion.endTime = history.folder.acceleration.time.back();
+    if (limits.maxVelocity) motion.velocityWithinLimit = motion.velocity.magnitude <= *limits.maxVelocity;
+    if (limits.maxDisplacement) {
+        motion.displacementWithinLimit = motion.displacement.magnitude <= *limits.maxDisplacement;
+    }
+    findings.motionPasses = motion.velocityWithinLimit && motion.displacementWithinLimit;
+    return findings;
+}

@@ -64,6 +64,18 @@ struct MotionSummary {
     bool displacementWithinLimit = true;
 };
 
+// A measured shot beside the history played for it: the reference's
+// independent SRS at the analysis frequencies, scaled to the shot's level,
+// and at each point the measured maximax less the reference's, in dB: what
+// the shaker and the controller changed.
+struct ReferenceComparison {
+    std::string dir;
+    std::vector<double> positive;
+    std::vector<double> negative;
+    std::vector<double> changeDb;
+    DeviationSpread spread;
+};
+
 struct ReportFindings {
     HistoryKind historyKind = HistoryKind::plainRun;  // what was judged
     ToleranceBand band;
@@ -80,6 +92,7 @@ struct ReportFindings {
     // history's peaks stay within its usable limits.
     std::optional<ShakerLimits> shakerLimits;
     ShakerVerdict shaker;
+    std::optional<ReferenceComparison> reference;  // a measured shot's, with --reference
 };
 
 // srs.out judged at its grid points with the check's own polarity rule: the
@@ -87,5 +100,8 @@ struct ReportFindings {
 SrsVerdict judgeSrs(const SpecTable& spec, const std::vector<SrsLine>& srs, ToleranceBand band,
                     Polarity polarity = Polarity::both);
 PeakValue peakOf(const MotionRecord& record);
+// A measured record's motion: its peak acceleration, and with the estimated
+// velocity and displacement their peaks against the limits; no residuals.
+ReportFindings assessMeasured(const JudgedHistory& history, ToleranceBand band, MotionLimits limits);
 ReportFindings assessRun(const SpecText& spec, const JudgedHistory& history, ToleranceBand band, MotionLimits limits,
                          Polarity polarity = Polarity::both);

@@ -14,7 +14,7 @@ namespace {
 
 const char* const titleLine = "kolvane_ZPA run record";
 
-enum class FieldKind { text, real, integer, checksum, holds, fileChecksum, wavelet };
+enum class FieldKind { text, real, integer, checksum, holds, fileChecksum, lineage, wavelet };
 
 // One line of run.out: its key and where its value lives in the record.
 // The fields from `holds` on came later: a record may lack them all.
@@ -32,6 +32,8 @@ Field realField(const char* key, double RunRecord::*member) { return {key, Field
 Field integerField(const char* key, int RunRecord::*member) {
     return {key, FieldKind::integer, nullptr, nullptr, member};
 }
+// A drive's lineage lines, present only when the record holds a drive.
+Field lineageField(const char* key, std::string RunRecord::*member) { return {key, FieldKind::lineage, member}; }
 Field fileChecksumField(const char* key, std::uint64_t ResultFileChecksums::*member) {
     return {key, FieldKind::fileChecksum, nullptr, nullptr, nullptr, member};
 }
@@ -39,6 +41,14 @@ Field fileChecksumField(const char* key, std::uint64_t ResultFileChecksums::*mem
 const char* const firstLaterKey = "holds";
 
 const HistoryKind folderKinds[] = {HistoryKind::plainRun, HistoryKind::refinedHistory, HistoryKind::drive};
+
+// A text value on its one line: line breaks become blanks.
+std::string oneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
 
 bool readChecksum(const std::string& value, std::uint64_t& sum) {
     if (value.size() != 16 || value.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
@@ -100,13 +110,16 @@ const std::vector<Field>& fields() {
         fileChecksumField("velox_checksum", &ResultFileChecksums::velocity),
         fileChecksumField("disp_checksum", &ResultFileChecksums::displacement),
         fileChecksumField("srs_checksum", &ResultFileChecksums::srs),
+        lineageField("drive_reference", &RunRecord::driveReference),
+        lineageField("drive_measured", &RunRecord::driveMeasured),
+        lineageField("drive_correction", &RunRecord::driveCorrection),
         {"wavelet", FieldKind::wavelet},
     };
     return all;
 }
 
 bool readValue(const Field& field, const std::string& value, RunRecord& record) {
-    if (field.kind == FieldKind::text) {
+    if (field.kind == FieldKind::text || field.kind == FieldKind::lineage) {
         if (value.empty()) return false;
         record.*field.text = value;
         return true;
@@ -141,6 +154,7 @@ bool readValue(const Field& field, const std::string& value, RunRecord& record) 
             record.wavelets.emplace_back();
             return readWavelet(value, record.wavelets.back());
         case FieldKind::text:
+        case FieldKind::lineage:
             return false;
     }
     return end == value.c_str() + value.size();
@@ -161,6 +175,7 @@ std::string formatRunRecord(const RunRecord& record) {
     std::string text = std::string(titleLine) + "\n";
     for (const Field& field : fields()) {
         if (field.kind == FieldKind::holds && !record.hasChecksums) break;
+        if (field.kind == FieldKind::lineage && record.holds != HistoryKind::drive) continue;
         if (field.kind == FieldKind::wavelet) {
             for (const ExactWavelet& w : record.wavelets) {
                 text += "wavelet = " + formatGeneral(w.frequency, 0, 17) + " " + formatGeneral(w.amplitude, 0, 17) +
@@ -171,7 +186,8 @@ std::string formatRunRecord(const RunRecord& record) {
         text += field.key;
         text += " = ";
         switch (field.kind) {
-            case FieldKind::text: text += record.*field.text; break;
+            case FieldKind::text:
+            case FieldKind::lineage: text += oneLine(record.*field.text); break;
             case FieldKind::real: text += formatGeneral(record.*field.real, 0, 17); break;
             case FieldKind::integer: text += std::to_string(record.*field.integer); break;
             case FieldKind::checksum: appendFormat(text, "%016" PRIx64, record.specChecksum); break;
@@ -236,8 +252,15 @@ bool parseRunRecord(const std::string& text, RunRecord& record, std::string& err
     for (std::size_t f = 0; f < all.size(); ++f) {
         later = later || all[f].key == std::string(firstLaterKey);
         if (seen[f] || (later && (!anyLater || all[f].kind == FieldKind::wavelet))) continue;
+        if (all[f].kind == FieldKind::lineage && record.holds != HistoryKind::drive) continue;
         error = std::string("no ") + all[f].key + " line";
         return false;
+    }
+    for (std::size_t f = 0; f < all.size(); ++f) {
+        if (all[f].kind == FieldKind::lineage && seen[f] && record.holds != HistoryKind::drive) {
+            error = std::string(all[f].key) + " in a record that does not hold a drive";
+            return false;
+        }
     }
     if (!anyLater && !record.wavelets.empty()) {
         error = "wavelet lines without the holds and checksum lines";

@@ -65,6 +65,13 @@ struct RunRecord {
     bool hasChecksums = false;
     ResultFileChecksums checksums;
     std::vector<ExactWavelet> wavelets;
+
+    // A drive's lineage, in words: the folder whose history was played and
+    // its history's checksum, the shot measured (its file, checksum and
+    // window), and what was corrected. Empty for any other history.
+    std::string driveReference;
+    std::string driveMeasured;
+    std::string driveCorrection;
 };
 
 // run.out's text: a first line naming the file's purpose, then one

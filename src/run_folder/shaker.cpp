@@ -147,6 +147,15 @@ ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeSt
     return peaks;
 }
 
+ShakerPeaks shakerPeaksOfMotion(double acceleration, double velocity, double displacement, int unitSystem) {
+    const bool english = unitSystem == 1;
+    ShakerPeaks peaks;
+    peaks.accelerationG = unitSystem == 3 ? acceleration / standardGravity : acceleration;
+    peaks.velocityMs = english ? velocity * 0.0254 : velocity;
+    peaks.displacementMm = english ? displacement * 25.4 : displacement;
+    return peaks;
+}
+
 const ShakerQuantityRow& shakerQuantityRow(ShakerQuantityKind kind) {
     static const ShakerQuantityRow rows[] = {
         {ShakerQuantityKind::displacement, "displacement_mm", "stroke", "displacement from rest", "mm", "stroke", true,

@@ -47,6 +47,10 @@ struct ShakerPeaks {
 // `timeStep` seconds from t = 0.
 ShakerPeaks shakerPeaksOf(const std::vector<double>& acceleration, double timeStep, int unitSystem);
 
+// The same from peaks already known in the unit system's units (a measured
+// record's estimated velocity and displacement).
+ShakerPeaks shakerPeaksOfMotion(double acceleration, double velocity, double displacement, int unitSystem);
+
 // The four quantities a shaker bounds, in the order they are judged and
 // listed.
 enum class ShakerQuantityKind { displacement, velocity, acceleration, force };
