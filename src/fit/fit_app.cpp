@@ -6,7 +6,9 @@
 
 #include "common/file_paths.h"
 #include "export/export_history.h"
+#include "fit/drive_fit.h"
 #include "fit/fit_folder.h"
+#include "fit/fit_outputs.h"
 #include "fit/fit_options.h"
 #include "fit/fit_record.h"
 #include "fit/fit_search.h"
@@ -38,49 +40,6 @@ bool inputsSpared(const FitOptions& options, std::string& error) {
             return false;
         }
     }
-    return true;
-}
-
-// The report's own page, plots and table of the kept run, held in memory,
-// with the same rules and the same shaker; its files are the fit's.
-bool writeKeptReport(const ReportRequest& request, OutputFolder& folder, std::ostream& err) {
-    std::ostringstream table;
-    const ReportResult result = writeReport(request, table);
-    for (const std::string& path : result.writtenFiles) {
-        noteWritten(folder, path.substr(path.find_last_of('/') + 1));
-    }
-    std::string error = result.error;
-    if (result.status == ReportStatus::unusable || !writeFolderFile(folder, fitTableFileName, table.str(), error)) {
-        err << "kolvane_fit: " << error << "\n";
-        return false;
-    }
-    return true;
-}
-
-// The kept history in the formats asked for, as kolvane_export writes it;
-// its files are the fit's.
-bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, const std::string& verdictTag,
-                       std::uint64_t judgedChecksum, OutputFolder& folder, ExportRecord& exported, std::ostream& out,
-                       std::ostream& err) {
-    ExportRequest request;
-    request.folder = kept;
-    request.formats = options.exportFormats;
-    request.rate = options.exportSampleRate;
-    request.verdictTag = verdictTag;
-    request.exportFailed = !verdictTag.empty();
-    FolderVerdict verdict;
-    verdict.judged = verdictTag.empty() ? FolderVerdict::Judged::passes : FolderVerdict::Judged::fails;
-    verdict.specificationChecksum = judgedChecksum;
-    request.verdict = verdict;
-    const ExportResult result = exportHistory(request, out);
-    if (!result.written) {
-        err << "kolvane_fit: " << result.error << "\n";
-        return false;
-    }
-    for (const std::string& path : result.files) noteWritten(folder, path.substr(path.find_last_of('/') + 1));
-    exported.metadataFile = result.files.back().substr(result.files.back().find_last_of('/') + 1);
-    exported.files = result.exported;
-    exported.check = result.check;
     return true;
 }
 
@@ -168,11 +127,11 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
     FitOptions options;
     std::string error;
     if (!parseFitOptions(args, options, error)) {
-        err << "kolvane_fit: " << error << "\n\n" << fitUsage;
+        err << "kolvane_fit: " << error << "\n\n" << fitUsageText();
         return fitUnusableInput;
     }
     if (options.help) {
-        out << fitUsage;
+        out << fitUsageText();
         return fitPassed;
     }
     SpecText spec;
@@ -205,7 +164,8 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;
     }
-    const int status = fitInFolder(options, spec, folder, out, err);
+    const int status = options.correctPath.empty() ? fitInFolder(options, spec, folder, out, err)
+                                                   : correctDriveInFolder(options, spec, folder, out, err);
     closeOutputFolder(folder);
     return status;
 }

@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-constexpr int fitPassed = 0;
-constexpr int fitUnusableInput = 1;
-constexpr int fitNoPass = 2;
+#include "fit/fit_exit_status.h"
+
 
 // The whole command, arguments without the program name: the attempts, each
 // in OUTPUT_DIR/attempts/N/, one progress line each and the verdict on

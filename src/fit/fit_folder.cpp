@@ -163,6 +163,44 @@ bool writeFolderFile(OutputFolder& folder, const std::string& name, const std::s
     return true;
 }
 
+namespace {
+
+// run.out as it stands before a run's first results step.
+RunRecord startedRecord(const RunRecord& record) {
+    RunRecord started = record;
+    started.trialsRanked = 0;
+    started.optimumCase = -1;
+    started.outputSampleRate = 0.0;
+    started.outputTimeStep = 0.0;
+    started.outputSampleCount = 0;
+    started.hasChecksums = false;
+    started.holds = HistoryKind::plainRun;
+    started.checksums = {};
+    started.wavelets.clear();
+    started.driveReference.clear();
+    started.driveMeasured.clear();
+    started.driveCorrection.clear();
+    return started;
+}
+
+// The program's search from `searchDir` (trials.out, rank_d.out, rank.out),
+// then wavelet.out, run.out and the histories of `history`.
+bool writeHistoryAfterSearch(OutputFolder& folder, const std::string& searchDir, const RefinedRun& history,
+                             std::string& error) {
+    for (const char* name : {trialsFileName, sortedListsFileName, ranksFileName}) {
+        if (!copyRunFile(folder, searchDir, name, error)) return false;
+    }
+    const HistoryFiles& files = history.files;
+    return writeFolderFile(folder, waveletFileName, history.waveletText, error) &&
+           writeFolderFile(folder, runRecordFileName, formatRunRecord(history.results.record), error) &&
+           writeFolderFile(folder, accelFileName, files.accelText, error) &&
+           writeFolderFile(folder, velocityFileName, files.velocityText, error) &&
+           writeFolderFile(folder, displacementFileName, files.displacementText, error) &&
+           writeFolderFile(folder, srsFileName, files.srsText, error);
+}
+
+}  // namespace
+
 bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan,
                     const RefinedRun* refined, std::string& error) {
     std::string text;
@@ -175,17 +213,7 @@ bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const A
                 (problem.empty() ? reason : problem);
         return false;
     }
-    RunRecord started = record;
-    started.trialsRanked = 0;
-    started.optimumCase = -1;
-    started.outputSampleRate = 0.0;
-    started.outputTimeStep = 0.0;
-    started.outputSampleCount = 0;
-    started.hasChecksums = false;
-    started.holds = HistoryKind::plainRun;
-    started.checksums = {};
-    started.wavelets.clear();
-    if (!writeFolderFile(folder, runRecordFileName, formatRunRecord(started), error) ||
+    if (!writeFolderFile(folder, runRecordFileName, formatRunRecord(startedRecord(record)), error) ||
         !writeFolderFile(folder, answersFileName, answersText(plan.answers), error)) {
         return false;
     }
@@ -203,16 +231,32 @@ bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const A
         }
         return true;
     }
-    for (const char* name : {trialsFileName, sortedListsFileName, ranksFileName}) {
-        if (!copyRunFile(folder, attemptDir, name, error)) return false;
+    return writeHistoryAfterSearch(folder, attemptDir, *refined, error);
+}
+
+bool publishDrive(OutputFolder& folder, const RunFolder& reference, const RefinedRun& drive, std::string& error) {
+    const RunRecord& record = drive.results.record;
+    if (!writeFolderFile(folder, runRecordFileName, formatRunRecord(startedRecord(record)), error)) return false;
+    std::string text;
+    std::string reason;
+    // The answers and the specification the program's run was made with, as
+    // the reference holds them (the specification may be the engineer's own
+    // file in this folder, left as it is when it holds the text already).
+    if (readWholeFile(pathInFolder(reference.dir, answersFileName), text, reason) &&
+        !writeFolderFile(folder, answersFileName, text, error)) {
+        return false;
     }
-    const HistoryFiles& files = refined->files;
-    return writeFolderFile(folder, waveletFileName, refined->waveletText, error) &&
-           writeFolderFile(folder, runRecordFileName, formatRunRecord(refined->results.record), error) &&
-           writeFolderFile(folder, accelFileName, files.accelText, error) &&
-           writeFolderFile(folder, velocityFileName, files.velocityText, error) &&
-           writeFolderFile(folder, displacementFileName, files.displacementText, error) &&
-           writeFolderFile(folder, srsFileName, files.srsText, error);
+    if (!readWholeFile(pathInFolder(reference.dir, record.specFileName), text, reason)) {
+        error = "cannot read the reference's specification " + pathInFolder(reference.dir, record.specFileName) + ": " +
+                reason;
+        return false;
+    }
+    if (holds(pathInFolder(folder.dir, record.specFileName), text)) {
+        noteWrittenUnlessTheirs(folder, record.specFileName);
+    } else if (!writeFolderFile(folder, record.specFileName, text, error)) {
+        return false;
+    }
+    return writeHistoryAfterSearch(folder, reference.dir, drive, error);
 }
 
 void removeStaleFiles(const OutputFolder& folder) {

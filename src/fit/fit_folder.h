@@ -7,6 +7,7 @@
 #include "fit/attempt_choice.h"
 #include "fit/fit_file_names.h"
 #include "refine/refined_run.h"
+#include "run_folder/run_folder.h"
 
 // The output folder a fit owns. A second fit into it removes what the first
 // one wrote there, as listed in its fit.json, and nothing else; it never
@@ -55,6 +56,11 @@ bool writeFolderFile(OutputFolder& folder, const std::string& name, const std::s
 // the program's search (trials.out, rank_d.out, rank.out) from the attempt.
 bool publishKeptRun(OutputFolder& folder, const std::string& attemptDir, const AttemptPlan& plan,
                     const RefinedRun* refined, std::string& error);
+
+// Writes a drive corrected from a shot into the folder in the same order:
+// run.out as started, the reference's answers.txt and specification, its
+// search files, then the drive's wavelet.out, run.out and histories.
+bool publishDrive(OutputFolder& folder, const RunFolder& reference, const RefinedRun& drive, std::string& error);
 
 // Removes the files the earlier fit wrote outside attempts/ that this one has
 // not written again.

@@ -1,6 +1,7 @@
 #include "fit/fit_options.h"
 
 #include "common/command_line.h"
+#include "common/number_format.h"
 #include "fit/attempt_answers.h"
 #include "model/constants.h"
 #include "model/damping.h"
@@ -52,7 +53,28 @@ const char* const fitUsage =
     "  --title TEXT          the test item     --note TEXT   its axis, the operator, ...\n"
     "  -h, --help            show this text\n"
     "\n"
-    "Exit status: 0 an attempt passes (and fits the shaker), 2 none does, 1 unusable input.\n";
+    "Exit status: 0 an attempt passes (and fits the shaker), 2 none does, 1 unusable input.\n"
+    "\n"
+    "Usage: kolvane_fit SPEC_FILE OUTPUT_DIR --correct MEASURED --reference RUN_DIR\n"
+    "                   --shaker FILE [options]\n"
+    "\n"
+    "The next drive after a shot: MEASURED is the shot as the controller saved it\n"
+    "when RUN_DIR's history (a fit's, or a drive made so) was played. At each\n"
+    "analysis point the measured SRS's miss of the specification asks the drive's\n"
+    "own SRS to move by 0.8 of it in dB, at most 3 dB a step; the reference's\n"
+    "wavelet amplitudes are brought there, so the drive still ends at rest. A drive\n"
+    "beyond the shaker is not written. OUTPUT_DIR then holds the drive (run.out\n"
+    "records where it came from), correction.csv (point by point), fit.json and its\n"
+    "report, which shows its spectrum for information. The measured record is read\n"
+    "as kolvane_report --measured reads it:\n"
+    "%s"
+    "Exit status: 0 the drive is written, 2 it would exceed the shaker, 1 unusable input.\n";
+
+std::string fitUsageText() {
+    std::string text;
+    appendFormat(text, fitUsage, measuredOptionsUsage);
+    return text;
+}
 
 namespace {
 
@@ -159,12 +181,56 @@ std::vector<OptionName> fitOptionNames() {
                                      {"--attempts", true}, {"--shaker", true}, {"--max-duration", true},
                                      {"--export", true}, {"--rate", true},    {"--passes", true},
                                      {"--plain", false},  {"--export-failed", false},
-                                     {"--title", true},   {"--note", true}};
+                                     {"--title", true},   {"--note", true},
+                                     {"--correct", true}, {"--reference", true}};
+    for (const OptionName& reading : measuredOptionNames()) {
+        if (std::string(reading.name) != "--units") names.push_back(reading);
+    }
     for (const OptionName& judging : acceptanceOptionNames()) {
         // The fit's own --q sets the attempts' damping; --damping it refuses below.
         if (std::string(judging.name) != "--q") names.push_back(judging);
     }
     return names;
+}
+
+// A correction takes the reference's run as it is: the search's options do
+// not apply, and the shaker is what the drive is checked against.
+bool checkCorrectionOptions(const CommandLine& line, const FitOptions& options, std::string& error) {
+    const bool correcting = !options.correctPath.empty();
+    if (!correcting) {
+        if (!options.referenceDir.empty()) {
+            error = "--reference goes with --correct MEASURED: the folder whose history was played for it";
+            return false;
+        }
+        for (const GivenOption& option : line.options) {
+            for (const OptionName& reading : measuredOptionNames()) {
+                if (option.name == reading.name && option.name != "--units") {
+                    error = option.name + " reads a measured record: it goes with --correct MEASURED";
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+    if (options.referenceDir.empty()) {
+        error = "--correct needs --reference RUN_DIR: the folder whose history was played for the shot";
+        return false;
+    }
+    if (options.shakerPath.empty()) {
+        error = "--correct needs --shaker FILE: a drive is checked against the shaker before it is written";
+        return false;
+    }
+    for (const GivenOption& option : line.options) {
+        for (const char* search : {"--zpa", "--spacing", "--duration", "--q", "--trials", "--attempts", "--passes",
+                                   "--max-duration", "--plain"}) {
+            if (option.name == search) {
+                error = option.name + " is an answer or a limit of the search, which --correct does not make: the "
+                                      "drive keeps the reference's run";
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -179,11 +245,23 @@ bool parseFitOptions(const std::vector<std::string>& args, FitOptions& options, 
             return false;
         }
         bool applied = false;
+        if (option.name == "--correct" || option.name == "--reference") {
+            if (option.value.empty()) {
+                error = option.name + " needs a " + (option.name == "--correct" ? "file" : "folder") + " name";
+                return false;
+            }
+            (option.name == "--correct" ? options.correctPath : options.referenceDir) = option.value;
+            continue;
+        }
+        if (option.name == "--units" && !applyMeasuredOption(option, options.measured, applied, error)) return false;
         if (!applyAnswerOption(option, options, applied, error)) return false;
+        if (applied) continue;
+        if (!applyMeasuredOption(option, options.measured, applied, error)) return false;
         if (applied) continue;
         if (!applyAcceptanceOption(option, options.rules, applied, error)) return false;
     }
     if (options.help) return true;
+    if (!checkCorrectionOptions(line, options, error)) return false;
     const std::vector<std::string>& positional = line.positional;
     if (positional.size() != 2) {
         error = positional.empty()      ? "no specification file given"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "export/export_history.h"
+#include "measured/measured_options.h"
 #include "report/acceptance.h"
 #include "run_folder/shaker.h"
 
@@ -41,6 +42,12 @@ struct FitOptions {
     std::vector<std::string> commandLine;
     std::string title;
     std::string note;
+    // --correct MEASURED --reference RUN_DIR: the next drive, corrected from
+    // the shot measured when the reference's history was played, read with
+    // the measured record's options (--units then is the record's unit).
+    std::string correctPath;
+    std::string referenceDir;
+    MeasuredOptions measured;
     bool help = false;
 };
 
@@ -48,7 +55,8 @@ struct FitOptions {
 // specification frequency: four times the program's recommendation.
 constexpr double maxDurationPeriods = 8.0;
 
-extern const char* const fitUsage;
+extern const char* const fitUsage;  // a format: fitUsageText() fills it in
+std::string fitUsageText();
 
 // Arguments without the program name. "--name=value" and "--name value" both
 // work. False, with `error` set, for a mistake in the command line itself,
