@@ -289,6 +289,13 @@ bool readUffChannel(const std::string& text, const MeasuredReadOptions& options,
         }
     }
     channel.accelUnit = h.ordinateUnit == "NONE" ? "" : h.ordinateUnit;
+    // A velocity record beside it says the unit system, as our export's does.
+    for (std::size_t k = 0; k < sets.size(); ++k) {
+        if (!sets[k].binary && headers[k].ordinateKind == 11 && headers[k].ordinateUnit != "NONE") {
+            channel.velocityUnit = headers[k].ordinateUnit;
+            break;
+        }
+    }
     channel.channel = describe(chosen, sets.size(), h);
     if (accelerations > 1 && options.record == 0) {
         channel.notes.push_back("judged " + channel.channel + ", the first of " + std::to_string(accelerations) +

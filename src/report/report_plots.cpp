@@ -247,7 +247,7 @@ std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, con
     // more points fall there than in the lower right.
     const bool programShown = !history.folder.srs.empty();
     const int entries = 4 + (programShown ? 1 : 0) + (reference ? 1 : 0) + (anyFailure ? 1 : 0) + (gapShown ? 1 : 0);
-    const double legendWidth = 292.0;
+    const double legendWidth = reference ? 330.0 : 292.0;
     const double legendHeight = 12.0 + 22.0 * entries;
     int upperLeft = 0;
     int lowerRight = 0;

@@ -132,7 +132,7 @@ std::vector<std::string> adviceLines(const ReportFindings& findings, const UnitN
     } else if (findings.historyKind == HistoryKind::measuredRecord) {
         if (!findings.acceptance.passes) {
             lines.push_back("The shot's spectrum lies outside the band: kolvane_fit SPEC_FILE NEW_DIR --correct " +
-                            std::string("MEASURED --reference ") +
+                            findings.measuredPath + " --reference " +
                             (findings.reference ? findings.reference->dir : std::string("RUN_DIR")) +
                             " --shaker FILE makes the next drive from it (with this check's reading options). "
                             "Look at the record first: a point far out is more often a fixture resonance or a bad "
@@ -186,7 +186,9 @@ std::string reportSummaryText(const JudgedHistory& history, const ReportFindings
                "specification on purpose and is shown for information; it is judged on its consistency, its "
                "motion and the shaker\n";
     }
-    out += " " + judgedSettingsText(history, a.run, units) + "\n";
+    out += ' ';
+    out += judgedSettingsText(history, a.run, units);
+    out += '\n';
     appendFormat(out, " Analysis: independent SRS of %s at %zu frequencies, %d per octave, %s to %s Hz\n",
                  measured ? "the measured record" : "accel.out", a.points.size(), rules.analysisPointsPerOctave,
                  num(a.points.front().frequency).c_str(), num(a.points.back().frequency).c_str());

@@ -79,6 +79,7 @@ ReportFindings assessRun(const SpecText& spec, const JudgedHistory& history, Tol
 ReportFindings assessMeasured(const JudgedHistory& history, ToleranceBand band, MotionLimits limits) {
     ReportFindings findings;
     findings.historyKind = HistoryKind::measuredRecord;
+    if (history.measured) findings.measuredPath = history.measured->record.path;
     findings.band = band;
     findings.limits = limits;
     MotionSummary& motion = findings.motion;

@@ -93,6 +93,7 @@ struct ReportFindings {
     std::optional<ShakerLimits> shakerLimits;
     ShakerVerdict shaker;
     std::optional<ReferenceComparison> reference;  // a measured shot's, with --reference
+    std::string measuredPath;                       // a measured shot's file
 };
 
 // srs.out judged at its grid points with the check's own polarity rule: the
