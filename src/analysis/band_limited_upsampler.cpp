@@ -4,15 +4,63 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 #include "model/constants.h"
 
 namespace {
 
 // FFTW's planner is not safe to enter from two threads at once; running a
-// finished plan is.
-std::mutex plannerMutex;
+// finished plan is. Recursive: a plan given up while the planner is held
+// (a kept one pushed out) is destroyed under it.
+std::recursive_mutex plannerMutex;
+
+// Plans are kept for the lengths last used: planning a long transform costs
+// as much as running it (FFTW works out its twiddle factors then), and a
+// script or a fit asks for the same lengths again and again. Each plan is
+// made with FFTW_ESTIMATE on arrays from FFTW's allocator and run on others
+// from it, aligned alike, so a kept plan gives what a new one would.
+enum class Direction { forward, inverse };
+
+// A plan stays alive while a transform runs on it, even once it is no
+// longer kept.
+using SharedPlan = std::shared_ptr<fftw_plan_s>;
+
+struct KeptPlan {
+    std::size_t length = 0;
+    Direction direction = Direction::forward;
+    SharedPlan plan;
+};
+
+constexpr std::size_t keptPlans = 12;
+
+SharedPlan planFor(std::size_t length, Direction direction) {
+    static std::vector<KeptPlan> kept;  // most recently used last
+    const std::lock_guard<std::recursive_mutex> lock(plannerMutex);
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        if (kept[k].length == length && kept[k].direction == direction) {
+            const KeptPlan found = kept[k];
+            kept.erase(kept.begin() + static_cast<std::ptrdiff_t>(k));
+            kept.push_back(found);
+            return found.plan;
+        }
+    }
+    FftwArray real = allocateFftwArray(length);
+    FftwArray complex = allocateFftwArray(2 * (length / 2 + 1));
+    const int n = static_cast<int>(length);
+    fftw_complex* bins = reinterpret_cast<fftw_complex*>(complex.get());
+    const SharedPlan plan(direction == Direction::forward ? fftw_plan_dft_r2c_1d(n, real.get(), bins, FFTW_ESTIMATE)
+                                                          : fftw_plan_dft_c2r_1d(n, bins, real.get(), FFTW_ESTIMATE),
+                          [](fftw_plan p) {
+                              const std::lock_guard<std::recursive_mutex> held(plannerMutex);
+                              fftw_destroy_plan(p);
+                          });
+    if (kept.size() == keptPlans) kept.erase(kept.begin());
+    kept.push_back({length, direction, plan});
+    return plan;
+}
 
 bool isFastLength(std::size_t n) {
     for (const std::size_t prime : {2u, 3u, 5u})
@@ -44,23 +92,14 @@ RecordSpectrum transformPaddedRecord(const double* padded, std::size_t length) {
     RecordSpectrum spectrum;
     spectrum.length = length;
     spectrum.bins = allocateFftwArray(2 * (length / 2 + 1));
-    // The planner may use the input's alignment; a copy in FFTW's own array
-    // keeps that the same on every run, and the input intact.
+    // The plan may use the input's alignment; a copy in FFTW's own array
+    // keeps that the same on every run, and the input intact. FFTW_ESTIMATE
+    // plans without timing trial runs, so the plan, and with it every
+    // rounding, is the same on every run.
     FftwArray input = allocateFftwArray(length);
-    fftw_plan plan;
-    {
-        const std::lock_guard<std::mutex> lock(plannerMutex);
-        // FFTW_ESTIMATE plans without timing trial runs, so the plan, and with
-        // it every rounding, is the same on every run.
-        plan = fftw_plan_dft_r2c_1d(static_cast<int>(length), input.get(), asComplex(spectrum.bins.get()),
-                                    FFTW_ESTIMATE);
-    }
     std::copy(padded, padded + length, input.get());
-    fftw_execute(plan);
-    {
-        const std::lock_guard<std::mutex> lock(plannerMutex);
-        fftw_destroy_plan(plan);
-    }
+    const SharedPlan plan = planFor(length, Direction::forward);
+    fftw_execute_dft_r2c(plan.get(), input.get(), asComplex(spectrum.bins.get()));
     return spectrum;
 }
 
@@ -77,11 +116,6 @@ FftwArray interpolate(const RecordSpectrum& spectrum, std::size_t factor, bool f
     const std::size_t upLength = length * factor;
     FftwArray bins = allocateFftwArray(2 * (upLength / 2 + 1));
     FftwArray samples = allocateFftwArray(upLength);
-    fftw_plan plan;
-    {
-        const std::lock_guard<std::mutex> lock(plannerMutex);
-        plan = fftw_plan_dft_c2r_1d(static_cast<int>(upLength), asComplex(bins.get()), samples.get(), FFTW_ESTIMATE);
-    }
     const double scale = 1.0 / static_cast<double>(length);
     const double* source = spectrum.bins.get();
     double* target = bins.get();
@@ -102,11 +136,8 @@ FftwArray interpolate(const RecordSpectrum& spectrum, std::size_t factor, bool f
             target[2 * j + 1] *= raise;
         }
     }
-    fftw_execute(plan);
-    {
-        const std::lock_guard<std::mutex> lock(plannerMutex);
-        fftw_destroy_plan(plan);
-    }
+    const SharedPlan plan = planFor(upLength, Direction::inverse);
+    fftw_execute_dft_c2r(plan.get(), asComplex(bins.get()), samples.get());
     return samples;
 }
 

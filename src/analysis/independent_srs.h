@@ -24,8 +24,12 @@ struct IndependentSrsSettings {
     double tailSeconds = std::numeric_limits<double>::infinity();
     // Each natural frequency is filtered at a rate of at least this many
     // samples per cycle, the record being brought to it by band-limited
-    // upsampling. 0 filters every frequency at the record's own rate.
-    double minPointsPerCycle = 50.0;
+    // upsampling (threefold at least, once at all). 0 filters every
+    // frequency at the record's own rate. With each peak read at the vertex
+    // between samples and the linear hold's loss restored, 24 keeps the
+    // maximax within 0.03 % of exact responses and of finely sampled wavelet
+    // sums on the fidelity benchmark, as 50 did, at a fraction of the work.
+    double minPointsPerCycle = 24.0;
 };
 
 // `acceleration` holds samples at times 0, timeStep, 2 timeStep, ... The
