@@ -16,8 +16,11 @@ REPORT := $(BUILD_DIR)/kolvane_report
 FUZZ_DIR := build-fuzz
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
+# The Python the module is built for: Debian's, whose pybind11 and NumPy
+# packages it goes with, ahead of any other python3 on the PATH.
+PYTHON := $(shell test -x /usr/bin/python3 && echo /usr/bin/python3 || command -v python3)
 # Every build that runs the tests.
-TEST_OPTIONS := -DKOLVANE_TESTS=ON
+TEST_OPTIONS := -DKOLVANE_TESTS=ON -DPython_EXECUTABLE=$(PYTHON)
 
 .PHONY: all deps build run install test test-deps test-release test-sanitize test-tsan test-werror docs-image bench bench-fit bench-export fuzz clean
 
@@ -29,7 +32,7 @@ deps:
 
 # Only the commands (kolvane_commands): no test or benchmark library needed.
 build: deps
-	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DPython_EXECUTABLE=$(PYTHON) >/dev/null
 	@cmake --build $(BUILD_DIR) -j$(JOBS) --target kolvane_commands
 
 # The run synthesises against pyroshock-extended.srs (pyroshock.srs with one
@@ -42,7 +45,9 @@ run: build
 	@# The verdict may be a fail (status 2); only unusable input stops make.
 	$(REPORT) $(EXAMPLE_DIR)/pyroshock.srs $(EXAMPLE_DIR) || test $$? -eq 2
 
+# The commands and, when pybind11 is there, the Python module.
 install: build
+	@cmake --build $(BUILD_DIR) -j$(JOBS) --target kolvane_installed
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # The README's SRS plot of the bundled example.

@@ -36,6 +36,15 @@ for path in bin/kolvane_zpa bin/kolvane_report bin/kolvane_fit bin/kolvane_expor
         missing=1
     fi
 done
+# The Python module, when the build makes one, where that Python finds it.
+if compgen -G "$build/python/kolvane*.so" >/dev/null; then
+    python=$(sed -n 's/^Python_EXECUTABLE:[A-Z]*=//p' "$build/CMakeCache.txt")
+    if ! found=$(cd / && PYTHONPATH="$(echo "$prefix"/lib/python3*/*-packages | tr ' ' ':')" "${python:-python3}" -c \
+            'import kolvane; print(kolvane.__file__)' 2>&1) || [[ "$found" != "$prefix"/* ]]; then
+        echo "make install leaves no Python module the build's Python imports from $prefix: $found" >&2
+        missing=1
+    fi
+fi
 if [ "$missing" -eq 0 ] && ! grep -q '^\.SH SYNOPSIS\|^\.SH DESCRIPTION' "$prefix/share/man/man1/kolvane_fit.1"; then
     echo "kolvane_fit.1 is not a man page" >&2
     missing=1

@@ -8,18 +8,20 @@
 #   run      the program and the report (make run, make install)
 #   test     run, GoogleTest and the browser test's needs (make test)
 #   browser  headless Chromium (and pdftotext) for the report's browser test
+#   python   the Python module kolvane and its tests
 #   bench    run and Google Benchmark (make bench)
 #   fuzz     run and clang with libFuzzer (make fuzz)
 set -euo pipefail
 
 run=(cmake make g++ libfftw3-dev libmatio-dev help2man)
 browser=(chromium chromium-driver python3 poppler-utils)
-test=("${run[@]}" libgtest-dev python3-scipy "${browser[@]}")
+python=(python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-setuptools python3-venv)
+test=("${run[@]}" libgtest-dev python3-scipy "${browser[@]}" "${python[@]}")
 bench=("${run[@]}" libbenchmark-dev)
 fuzz=("${run[@]}" clang libclang-rt-14-dev)
 
 if [ $# -eq 0 ]; then
-    echo "usage: $0 run|test|browser|bench|fuzz..." >&2
+    echo "usage: $0 run|test|browser|python|bench|fuzz..." >&2
     exit 1
 fi
 packages=()
@@ -28,6 +30,7 @@ for group in "$@"; do
         run) packages+=("${run[@]}") ;;
         test) packages+=("${test[@]}") ;;
         browser) packages+=("${browser[@]}") ;;
+        python) packages+=("${python[@]}") ;;
         bench) packages+=("${bench[@]}") ;;
         fuzz) packages+=("${fuzz[@]}") ;;
         *) echo "$0: unknown group $group" >&2; exit 1 ;;

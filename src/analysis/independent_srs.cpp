@@ -276,6 +276,11 @@ constexpr std::size_t trailSamples = 64;
 
 IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, double timeStep,
                                      const std::vector<double>& frequencies, IndependentSrsSettings settings) {
+    return computeIndependentSrs(acceleration.data(), acceleration.size(), timeStep, frequencies, settings);
+}
+
+IndependentSrs computeIndependentSrs(const double* acceleration, std::size_t sampleCount, double timeStep,
+                                     const std::vector<double>& frequencies, IndependentSrsSettings settings) {
     IndependentSrs srs;
     srs.frequency = frequencies;
     const std::size_t count = frequencies.size();
@@ -302,9 +307,9 @@ IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, do
     // grow with the window.
     const double windowSeconds = std::max(std::isnan(settings.tailSeconds) ? 0.0 : settings.tailSeconds, 1.5 / lowest);
     // Zeros after the record, as before it, for the interpolation's ringing.
-    const std::size_t length = fastTransformLength(leadSamples + acceleration.size() + trailSamples);
+    const std::size_t length = fastTransformLength(leadSamples + sampleCount + trailSamples);
     std::vector<double> padded(length, 0.0);
-    std::copy(acceleration.begin(), acceleration.end(), padded.begin() + leadSamples);
+    std::copy(acceleration, acceleration + sampleCount, padded.begin() + leadSamples);
     RecordSpectrum spectrum;
     if (groups.rbegin()->first.forLinearHold) spectrum = transformPaddedRecord(padded.data(), length);
 
@@ -352,7 +357,7 @@ IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, do
         sweepFilters(signal, filtered, filters, lanes, high, low, beforeLast, last);
         // The window counted from the record's end, in samples after the
         // output before last.
-        const double recordEnd = static_cast<double>((leadSamples + acceleration.size()) * factor);
+        const double recordEnd = static_cast<double>((leadSamples + sampleCount) * factor);
         const double window = windowSeconds / interval - (static_cast<double>(filtered) - recordEnd);
         for (int j = 0; j < lanes; ++j) {
             addFreeResponsePeaks(filters[j], beforeLast[j], last[j], window, high[j], low[j]);

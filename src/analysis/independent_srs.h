@@ -40,5 +40,10 @@ struct IndependentSrsSettings {
 IndependentSrs computeIndependentSrs(const std::vector<double>& acceleration, double timeStep,
                                      const std::vector<double>& frequencies, IndependentSrsSettings settings);
 
+// The same on `sampleCount` samples read where they lie: a caller's array
+// taken as it is, without a copy.
+IndependentSrs computeIndependentSrs(const double* acceleration, std::size_t sampleCount, double timeStep,
+                                     const std::vector<double>& frequencies, IndependentSrsSettings settings);
+
 // The larger of the positive and negative peak at frequency `index`.
 double maximax(const IndependentSrs& srs, std::size_t index);

@@ -24,7 +24,7 @@ RunAnswers runAnswersOf(const AttemptAnswers& answers) {
 }
 
 bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const SpecTable& spec, int threadCount,
-                RunOutcome& outcome, std::string& error, RunResults* results) {
+                RunOutcome& outcome, std::string& error, RunResults* results, const std::atomic<bool>* cancel) {
     const std::string consolePath = pathInFolder(dir, attemptConsoleFileName);
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> console(std::fopen(consolePath.c_str(), "wb"), std::fclose);
     if (!console) {
@@ -38,6 +38,7 @@ bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const Spe
     request.console = console.get();
     request.threadCount = threadCount;
     request.results = results;
+    request.cancel = cancel;
     outcome = runSynthesis(request);
     return true;
 }

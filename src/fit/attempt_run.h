@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "fit/attempt_answers.h"
@@ -19,4 +20,5 @@ RunAnswers runAnswersOf(const AttemptAnswers& answers);
 // `outcome`.
 // `results` (when given) receives what the run wrote, as numbers.
 bool runAttempt(const std::string& dir, const AttemptAnswers& answers, const SpecTable& spec, int threadCount,
-                RunOutcome& outcome, std::string& error, RunResults* results = nullptr);
+                RunOutcome& outcome, std::string& error, RunResults* results = nullptr,
+                const std::atomic<bool>* cancel = nullptr);

@@ -13,6 +13,7 @@
 #include "fit/fit_record.h"
 #include "fit/fit_search.h"
 #include "fit/fit_specification.h"
+#include "model/damping.h"
 #include "report/acceptance.h"
 #include "report/report_files.h"
 #include "report/write_report.h"
@@ -134,8 +135,16 @@ int runFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
         out << fitUsageText();
         return fitPassed;
     }
+    return fitSpecification(options, out, err);
+}
+
+int fitSpecification(FitOptions options, std::ostream& out, std::ostream& err) {
+    std::string error;
+    // The check and the report judge with the attempts' damping.
+    options.rules.dampingRatio = dampingRatioOfQ(options.q);
     SpecText spec;
-    if (!readCheckFiles(options.rules, options.shakerPath, options.shaker, error) ||
+    // A shaker given as values is taken as it is; a file is read here.
+    if (!readCheckFiles(options.rules, options.shaker ? "" : options.shakerPath, options.shaker, error) ||
         !readSpecTextFile(options.specPath, spec, error)) {
         err << "kolvane_fit: " << error << "\n";
         return fitUnusableInput;

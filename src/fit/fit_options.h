@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ struct FitOptions {
     std::string correctPath;
     std::string referenceDir;
     MeasuredOptions measured;
+    // When given and set, the attempts under way stop and the fit ends as
+    // unusable: how a caller on another thread interrupts it.
+    const std::atomic<bool>* cancel = nullptr;
     bool help = false;
 };
 

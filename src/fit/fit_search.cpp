@@ -80,7 +80,11 @@ bool runAndJudge(const FitSearch& search, const std::string& dir, AttemptRecord&
     readSpecificationText(record.plan.specText, spec);
     RunOutcome outcome = RunOutcome::completed;
     auto results = std::make_shared<RunResults>();
-    if (!runAttempt(dir, answers, spec, threads, outcome, error, results.get())) return false;
+    if (!runAttempt(dir, answers, spec, threads, outcome, error, results.get(), search.options.cancel)) return false;
+    if (outcome == RunOutcome::cancelled) {
+        error = "stopped before attempt " + std::to_string(record.number) + " had finished";
+        return false;
+    }
     if (outcome != RunOutcome::completed) {
         record.refusal = runOutcomeWords(outcome);
         return true;

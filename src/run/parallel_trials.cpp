@@ -44,6 +44,7 @@ bool runOneThread(RunningBatch& running) {
     RunState& state = *running.state;
     const TrialContext context = contextOf(running);
     for (int t = running.batch.first; t <= running.batch.last; ++t) {
+        if (running.cancel && running.cancel->load()) return false;
         TrialSlot& slot = slotOf(running, t);
         slot.result = evaluateTrial(context, t, state.workspace, slot.diagnostics);
         if (!emitTrial(state, t, slot, running.console, running.trialsFile)) return false;
@@ -81,6 +82,10 @@ void emitReadyRows(RunningBatch& running) {
 bool takeTrial(RunningBatch& running, TrialInProgress& trial) {
     const int t = running.nextTrial.fetch_add(1);
     if (t > running.batch.last || running.failed.load()) return false;
+    if (running.cancel && running.cancel->load()) {
+        running.failed.store(true);
+        return false;
+    }
     trial.t = t;
     trial.diagnostics = &slotOf(running, t).diagnostics;
     startTrial(trial, contextOf(running));

@@ -60,6 +60,7 @@ struct RunningBatch {
     std::atomic<bool> emitting{false};
     std::atomic<bool> rowsAllowed{false};
     std::atomic<bool> failed{false};
+    const std::atomic<bool>* cancel = nullptr;  // set by the run's caller: take no more trials
     std::vector<std::thread> helpers;
 };
 

@@ -15,6 +15,7 @@ const char* runOutcomeWords(RunOutcome outcome) {
         case RunOutcome::durationTooShort: return "the duration is too short";
         case RunOutcome::tooManySamples: return "the duration holds too many samples";
         case RunOutcome::noTrials: return "the number of trials is below 1";
+        case RunOutcome::cancelled: return "the run was stopped";
         case RunOutcome::cannotWrite: return "an output file cannot be written";
     }
     return "unknown";

@@ -17,6 +17,7 @@ enum class RunOutcome {
     tooManySamples,      // the duration holds too many samples at the run's rate
     noTrials,            // a number of trials below 1
     cannotWrite,         // an output file could not be written
+    cancelled,           // the caller asked it to stop (nothing printed)
 };
 
 // A few words for the outcome, for callers that report it in their own

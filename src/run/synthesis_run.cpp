@@ -83,6 +83,6 @@ RunOutcome runSynthesis(const RunRequest& request) {
     const RunOutcome prepared = prepareRun(request, *state);
     if (prepared != RunOutcome::completed) return prepared;
     const TrialRunPlace place{request.specification.path, request.outputDir, request.console, request.threadCount,
-                              request.results};
+                              request.results, request.cancel};
     return runTrials(*state, place);
 }

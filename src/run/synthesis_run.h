@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -31,6 +32,9 @@ struct RunRequest {
     // When given, a completed run leaves here what its last results step
     // wrote, as numbers, so that a caller need not read its files back.
     RunResults* results = nullptr;
+    // When given and set, the run stops at its next trial and ends as
+    // cancelled: how a caller that runs it on another thread interrupts it.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // One whole run on typed answers, from the checks the program makes on them
@@ -53,7 +57,7 @@ constexpr double largestZpa = 1e300;
 
 // Whether the run takes `zpa`: from smallestZpa to largestZpa. Prints the
 // program's refusal, "\n\n Error: the ZPA must be from 0.0001 to
-// 1000000000.\n\n", to `console` when it does not.
+// 1e300.\n\n", to `console` when it does not.
 bool zpaAccepted(double zpa, std::FILE* console);
 
 // Whether the run takes `dampingRatio`: from 0 to below 1. Prints the

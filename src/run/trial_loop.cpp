@@ -124,7 +124,9 @@ RunOutcome runTrials(RunState& state, const TrialRunPlace& place) {
         // checkpoint's results step runs here, at the sampling it will leave.
         const RunSampling batchSampling =
             afterCheckpoint ? samplingAfterResults(a, state.sampling, state.grid) : state.sampling;
+        if (place.cancel && place.cancel->load()) return RunOutcome::cancelled;
         RunningBatch batch;
+        batch.cancel = place.cancel;
         startTrialBatch(batch, state, pool, TrialBatch{first, last, afterCheckpoint}, batchSampling, console,
                         trialsFile);
         bool checkpointWritten = true;
@@ -132,7 +134,9 @@ RunOutcome runTrials(RunState& state, const TrialRunPlace& place) {
             std::fputs("\n\n intermediate output \n", console);
             checkpointWritten = runResultsStep(state, place, checkpointTrials);
         }
-        if (!finishTrialBatch(batch, checkpointWritten)) return RunOutcome::cannotWrite;
+        if (!finishTrialBatch(batch, checkpointWritten)) {
+            return place.cancel && place.cancel->load() ? RunOutcome::cancelled : RunOutcome::cannotWrite;
+        }
         checkpointTrials = last < a.trialCount - 1 ? last : -1;
         first = last + 1;
     }

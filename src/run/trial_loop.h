@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -14,6 +15,7 @@ struct TrialRunPlace {
     std::FILE* console;
     int threadCount;               // trials evaluated at once; the output is the same for any count
     RunResults* results = nullptr;  // when given: what the last results step wrote, as numbers
+    const std::atomic<bool>* cancel = nullptr;  // when given and set: stop at the next trial
 };
 
 // The trial run on a state whose answers, specification, grid and own
