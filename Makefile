@@ -107,7 +107,7 @@ fuzz:
 	@scripts/ensure-deps.sh fuzz
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVANE_FUZZ=ON \
 		-DKOLVANE_BENCH=OFF -DKOLVANE_REPORT=OFF >/dev/null
-	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz report_readers_fuzz
+	@cmake --build $(FUZZ_DIR) -j$(JOBS) --target spec_reader_fuzz dialogue_fuzz report_readers_fuzz tool_inputs_fuzz
 	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:

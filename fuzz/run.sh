@@ -5,7 +5,7 @@ set -uo pipefail
 build_dir="$(cd "${1:?build folder}" && pwd)"
 seconds=${2:-60}
 source_dir="$(cd "$(dirname "$0")" && pwd)"
-targets=(spec_reader_fuzz dialogue_fuzz report_readers_fuzz)
+targets=(spec_reader_fuzz dialogue_fuzz report_readers_fuzz tool_inputs_fuzz)
 
 passed=0
 failed=0

@@ -148,6 +148,11 @@ bool readTextChannel(const std::string& whole, const MeasuredReadOptions& option
         return false;
     }
     const std::size_t count = fieldsOf(lines[firstData].text, delimiter).size();
+    if (count < 2) {
+        error = "line " + std::to_string(lines[firstData].number) +
+                " holds one number: a time column and an acceleration column are needed";
+        return false;
+    }
     std::vector<std::string> headings;
     if (firstData > 0) {
         headings = fieldsOf(lines[firstData - 1].text, delimiter == ' ' ? (lines[firstData - 1].text.find('\t') !=

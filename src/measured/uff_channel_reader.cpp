@@ -50,6 +50,13 @@ bool fixedFields(const std::string& line, const std::vector<int>& widths, std::v
     return values.size() == widths.size();
 }
 
+// A whole number in a record's field, within what any such field can mean.
+bool wholeIn(double value, long& whole) {
+    if (!(std::fabs(value) <= 2e9) || value != std::floor(value)) return false;
+    whole = static_cast<long>(value);
+    return true;
+}
+
 struct Dataset {
     std::size_t firstLine = 0;  // of its "58" line, numbered from 1
     std::vector<std::string> lines;  // after the "58" line, up to the closing delimiter
@@ -115,27 +122,30 @@ bool readHeader(const Dataset& set, Header& header, std::string& error) {
     }
     header.description = trimmed(set.lines[0]);
     std::vector<double> values;
-    if (!fixedFields(set.lines[5].substr(0, 5), {5}, values)) {
+    long whole[3] = {};
+    if (!fixedFields(set.lines[5].substr(0, 5), {5}, values) || !wholeIn(values[0], whole[0])) {
         error = "record 6 does not read";
         return false;
     }
-    header.functionType = static_cast<int>(values[0]);
-    if (!fixedFields(set.lines[6], {10, 10, 10, 13, 13, 13}, values)) {
+    header.functionType = static_cast<int>(whole[0]);
+    if (!fixedFields(set.lines[6], {10, 10, 10, 13, 13, 13}, values) || !wholeIn(values[0], whole[0]) ||
+        !wholeIn(values[1], whole[1]) || !wholeIn(values[2], whole[2])) {
         error = "record 7 does not read";
         return false;
     }
-    header.ordinateType = static_cast<int>(values[0]);
-    header.count = static_cast<long>(values[1]);
-    header.evenSpacing = static_cast<int>(values[2]);
+    header.ordinateType = static_cast<int>(whole[0]);
+    header.count = whole[1];
+    header.evenSpacing = static_cast<int>(whole[2]);
     header.xMin = values[3];
     header.dx = values[4];
     for (int axis = 0; axis < 2; ++axis) {
         const std::string& line = set.lines[7 + static_cast<std::size_t>(axis)];
-        if (!fixedFields(line.substr(0, std::min<std::size_t>(line.size(), 10)), {10}, values)) {
+        if (!fixedFields(line.substr(0, std::min<std::size_t>(line.size(), 10)), {10}, values) ||
+            !wholeIn(values[0], whole[0])) {
             error = "record " + std::to_string(8 + axis) + " does not read";
             return false;
         }
-        (axis == 0 ? header.abscissaKind : header.ordinateKind) = static_cast<int>(values[0]);
+        (axis == 0 ? header.abscissaKind : header.ordinateKind) = static_cast<int>(whole[0]);
     }
     const std::string& ordinate = set.lines[8];
     // (I10,3I5,2(1X,20A1)): the label from column 27, the unit from 48.

@@ -179,6 +179,11 @@ TEST(MeasuredRecord, ReadsWhatControllersWriteAndRefusesWhatCannotBeJudged) {
         {"record.uff", unevenUff(shock, 1e-4), [] { MeasuredReadOptions o; o.record = 2; return o; }(),
          "--record 2 asks for more than its 1", 0, 0, 0, nullptr},
         {"empty.csv", "# nothing\n", {}, "no line of numbers", 0, 0, 0, nullptr},
+        {"one.csv", "time (s)\n0\n1\n", {}, "holds one number", 0, 0, 0, nullptr},
+        {"huge.uff", [&] {
+             std::string uff = unevenUff(shock, 1e-4);
+             return uff.replace(uff.find("         4      2000"), 20, "         43333333333");
+         }(), {}, "record 7 does not read", 0, 0, 0, nullptr},
         {"missing.csv", controller, [] { MeasuredReadOptions o; o.accelColumn = "Control 9"; return o; }(),
          "no column is headed \"Control 9\"", 0, 0, 0, nullptr},
     };
