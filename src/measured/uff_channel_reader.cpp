@@ -204,12 +204,12 @@ bool readUffChannel(const std::string& text, const MeasuredReadOptions& options,
         chosen = static_cast<std::size_t>(options.record - 1);
     }
     std::size_t accelerations = 0;
+    std::vector<std::string> problems(sets.size());
     for (std::size_t k = 0; k < sets.size(); ++k) {
         if (sets[k].binary) continue;
-        std::string problem;
-        if (!readHeader(sets[k], headers[k], problem)) {
+        if (!readHeader(sets[k], headers[k], problems[k])) {
             if (k == chosen) {
-                error = "UFF 58 record " + std::to_string(k + 1) + ": " + problem;
+                error = "UFF 58 record " + std::to_string(k + 1) + ": " + problems[k];
                 return false;
             }
             continue;
@@ -221,14 +221,21 @@ bool readUffChannel(const std::string& text, const MeasuredReadOptions& options,
     }
     if (chosen == sets.size()) {
         for (std::size_t k = 0; k < sets.size() && chosen == sets.size(); ++k) {
-            if (!sets[k].binary && headers[k].functionType == 1 && headers[k].ordinateKind == 0) chosen = k;
+            if (!sets[k].binary && problems[k].empty() && headers[k].functionType == 1 &&
+                headers[k].ordinateKind == 0) {
+                chosen = k;
+            }
         }
     }
     if (chosen == sets.size()) {
-        error = sets.front().binary ? "its records are binary UFF (58b), which is not read: save the record as ASCII "
-                                      "UFF 58, CSV or .mat"
-                                    : "none of its dataset 58 records is a time response of acceleration; --record N "
-                                      "chooses one";
+        if (!problems.front().empty()) {
+            error = "UFF 58 record 1: " + problems.front();
+        } else {
+            error = sets.front().binary ? "its records are binary UFF (58b), which is not read: save the record as "
+                                          "ASCII UFF 58, CSV or .mat"
+                                        : "none of its dataset 58 records is a time response of acceleration; "
+                                          "--record N chooses one";
+        }
         return false;
     }
     const Dataset& set = sets[chosen];
