@@ -85,9 +85,10 @@ test-tsan: test-deps
 
 # The commands and their libraries under -Werror with -Wconversion -Wshadow
 # -Wdouble-promotion -Wpedantic; a build only, no tests.
-test-werror: deps
-	@cmake -S . -B $(WERROR_DIR) -DCMAKE_BUILD_TYPE=Release -DKOLVANE_WERROR=ON -DKOLVANE_BENCH=OFF >/dev/null
-	@cmake --build $(WERROR_DIR) -j$(JOBS) --target kolvane_commands
+test-werror: test-deps
+	@cmake -S . -B $(WERROR_DIR) -DCMAKE_BUILD_TYPE=Release -DKOLVANE_WERROR=ON -DKOLVANE_BENCH=OFF $(TEST_OPTIONS) >/dev/null
+	@cmake --build $(WERROR_DIR) -j$(JOBS) --target kolvane_commands kolvane_tests kolvane_report_tests \
+		kolvane_export_tests kolvane_fit_tests
 
 bench:
 	@scripts/ensure-deps.sh bench

@@ -34,10 +34,10 @@ struct CorrectionTarget {
 
 struct CorrectionPoint {
     double frequency = 0.0;
-    double target = 0.0;     // at the shot's level
-    double measured = 0.0;   // maximax
-    double missDb = 0.0;     // 20 log10(target / measured)
-    double askedDb = 0.0;    // the drive's change asked: the miss times the exponent, within the cap
+    double target = 0.0;       // at the shot's level
+    double measured = 0.0;     // maximax
+    double missDb = 0.0;       // 20 log10(target / measured)
+    double askedDb = 0.0;      // the drive's change asked: the miss times the exponent, within the cap
     double driveBefore = 0.0;  // the reference drive's own SRS (maximax), at full level
     double driveAfter = 0.0;   // the new drive's
     bool capped = false;

@@ -11,9 +11,9 @@
 #include "common/number_format.h"
 #include "common/readable_number.h"
 #include "correct/drive_correction.h"
+#include "fit/attempt_answers.h"
 #include "fit/fit_exit_status.h"
 #include "fit/fit_file_names.h"
-#include "fit/attempt_answers.h"
 #include "fit/fit_outputs.h"
 #include "report/report_files.h"
 #include "report/report_table.h"
@@ -39,7 +39,8 @@ std::string hex(std::uint64_t sum) {
 bool readReference(const std::string& dir, RunFolder& reference, std::string& error) {
     if (!folderHoldsRun(dir, error) || !readRunFolder(dir, reference, error)) return false;
     if (!reference.runRecord || !reference.runRecord->hasChecksums || reference.runRecord->wavelets.empty()) {
-        error = "the reference " + dir + "'s run.out records no wavelets: make it with kolvane_fit (or kolvane_zpa) "
+        error = "the reference " + dir +
+                "'s run.out records no wavelets: make it with kolvane_fit (or kolvane_zpa) "
                 "of this version, so that its history can be corrected";
         return false;
     }
@@ -54,8 +55,8 @@ bool readReference(const std::string& dir, RunFolder& reference, std::string& er
 // Which correction this is: one more than the reference's, a drive itself.
 int correctionNumberOf(const RunRecord& reference) {
     int number = 0;
-    if (reference.holds == HistoryKind::drive && std::sscanf(reference.driveCorrection.c_str(), "correction %d",
-                                                             &number) == 1) {
+    if (reference.holds == HistoryKind::drive &&
+        std::sscanf(reference.driveCorrection.c_str(), "correction %d", &number) == 1) {
         return number + 1;
     }
     return 1;
@@ -107,16 +108,17 @@ std::string driveJson(const SpecText& spec, const MeasuredShot& shot, const RunF
     j += "  \"history_checksum\": " + jsonString(historyChecksumText(drive)) + ",\n";
     j += "  \"specification\": " + jsonString(spec.path) + ",\n";
     j += "  \"specification_checksum\": " + jsonString(hex(spec.checksum)) + ",\n";
-    j += "  \"reference\": {\"folder\": " + jsonString(reference.dir) + ", \"history\": " +
-         jsonString(historyKindName(reference.runRecord->holds)) +
+    j += "  \"reference\": {\"folder\": " + jsonString(reference.dir) +
+         ", \"history\": " + jsonString(historyKindName(reference.runRecord->holds)) +
          ", \"history_checksum\": " + jsonString(historyChecksumText(*reference.runRecord)) + "},\n";
-    j += "  \"measured\": {\"file\": " + jsonString(shot.record.path) + ", \"checksum\": " +
-         jsonString(hex(shot.record.checksum)) + ", \"channel\": " + jsonString(shot.record.channel) +
+    j += "  \"measured\": {\"file\": " + jsonString(shot.record.path) +
+         ", \"checksum\": " + jsonString(hex(shot.record.checksum)) +
+         ", \"channel\": " + jsonString(shot.record.channel) +
          ", \"window\": {\"start_s\": " + jsonNumber(shot.timeOf(shot.window.start)) +
-         ", \"end_s\": " + jsonNumber(shot.timeOf(shot.window.end - 1)) + "}, \"level_db\": " +
-         jsonNumber(shot.levelDb) + ", \"verdict\": " + jsonString(verdictWords(shotFindings)) +
-         ", \"worst_margin_db\": " + jsonNumber(a.worst.marginDb) + ", \"deviation\": {\"min_db\": " +
-         jsonNumber(a.spread.minDb) + ", \"max_db\": " + jsonNumber(a.spread.maxDb) +
+         ", \"end_s\": " + jsonNumber(shot.timeOf(shot.window.end - 1)) +
+         "}, \"level_db\": " + jsonNumber(shot.levelDb) + ", \"verdict\": " + jsonString(verdictWords(shotFindings)) +
+         ", \"worst_margin_db\": " + jsonNumber(a.worst.marginDb) +
+         ", \"deviation\": {\"min_db\": " + jsonNumber(a.spread.minDb) + ", \"max_db\": " + jsonNumber(a.spread.maxDb) +
          ", \"median_db\": " + jsonNumber(a.spread.medianDb) + "}},\n";
     const Asked asked = summarise(correction);
     j += "  \"correction\": {\"number\": " + std::to_string(correctionNumberOf(*reference.runRecord)) +
@@ -125,8 +127,8 @@ std::string driveJson(const SpecText& spec, const MeasuredShot& shot, const RunF
          ", \"capped_points\": " + std::to_string(asked.capped) +
          ", \"realised\": {\"min_db\": " + jsonNumber(correction.realised.minDb) +
          ", \"max_db\": " + jsonNumber(correction.realised.maxDb) +
-         ", \"median_db\": " + jsonNumber(correction.realised.medianDb) + "}, \"passes\": " +
-         std::to_string(correction.passes) + ", \"beyond_warning_hz\": [";
+         ", \"median_db\": " + jsonNumber(correction.realised.medianDb) +
+         "}, \"passes\": " + std::to_string(correction.passes) + ", \"beyond_warning_hz\": [";
     for (std::size_t i = 0; i < asked.beyond.size(); ++i) {
         j += std::string(i ? ", " : "") + jsonNumber(asked.beyond[i]->frequency);
     }
@@ -148,8 +150,9 @@ int correctDriveInFolder(FitOptions options, const SpecText& spec, OutputFolder&
     RunFolder reference;
     if (!readReference(options.referenceDir, reference, error)) return fail(error);
     if (sameFile(options.referenceDir, options.outputDir)) {
-        return fail("the output folder is the reference's: the drive goes into a folder of its own, beside the "
-                    "history it corrects");
+        return fail(
+            "the output folder is the reference's: the drive goes into a folder of its own, beside the "
+            "history it corrects");
     }
     const RunRecord& played = *reference.runRecord;
     options.rules.dampingRatio = played.dampingRatio;
@@ -219,16 +222,17 @@ int correctDriveInFolder(FitOptions options, const SpecText& spec, OutputFolder&
     RefinedRun drive = refinedRun(resultsOfFolder(reference), correction.wavelets, HistoryKind::drive);
     RunRecord& driveRecord = drive.results.record;
     const int number = correctionNumberOf(played);
-    driveRecord.driveReference = reference.dir + " (" + historyKindName(played.holds) + ", accel.out " +
-                                 historyChecksumText(played) + ")";
+    driveRecord.driveReference =
+        reference.dir + " (" + historyKindName(played.holds) + ", accel.out " + historyChecksumText(played) + ")";
     driveRecord.driveMeasured = shot.record.path + " (FNV-1a 64 " + hex(shot.record.checksum) + ", " +
                                 shot.record.channel + ", judged from " + num(shot.timeOf(shot.window.start)) + " s" +
                                 (shot.levelDb != 0.0 ? ", at " + num(shot.levelDb) + " dB" : std::string()) + ")";
     appendFormat(driveRecord.driveCorrection,
                  "correction %d: %s of each point's miss, at most %s dB; asked %+.2f to %+.2f dB at %zu points "
                  "(%d capped), realised within %+.2f to %+.2f dB",
-                 number, exactNumberText(settings.exponent).c_str(), exactNumberText(settings.capDb).c_str(), asked.least, asked.most,
-                 correction.points.size(), asked.capped, correction.realised.minDb, correction.realised.maxDb);
+                 number, exactNumberText(settings.exponent).c_str(), exactNumberText(settings.capDb).c_str(),
+                 asked.least, asked.most, correction.points.size(), asked.capped, correction.realised.minDb,
+                 correction.realised.maxDb);
     const ShakerVerdict shaker =
         judgeShaker(*options.shaker, shakerPeaksOf(drive.files.acceleration, played.outputTimeStep, played.units));
     if (!shaker.feasible) {
@@ -263,23 +267,24 @@ int correctDriveInFolder(FitOptions options, const SpecText& spec, OutputFolder&
     }
     if (!writeKeptReport(report, folder, err)) return fitUnusableInput;
     noteWritten(folder, fitRecordFileName);
-    if (!writeFolderFile(folder, fitRecordFileName,
-                         driveJson(spec, shot, reference, driveRecord, shotFindings, correction, settings,
-                                   folder.writtenFiles),
-                         error)) {
+    if (!writeFolderFile(
+            folder, fitRecordFileName,
+            driveJson(spec, shot, reference, driveRecord, shotFindings, correction, settings, folder.writtenFiles),
+            error)) {
         return fail(error);
     }
     removeStaleFiles(folder);
     std::string summary;
-    appendFormat(summary,
-                 "\n DRIVE: correction %d, asked %+.2f to %+.2f dB (%d points capped at %s dB), realised within "
-                 "%+.2f to %+.2f dB; peak %s G, within the shaker. The drive is in %s, its report in %s; shoot it, then "
-                 "judge the shot with kolvane_report %s --measured SHOT --out DIR --reference %s\n",
-                 number, asked.least, asked.most, asked.capped, exactNumberText(settings.capDb).c_str(), correction.realised.minDb,
-                 correction.realised.maxDb, num(shakerPeaksOf(drive.files.acceleration, played.outputTimeStep,
-                                                              played.units).accelerationG).c_str(),
-                 options.outputDir.c_str(), pathInFolder(options.outputDir, reportPageFileName).c_str(),
-                 spec.path.c_str(), options.outputDir.c_str());
+    appendFormat(
+        summary,
+        "\n DRIVE: correction %d, asked %+.2f to %+.2f dB (%d points capped at %s dB), realised within "
+        "%+.2f to %+.2f dB; peak %s G, within the shaker. The drive is in %s, its report in %s; shoot it, then "
+        "judge the shot with kolvane_report %s --measured SHOT --out DIR --reference %s\n",
+        number, asked.least, asked.most, asked.capped, exactNumberText(settings.capDb).c_str(),
+        correction.realised.minDb, correction.realised.maxDb,
+        num(shakerPeaksOf(drive.files.acceleration, played.outputTimeStep, played.units).accelerationG).c_str(),
+        options.outputDir.c_str(), pathInFolder(options.outputDir, reportPageFileName).c_str(), spec.path.c_str(),
+        options.outputDir.c_str());
     out << summary;
     return fitPassed;
 }

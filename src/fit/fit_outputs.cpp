@@ -43,4 +43,3 @@ bool exportKeptHistory(const FitOptions& options, const RunFolder& kept, const s
     exported.check = result.check;
     return true;
 }
-

@@ -15,7 +15,7 @@ struct RawChannel {
     PrintedTimes times;               // a time column, when the file has one
     std::optional<double> startTime;  // else the first time and the step it states
     std::optional<double> step;
-    std::string accelUnit;            // as the file names it; empty when it does not
+    std::string accelUnit;  // as the file names it; empty when it does not
     std::string velocityUnit;
     std::string channel;
     std::vector<std::string> notes;

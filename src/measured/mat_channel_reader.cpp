@@ -16,7 +16,7 @@ std::string lowered(const std::string& text) {
 
 struct VariableInfo {
     std::string name;
-    bool vector = false;   // real numbers, 1 x N or N x 1
+    bool vector = false;  // real numbers, 1 x N or N x 1
     bool text = false;
     std::size_t length = 0;
 };
@@ -45,7 +45,8 @@ bool readNumbers(mat_t* file, const std::string& name, std::vector<double>& valu
             case MAT_T_INT32:
                 for (std::size_t i = 0; i < n; ++i) values[i] = static_cast<const std::int32_t*>(variable->data)[i];
                 break;
-            default: read = false;
+            default:
+                read = false;
         }
     }
     Mat_VarFree(variable);
@@ -55,9 +56,9 @@ bool readNumbers(mat_t* file, const std::string& name, std::vector<double>& valu
 bool readText(mat_t* file, const std::string& name, std::string& text) {
     matvar_t* variable = Mat_VarRead(file, name.c_str());
     if (variable == nullptr) return false;
-    const bool read = variable->class_type == MAT_C_CHAR && variable->data != nullptr &&
-                      (variable->data_type == MAT_T_UINT8 || variable->data_type == MAT_T_UTF8 ||
-                       variable->data_type == MAT_T_INT8);
+    const bool read =
+        variable->class_type == MAT_C_CHAR && variable->data != nullptr &&
+        (variable->data_type == MAT_T_UINT8 || variable->data_type == MAT_T_UTF8 || variable->data_type == MAT_T_INT8);
     if (read) text.assign(static_cast<const char*>(variable->data), variable->dims[0] * variable->dims[1]);
     Mat_VarFree(variable);
     return read;
@@ -121,7 +122,8 @@ bool readMatChannel(const std::string& path, const MeasuredReadOptions& options,
     const VariableInfo* accel = nullptr;
     if (!options.accelColumn.empty()) {
         accel = find(options.accelColumn);
-        if (accel == nullptr || !accel->vector) return fail("no numeric vector is named \"" + options.accelColumn + "\"");
+        if (accel == nullptr || !accel->vector)
+            return fail("no numeric vector is named \"" + options.accelColumn + "\"");
     } else {
         accel = named(variables, {"acceleration", "accel", "acc", "a", "y", "data"}, true);
         if (accel == nullptr) {
@@ -146,9 +148,11 @@ bool readMatChannel(const std::string& path, const MeasuredReadOptions& options,
                         std::to_string(accel->length) + " samples");
         }
         if (!readNumbers(file, time->name, channel.times.time, single)) return fail(time->name + " does not read");
-        const double epsilon = single ? std::numeric_limits<float>::epsilon() : std::numeric_limits<double>::epsilon();
+        const double epsilon = single ? static_cast<double>(std::numeric_limits<float>::epsilon())
+                                      : std::numeric_limits<double>::epsilon();
         for (const double t : channel.times.time) channel.times.rounding.push_back(2.0 * epsilon * std::fabs(t));
-    } else if (const VariableInfo* rate = named(variables, {"sample_rate", "fs", "rate", "sampling_rate", "sr"}, false)) {
+    } else if (const VariableInfo* rate =
+                   named(variables, {"sample_rate", "fs", "rate", "sampling_rate", "sr"}, false)) {
         if (!readNumbers(file, rate->name, values, single) || values.size() != 1 || !(values[0] > 0.0)) {
             return fail(rate->name + " is not a positive sample rate");
         }
@@ -161,7 +165,8 @@ bool readMatChannel(const std::string& path, const MeasuredReadOptions& options,
         channel.step = values[0];
         channel.startTime = 0.0;
     } else {
-        return fail("no time vector as long as " + accel->name + " (t or time), and no sample rate (sample_rate or fs) "
+        return fail("no time vector as long as " + accel->name +
+                    " (t or time), and no sample rate (sample_rate or fs) "
                     "or step (dt)");
     }
     std::string units;

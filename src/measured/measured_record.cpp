@@ -87,8 +87,8 @@ bool readMeasuredRecord(const std::string& path, const MeasuredReadOptions& opti
             return false;
         }
     }
-    if (!resolveUnits(channel.accelUnit, channel.velocityUnit, options.units, path, record.unitSystem,
-                      channel.notes, error)) {
+    if (!resolveUnits(channel.accelUnit, channel.velocityUnit, options.units, path, record.unitSystem, channel.notes,
+                      error)) {
         return false;
     }
     record.channel = channel.channel;

@@ -17,9 +17,9 @@ struct MeasuredRecord {
     std::string path;
     std::uint64_t checksum = 0;  // FNV-1a 64 of the file's bytes
     MeasuredFormat format = MeasuredFormat::text;
-    std::string channel;         // which column, record or variable, in words
-    double startTime = 0.0;      // the first sample's time in the file, seconds
-    double timeStep = 0.0;       // the record's length over its intervals
+    std::string channel;               // which column, record or variable, in words
+    double startTime = 0.0;            // the first sample's time in the file, seconds
+    double timeStep = 0.0;             // the record's length over its intervals
     std::vector<double> acceleration;  // as the file holds it, in its unit
     UnitSystem unitSystem = 0;         // resolved from the file and --units
     std::vector<std::string> notes;    // what was chosen or assumed, plainly

@@ -8,9 +8,9 @@
 namespace {
 
 // How far a measured record may stray before it is called doubtful.
-constexpr double zeroShiftShare = 0.005;   // of the peak, and past two noise RMS
-constexpr double netVelocityShare = 0.1;   // of the peak velocity
-constexpr std::size_t clippedRun = 3;      // samples held at the record's extreme
+constexpr double zeroShiftShare = 0.005;  // of the peak, and past two noise RMS
+constexpr double netVelocityShare = 0.1;  // of the peak velocity
+constexpr std::size_t clippedRun = 3;     // samples held at the record's extreme
 
 std::string seconds(double t) { return readableNumber(t) + " s"; }
 
@@ -80,15 +80,20 @@ bool prepareMeasuredShot(MeasuredRecord record, double firstHz, double lastHz, c
     shot.levelDb = options.levelDb;
     const double rate = 1.0 / record.timeStep;
     if (rate < leastRateMultiple * lastHz) {
-        error = record.path + ": its sample rate " + readableNumber(rate) + " per second is below 2.56 times the "
-                "last frequency judged (" + readableNumber(lastHz) + " Hz), where its spectrum cannot be known: "
-                "record at " + readableNumber(recommendedRateMultiple * lastHz) + " per second or more";
+        error = record.path + ": its sample rate " + readableNumber(rate) +
+                " per second is below 2.56 times the "
+                "last frequency judged (" +
+                readableNumber(lastHz) +
+                " Hz), where its spectrum cannot be known: "
+                "record at " +
+                readableNumber(recommendedRateMultiple * lastHz) + " per second or more";
         return false;
     }
     if (rate < recommendedRateMultiple * lastHz) {
-        shot.warnings.push_back("the sample rate " + readableNumber(rate) + " per second is below 10 times the last "
-                                "frequency judged (" + readableNumber(lastHz) +
-                                " Hz): the record may have missed peaks up there");
+        shot.warnings.push_back("the sample rate " + readableNumber(rate) +
+                                " per second is below 10 times the last "
+                                "frequency judged (" +
+                                readableNumber(lastHz) + " Hz): the record may have missed peaks up there");
     }
     const std::vector<double>& a = record.acceleration;
     const double endTime = record.startTime + static_cast<double>(a.size() - 1) * record.timeStep;

@@ -14,24 +14,22 @@
 struct MeasuredShotOptions {
     std::optional<double> windowStart;  // --window START,END, in the file's time
     std::optional<double> windowEnd;
-    double levelDb = 0.0;               // --level DB: the shot's level against the specification
+    double levelDb = 0.0;  // --level DB: the shot's level against the specification
 };
 
 struct MeasuredShot {
-    MeasuredRecord record;           // as read; its acceleration as in the file
+    MeasuredRecord record;  // as read; its acceleration as in the file
     ShockWindow window;
     double levelDb = 0.0;
     // From the window's start to the record's end, less the offset: what is
     // judged, so that the tail's free response counts.
     std::vector<double> judged;
-    EstimatedMotion estimate;        // of `judged`
+    EstimatedMotion estimate;  // of `judged`
     std::vector<std::string> warnings;
     std::vector<std::string> notes;
 
     double sampleRate() const { return 1.0 / record.timeStep; }
-    double timeOf(std::size_t sample) const {
-        return record.startTime + static_cast<double>(sample) * record.timeStep;
-    }
+    double timeOf(std::size_t sample) const { return record.startTime + static_cast<double>(sample) * record.timeStep; }
 };
 
 // The sample rate a record must have for an SRS up to `lastHz`: below it the

@@ -37,7 +37,8 @@ bool uniformStepOf(const PrintedTimes& times, double& step, std::string& error) 
     }
     // The grid's own rounding: the times as doubles carry a few units in the
     // last place of their size.
-    const double slack = 8.0 * std::numeric_limits<double>::epsilon() * std::max(std::fabs(t.front()), std::fabs(t.back()));
+    const double slack =
+        8.0 * std::numeric_limits<double>::epsilon() * std::max(std::fabs(t.front()), std::fabs(t.back()));
     // The step itself comes from the two ends as printed: their rounding
     // moves the grid by up to theirs, shared out along the record.
     const double last = static_cast<double>(t.size() - 1);
@@ -47,14 +48,13 @@ bool uniformStepOf(const PrintedTimes& times, double& step, std::string& error) 
         const double along = static_cast<double>(i) / last;
         const double ends = (1.0 - along) * times.rounding.front() + along * times.rounding.back();
         if (stray > times.rounding[i] + ends + slack || !std::isfinite(t[i])) {
-            error = "it is not sampled uniformly: sample " + std::to_string(i + 1) + "'s time " +
-                    readableNumber(t[i]) + " s strays " + readableNumber(stray) + " s from the step " +
-                    readableNumber(step) + " s (its length over its " + std::to_string(t.size() - 1) +
-                    " intervals), more than the " + readableNumber(times.rounding[i]) +
+            error = "it is not sampled uniformly: sample " + std::to_string(i + 1) + "'s time " + readableNumber(t[i]) +
+                    " s strays " + readableNumber(stray) + " s from the step " + readableNumber(step) +
+                    " s (its length over its " + std::to_string(t.size() - 1) + " intervals), more than the " +
+                    readableNumber(times.rounding[i]) +
                     " s its printing rounds to (with the ends'); a record must be resampled before it is judged";
             return false;
         }
     }
     return true;
 }
-

@@ -26,10 +26,10 @@ struct ShockWindow {
     bool given = false;     // --window START,END
     bool preTrigger = false;
     std::size_t preTriggerSamples = 0;  // the samples the offset and noise were measured on
-    double offset = 0.0;    // removed from the whole record
-    double noiseRms = 0.0;  // of the pre-trigger about its mean
-    double threshold = 0.0; // above the offset: where the shock starts and ends
-    double peak = 0.0;      // the record's largest distance from its baseline
+    double offset = 0.0;                // removed from the whole record
+    double noiseRms = 0.0;              // of the pre-trigger about its mean
+    double threshold = 0.0;             // above the offset: where the shock starts and ends
+    double peak = 0.0;                  // the record's largest distance from its baseline
 };
 
 constexpr std::size_t minPreTriggerSamples = 32;

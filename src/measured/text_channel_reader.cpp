@@ -81,10 +81,14 @@ bool isTimeHeading(const std::string& heading) {
 // The seconds in one unit of a time column's heading.
 bool secondsPerUnit(const std::string& unit, double& seconds) {
     const std::string u = lowered(trimmed(unit));
-    if (u.empty() || u == "s" || u == "sec" || u == "seconds") seconds = 1.0;
-    else if (u == "ms" || u == "msec") seconds = 1e-3;
-    else if (u == "us" || u == "\xc2\xb5s" || u == "usec") seconds = 1e-6;
-    else return false;
+    if (u.empty() || u == "s" || u == "sec" || u == "seconds")
+        seconds = 1.0;
+    else if (u == "ms" || u == "msec")
+        seconds = 1e-3;
+    else if (u == "us" || u == "\xc2\xb5s" || u == "usec")
+        seconds = 1e-6;
+    else
+        return false;
     return true;
 }
 
@@ -155,16 +159,17 @@ bool readTextChannel(const std::string& whole, const MeasuredReadOptions& option
     }
     std::vector<std::string> headings;
     if (firstData > 0) {
-        headings = fieldsOf(lines[firstData - 1].text, delimiter == ' ' ? (lines[firstData - 1].text.find('\t') !=
-                                                                                   std::string::npos ? '\t' : ' ')
-                                                                        : delimiter);
+        headings = fieldsOf(
+            lines[firstData - 1].text,
+            delimiter == ' ' ? (lines[firstData - 1].text.find('\t') != std::string::npos ? '\t' : ' ') : delimiter);
         for (std::string& heading : headings) heading = trimmed(heading);
         if (headings.size() != count) headings.clear();
     }
 
     std::size_t timeColumn = count;
     std::size_t accelColumn = count;
-    if (!options.timeColumn.empty() && !columnNamed(options.timeColumn, headings, count, timeColumn, error)) return false;
+    if (!options.timeColumn.empty() && !columnNamed(options.timeColumn, headings, count, timeColumn, error))
+        return false;
     if (!options.accelColumn.empty() && !columnNamed(options.accelColumn, headings, count, accelColumn, error)) {
         return false;
     }
@@ -175,8 +180,9 @@ bool readTextChannel(const std::string& whole, const MeasuredReadOptions& option
         if (timeColumn == count && count >= 2 && accelColumn != 0) timeColumn = 0;
     }
     if (timeColumn == count) {
-        error = "it has no time column (one column of numbers, or --column chose the first): the step is taken "
-                "from the times";
+        error =
+            "it has no time column (one column of numbers, or --column chose the first): the step is taken "
+            "from the times";
         return false;
     }
     std::size_t candidates = 0;
@@ -184,7 +190,8 @@ bool readTextChannel(const std::string& whole, const MeasuredReadOptions& option
         for (std::size_t k = 0; k < headings.size(); ++k) {
             if (k == timeColumn) continue;
             const std::string h = lowered(headings[k]);
-            if (h.find("acc") != std::string::npos || accelUnitKind(unitInHeading(headings[k])) != AccelUnitKind::none) {
+            if (h.find("acc") != std::string::npos ||
+                accelUnitKind(unitInHeading(headings[k])) != AccelUnitKind::none) {
                 ++candidates;
                 if (accelColumn == count) accelColumn = k;
             }
@@ -238,8 +245,9 @@ bool readTextChannel(const std::string& whole, const MeasuredReadOptions& option
             return false;
         }
         if (!std::isfinite(time) || !std::isfinite(acceleration)) {
-            error = where + " holds a value that is not a finite number; a record with gaps or overflows cannot "
-                            "be judged";
+            error = where +
+                    " holds a value that is not a finite number; a record with gaps or overflows cannot "
+                    "be judged";
             return false;
         }
         channel.times.time.push_back(time * seconds);

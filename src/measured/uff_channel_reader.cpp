@@ -58,7 +58,7 @@ bool wholeIn(double value, long& whole) {
 }
 
 struct Dataset {
-    std::size_t firstLine = 0;  // of its "58" line, numbered from 1
+    std::size_t firstLine = 0;       // of its "58" line, numbered from 1
     std::vector<std::string> lines;  // after the "58" line, up to the closing delimiter
     bool binary = false;
 };
@@ -102,14 +102,14 @@ std::vector<Dataset> datasetsOf(const std::string& text, std::vector<std::string
 }
 
 struct Header {
-    int functionType = 0;    // record 6: 1 time response
-    int ordinateType = 0;    // record 7: 2 real single, 4 real double, 5 and 6 complex
+    int functionType = 0;  // record 6: 1 time response
+    int ordinateType = 0;  // record 7: 2 real single, 4 real double, 5 and 6 complex
     long count = 0;
-    int evenSpacing = 0;     // 1 even, 0 uneven
+    int evenSpacing = 0;  // 1 even, 0 uneven
     double xMin = 0.0;
     double dx = 0.0;
-    int abscissaKind = 0;    // record 8: 17 time
-    int ordinateKind = 0;    // record 9: 12 acceleration, 11 velocity, 8 displacement, 0 unknown
+    int abscissaKind = 0;  // record 8: 17 time
+    int ordinateKind = 0;  // record 9: 12 acceleration, 11 velocity, 8 displacement, 0 unknown
     std::string ordinateLabel;
     std::string ordinateUnit;
     std::string description;  // ID line 1
@@ -156,11 +156,16 @@ bool readHeader(const Dataset& set, Header& header, std::string& error) {
 
 const char* kindName(int kind) {
     switch (kind) {
-        case 12: return "acceleration";
-        case 11: return "velocity";
-        case 8: return "displacement";
-        case 0: return "unknown quantity";
-        default: return "not an acceleration";
+        case 12:
+            return "acceleration";
+        case 11:
+            return "velocity";
+        case 8:
+            return "displacement";
+        case 0:
+            return "unknown quantity";
+        default:
+            return "not an acceleration";
     }
 }
 

@@ -35,9 +35,8 @@ AccelUnitKind accelUnitKind(const std::string& unit) {
     return AccelUnitKind::none;
 }
 
-bool resolveUnits(const std::string& accelUnit, const std::string& velocityUnit,
-                  const std::optional<UnitSystem>& given, const std::string& where, UnitSystem& system,
-                  std::vector<std::string>& notes, std::string& error) {
+bool resolveUnits(const std::string& accelUnit, const std::string& velocityUnit, const std::optional<UnitSystem>& given,
+                  const std::string& where, UnitSystem& system, std::vector<std::string>& notes, std::string& error) {
     const AccelUnitKind kind = accelUnitKind(accelUnit);
     const char* ask = "give --units 1 (G; in/sec, in), 2 (G; m/sec, mm) or 3 (m/sec^2; m/sec, mm)";
     if (given) {
@@ -60,8 +59,10 @@ bool resolveUnits(const std::string& accelUnit, const std::string& velocityUnit,
     if (kind == AccelUnitKind::g) {
         const std::string v = lowered(velocityUnit);
         system = v == "in/sec" || v == "in/s" || v == "ips" ? 1 : 2;
-        if (v.empty()) notes.push_back(where + " gives the acceleration in G: velocity and displacement in m/sec "
-                                               "and mm (--units 1 for in/sec and in)");
+        if (v.empty())
+            notes.push_back(where +
+                            " gives the acceleration in G: velocity and displacement in m/sec "
+                            "and mm (--units 1 for in/sec and in)");
         return true;
     }
     error = accelUnit.empty() ? where + " does not say the acceleration's unit: " + ask
@@ -69,4 +70,3 @@ bool resolveUnits(const std::string& accelUnit, const std::string& velocityUnit,
                                     "\", which is neither G nor m/sec^2: convert the record, or " + ask;
     return false;
 }
-

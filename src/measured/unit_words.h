@@ -18,6 +18,5 @@ AccelUnitKind accelUnitKind(const std::string& unit);
 // it (empty when it does not), the velocity's when it names one (our own
 // exports do), and --units. False, with `error`, when they disagree, or
 // nothing says.
-bool resolveUnits(const std::string& accelUnit, const std::string& velocityUnit,
-                  const std::optional<UnitSystem>& given, const std::string& where, UnitSystem& system,
-                  std::vector<std::string>& notes, std::string& error);
+bool resolveUnits(const std::string& accelUnit, const std::string& velocityUnit, const std::optional<UnitSystem>& given,
+                  const std::string& where, UnitSystem& system, std::vector<std::string>& notes, std::string& error);

@@ -242,7 +242,8 @@ PythonCheck check(const py::object& specObject, const py::object& runObject, std
         const bool judged = callReleased([&] { return judgeHistory(request, result.findings, error); }, cancel);
         if (!judged) throw std::invalid_argument(error);
         result.table = reportTableText(request.history, result.findings);
-        const CheckRecord record{checkTimeUtc(), request.outputDir, {}, "kolvane.check", request.title, request.note, {}};
+        const CheckRecord record{checkTimeUtc(), request.outputDir, {}, "kolvane.check",
+                                 request.title,  request.note,      {}};
         result.json = reportJson(request.specification, request.history, result.findings, record);
     }
     result.units = unitNamesOf(run.folder.unitSystem);
@@ -255,8 +256,8 @@ py::dict fitCall(const py::object& specObject, const std::string& out, const py:
                  int spacing, int attempts, int passes, std::optional<double> maxDuration, bool plain,
                  const std::string& aim, std::pair<double, double> tolerance,
                  std::optional<std::pair<double, double>> inner, double innerShare, const std::string& polarity,
-                 int analysisSpacing, std::optional<std::vector<std::string>> exportFormats,
-                 std::optional<double> rate, bool exportFailed, std::string title, std::string note) {
+                 int analysisSpacing, std::optional<std::vector<std::string>> exportFormats, std::optional<double> rate,
+                 bool exportFailed, std::string title, std::string note) {
     FitOptions options;
     const SpecInput input = specificationFrom(specObject);
     std::string error;
@@ -373,8 +374,9 @@ Array endingAtRest(const std::vector<double>& values, std::size_t length) {
 }  // namespace
 
 PYBIND11_MODULE(kolvane, m) {
-    m.doc() = "Shock-test histories that meet an SRS specification: synthesis, the lab's check, the shaker fit and "
-              "the controller's files.";
+    m.doc() =
+        "Shock-test histories that meet an SRS specification: synthesis, the lab's check, the shaker fit and "
+        "the controller's files.";
     py::register_exception_translator([](std::exception_ptr failure) {
         try {
             if (failure) std::rethrow_exception(failure);
@@ -398,8 +400,7 @@ PYBIND11_MODULE(kolvane, m) {
                                    return endingAtRest(r.folder.acceleration.value, r.folder.velocity.value.size());
                                })
         .def_property_readonly("velocity", [](const PythonRun& r) { return arrayOf(r.folder.velocity.value); })
-        .def_property_readonly("displacement",
-                               [](const PythonRun& r) { return arrayOf(r.folder.displacement.value); })
+        .def_property_readonly("displacement", [](const PythonRun& r) { return arrayOf(r.folder.displacement.value); })
         .def_property_readonly("units",
                                [](const PythonRun& r) {
                                    const UnitNames u = unitNamesOf(r.folder.unitSystem);
@@ -435,8 +436,8 @@ PYBIND11_MODULE(kolvane, m) {
         .def_property_readonly_static("trial_columns",
                                       [](const py::object&) {
                                           return std::vector<std::string>{
-                                              "trial",  "peak_acceleration", "peak_velocity", "peak_displacement",
-                                              "t_error", "i_error",          "strategy",      "passes"};
+                                              "trial",   "peak_acceleration", "peak_velocity", "peak_displacement",
+                                              "t_error", "i_error",           "strategy",      "passes"};
                                       })
         .def_property_readonly("optimum",
                                [](const PythonRun& r) {
@@ -447,11 +448,11 @@ PYBIND11_MODULE(kolvane, m) {
                                    d["score"] = optimum.score;
                                    return d;
                                })
-        .def_property_readonly("kind",
-                               [](const PythonRun& r) {
-                                   return historyKindName(r.folder.runRecord ? r.folder.runRecord->holds
-                                                                             : HistoryKind::plainRun);
-                               })
+        .def_property_readonly(
+            "kind",
+            [](const PythonRun& r) {
+                return historyKindName(r.folder.runRecord ? r.folder.runRecord->holds : HistoryKind::plainRun);
+            })
         .def_property_readonly("folder",
                                [](const PythonRun& r) -> py::object {
                                    if (r.sourceDir.empty()) return py::none();
@@ -515,9 +516,8 @@ PYBIND11_MODULE(kolvane, m) {
                                    return d;
                                })
         .def_property_readonly("shaker_fits", [](const PythonCheck& c) { return c.findings.shaker.feasible; })
-        .def("__repr__", [](const PythonCheck& c) {
-            return std::string("<kolvane.Check ") + verdictWords(c.findings) + ">";
-        });
+        .def("__repr__",
+             [](const PythonCheck& c) { return std::string("<kolvane.Check ") + verdictWords(c.findings) + ">"; });
 
     m.def("synthesize", &synthesize, py::arg("spec"), py::arg("zpa"), py::arg("spacing") = 12,
           py::arg("q") = py::none(), py::arg("damping") = py::none(), py::arg("duration") = py::none(),
@@ -536,9 +536,9 @@ PYBIND11_MODULE(kolvane, m) {
           py::arg("max_displacement") = py::none(), py::arg("out") = py::none(), py::arg("title") = "",
           py::arg("note") = "",
           "Judges a run (a Run or a folder's name) as kolvane_report does; with out= its files are written there.");
-    m.def("fit", &fitCall, py::arg("spec"), py::arg("out"), py::arg("shaker") = py::none(),
-          py::arg("zpa") = py::none(), py::arg("duration") = py::none(), py::arg("q") = 10.0, py::arg("trials") = 100,
-          py::arg("units") = 1, py::arg("spacing") = 12, py::arg("attempts") = 6, py::arg("passes") = 12,
+    m.def("fit", &fitCall, py::arg("spec"), py::arg("out"), py::arg("shaker") = py::none(), py::arg("zpa") = py::none(),
+          py::arg("duration") = py::none(), py::arg("q") = 10.0, py::arg("trials") = 100, py::arg("units") = 1,
+          py::arg("spacing") = 12, py::arg("attempts") = 6, py::arg("passes") = 12,
           py::arg("max_duration") = py::none(), py::arg("plain") = false, py::arg("aim") = "spec",
           py::arg("tolerance") = std::make_pair(-3.0, 6.0), py::arg("inner") = py::none(),
           py::arg("inner_share") = 90.0, py::arg("polarity") = "maximax", py::arg("analysis_spacing") = 12,
@@ -550,6 +550,7 @@ PYBIND11_MODULE(kolvane, m) {
           py::arg("formats") = std::vector<std::string>{"csv", "uff", "mat"}, py::arg("rate") = py::none(),
           py::arg("export_failed") = false,
           "Writes a run's history for a controller, as kolvane_export does. Returns the files written.");
-    m.def("read_run", [](const py::object& folder) { return runFromFolder(pathText(folder)); }, py::arg("folder"),
-          "Reads a run from its folder.");
+    m.def(
+        "read_run", [](const py::object& folder) { return runFromFolder(pathText(folder)); }, py::arg("folder"),
+        "Reads a run from its folder.");
 }

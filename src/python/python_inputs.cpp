@@ -24,9 +24,7 @@ std::string canonicalLine(double frequency, double level) {
 
 }  // namespace
 
-std::string pathText(const py::object& path) {
-    return py::str(py::module_::import("os").attr("fspath")(path));
-}
+std::string pathText(const py::object& path) { return py::str(py::module_::import("os").attr("fspath")(path)); }
 
 std::string readInputFile(const std::string& path) {
     std::string text;

@@ -11,10 +11,10 @@
 // and either the files' bytes (a run just made, in no folder yet) or the
 // folder they were read from.
 struct PythonRun {
-    RunFolder folder;                          // as read, or as its files print it
+    RunFolder folder;                                        // as read, or as its files print it
     std::vector<std::pair<std::string, std::string>> files;  // name and bytes, in the order the program writes them
-    std::string sourceDir;                     // the folder read_run read; empty for a run just made
-    std::string trialsText;                    // trials.out, for the trial table
+    std::string sourceDir;                                   // the folder read_run read; empty for a run just made
+    std::string trialsText;                                  // trials.out, for the trial table
 
     double timeStep() const;
 };

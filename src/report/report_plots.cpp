@@ -225,9 +225,9 @@ std::string srsPlotSvg(const SpecText& judged, const JudgedHistory& history, con
     for (const AnalysisPoint& p : points) {
         if (p.passes) continue;
         anyFailure = true;
-        const double judged = p.specLevel * std::pow(10.0, p.judgedDb / 20.0);
-        if (!plottable(judged)) continue;
-        svgCircle(out, {toPixel(xAxis, p.frequency), toPixel(yAxis, judged)}, 7.0, "none", {failColour, 2.2});
+        const double judgedLevel = p.specLevel * std::pow(10.0, p.judgedDb / 20.0);
+        if (!plottable(judgedLevel)) continue;
+        svgCircle(out, {toPixel(xAxis, p.frequency), toPixel(yAxis, judgedLevel)}, 7.0, "none", {failColour, 2.2});
     }
     svgRect(out, area.left, area.top, area.width, area.height, "none", {"#333", 1.2});
 

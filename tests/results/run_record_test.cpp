@@ -55,7 +55,10 @@ TEST(RunRecordText, EveryRealReadsBackToTheSameDouble) {
 }
 
 TEST(RunRecordText, IncompleteOrAlteredRecordsAreRefused) {
-    const std::string good = formatRunRecord(RunRecord{"1.0", "s.srs"});
+    RunRecord named;
+    named.version = "1.0";
+    named.specFileName = "s.srs";
+    const std::string good = formatRunRecord(named);
     const struct {
         std::string text;
         const char* problem;
