@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Whole fits, from a specification to a passing history: kolvane_fit with its
-# defaults (300 trials per attempt, every core), each the best of three wall
+# defaults (100 trials per attempt, two attempts at a time on the cores), each the best of three wall
 # times, with the attempts and the closing lines of the last run. First three
 # specifications without a shaker, then with a shaker file: the fit must also
 # find a history the shaker can play, or say what would have to change.
