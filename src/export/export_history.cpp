@@ -170,7 +170,7 @@ const std::vector<ExportFormat>& allExportFormats() {
 
 double exportSampleCount(double seconds, double rate) { return std::floor(seconds * rate) + 1.0; }
 
-std::string exportRateProblem(double seconds, double rate) {
+std::string exportSampleCountProblem(double seconds, double rate) {
     if (!(rate > 0.0) || !std::isfinite(rate)) return "the rate must be a number of samples per second above zero";
     const double samples = exportSampleCount(seconds, rate);
     if (samples <= maxExportSamples) return "";
@@ -242,7 +242,7 @@ ExportResult exportHistory(const ExportRequest& request, std::ostream& out) {
         history.verdict = "not judged: kolvane_report the folder first";
     }
     if (request.rate) {
-        result.error = exportRateProblem(static_cast<double>(history.acceleration.size() - 1) * history.timeStep,
+        result.error = exportSampleCountProblem(static_cast<double>(history.acceleration.size() - 1) * history.timeStep,
                                          *request.rate);
         if (!result.error.empty()) return result;
         if (!resampleAndCheck(history, folder, record, *request.rate, out, history.check, result.error)) return result;

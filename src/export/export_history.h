@@ -35,7 +35,7 @@ double exportSampleCount(double seconds, double rate);
 
 // Why `rate` cannot export a history of `seconds`: not a rate, or too many
 // samples; empty when it can.
-std::string exportRateProblem(double seconds, double rate);
+std::string exportSampleCountProblem(double seconds, double rate);
 
 struct ExportRequest {
     RunFolder folder;  // the run's files, run.out among them, as read or held in memory

@@ -158,7 +158,7 @@ int fitSpecification(FitOptions options, std::ostream& out, std::ostream& err) {
         return fitUnusableInput;
     }
     if (options.exportSampleRate) {
-        const std::string problem = exportRateProblem(longestSearchDuration(options, first), *options.exportSampleRate);
+        const std::string problem = exportSampleCountProblem(longestSearchDuration(options, first), *options.exportSampleRate);
         if (!problem.empty()) {
             err << "kolvane_fit: --rate: " << problem << ", at the longest duration the search may try\n";
             return fitUnusableInput;
