@@ -158,12 +158,8 @@ int correctDriveInFolder(FitOptions options, const SpecText& spec, OutputFolder&
     options.rules.dampingRatio = played.dampingRatio;
 
     // The shot, judged as kolvane_report --measured judges it.
-    MeasuredRecord record;
     MeasuredShot shot;
-    const SpecTable& table = spec.table;
-    if (!readMeasuredRecord(options.correctPath, options.measured.read, record, error) ||
-        !prepareMeasuredShot(std::move(record), table.frequency[0], table.frequency[table.count - 1],
-                             options.measured.shot, shot, error)) {
+    if (!readMeasuredShot(options.correctPath, options.measured.read, options.measured.shot, spec.table, shot, error)) {
         return fail(error);
     }
     ReportRequest shotRequest;

@@ -140,3 +140,12 @@ bool prepareMeasuredShot(MeasuredRecord record, double firstHz, double lastHz, c
     shot.estimate = estimateMotion(shot.judged, r.timeStep, r.unitSystem, firstHz);
     return true;
 }
+
+bool readMeasuredShot(const std::string& path, const MeasuredReadOptions& reading,
+                      const MeasuredShotOptions& judging, const SpecTable& spec, MeasuredShot& shot,
+                      std::string& error) {
+    MeasuredRecord record;
+    return readMeasuredRecord(path, reading, record, error) &&
+           prepareMeasuredShot(std::move(record), spec.frequency[0], spec.frequency[spec.count - 1], judging, shot,
+                               error);
+}

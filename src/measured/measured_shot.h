@@ -7,6 +7,7 @@
 #include "measured/estimated_motion.h"
 #include "measured/measured_record.h"
 #include "measured/shock_window.h"
+#include "spec/spec_table.h"
 
 // A measured record made ready to judge: the shock found in it, the offset
 // before it removed, and what makes it doubtful said.
@@ -42,3 +43,9 @@ constexpr double recommendedRateMultiple = 10.0;
 // 2.56 x lastHz, or a --window outside the record.
 bool prepareMeasuredShot(MeasuredRecord record, double firstHz, double lastHz, const MeasuredShotOptions& options,
                          MeasuredShot& shot, std::string& error);
+
+// Reads the record at `path` and prepares it for judging over the
+// specification's band: readMeasuredRecord, then prepareMeasuredShot.
+bool readMeasuredShot(const std::string& path, const MeasuredReadOptions& reading,
+                      const MeasuredShotOptions& judging, const SpecTable& spec, MeasuredShot& shot,
+                      std::string& error);

@@ -217,12 +217,9 @@ bool readMeasuredInputs(const ReportOptions& options, const SpecText& spec, Repo
         }
         if (!rules.dampingRatio) rules.dampingRatio = reference->runRecord->dampingRatio;
     }
-    MeasuredRecord record;
     MeasuredShot shot;
-    const SpecTable& table = spec.table;
-    if (!readMeasuredRecord(options.measuredPath, options.measured.read, record, error) ||
-        !prepareMeasuredShot(std::move(record), table.frequency[0], table.frequency[table.count - 1],
-                             options.measured.shot, shot, error)) {
+    if (!readMeasuredShot(options.measuredPath, options.measured.read, options.measured.shot, spec.table, shot,
+                          error)) {
         return false;
     }
     if (!options.rules.dampingRatio) {
@@ -246,47 +243,32 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         out << usageText();
         return reportPassed;
     }
+    ReportRequest request;
+    request.rules = options.rules;
+    bool read = readCheckFiles(request.rules, options.shakerPath, options.shaker, error);
     if (!options.measuredPath.empty()) {
-        ReportRequest request;
-        request.rules = options.rules;
         std::error_code failed;
         std::filesystem::create_directories(options.outputDir, failed);
-        if (!readCheckFiles(request.rules, options.shakerPath, options.shaker, error) ||
-            !readSpecTextFile(options.specPath, request.specification, error) ||
-            !readMeasuredInputs(options, request.specification, request, error)) {
-            err << "kolvane_report: " << error << "\n";
-            return reportUnusableInput;
+        read = read && readSpecTextFile(options.specPath, request.specification, error) &&
+               readMeasuredInputs(options, request.specification, request, error);
+    } else {
+        read = read && namesARun(options, error) && readSpecTextFile(options.specPath, request.specification, error) &&
+               readRunFolder(options.outputDir, request.history.folder, error);
+        if (read && request.history.folder.runRecord) {
+            request.history.kind = request.history.folder.runRecord->holds;
+            request.exports = readExportRecords(options.outputDir, *request.history.folder.runRecord);
         }
-        request.limits = options.limits;
-        request.shaker = options.shaker;
-        request.outputDir = options.outputDir;
-        request.prefix = options.prefix;
-        request.title = options.title;
-        request.note = options.note;
-        request.commandLine = {"kolvane_report"};
-        request.commandLine.insert(request.commandLine.end(), args.begin(), args.end());
-        const ReportResult result = writeReport(request, out);
-        if (result.status == ReportStatus::unusable) err << "kolvane_report: " << result.error << "\n";
-        return reportExitStatus(result.status);
     }
-    ReportRequest request;
-    if (!readCheckFiles(options.rules, options.shakerPath, options.shaker, error) ||
-        !namesARun(options, error) || !readSpecTextFile(options.specPath, request.specification, error) ||
-        !readRunFolder(options.outputDir, request.history.folder, error)) {
+    if (!read) {
         err << "kolvane_report: " << error << "\n";
         return reportUnusableInput;
     }
-    if (request.history.folder.runRecord) request.history.kind = request.history.folder.runRecord->holds;
-    request.rules = options.rules;
     request.limits = options.limits;
     request.shaker = options.shaker;
     request.outputDir = options.outputDir;
     request.prefix = options.prefix;
     request.title = options.title;
     request.note = options.note;
-    if (request.history.folder.runRecord) {
-        request.exports = readExportRecords(options.outputDir, *request.history.folder.runRecord);
-    }
     request.commandLine = {"kolvane_report"};
     request.commandLine.insert(request.commandLine.end(), args.begin(), args.end());
     const ReportResult result = writeReport(request, out);
