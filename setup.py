@@ -27,4 +27,6 @@ setup(
         )
     ],
     cmdclass={"build_ext": build_ext},
+    # Its own build folder, beside CMake's build/.
+    options={"build": {"build_base": "build-python"}},
 )
