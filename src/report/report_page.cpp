@@ -171,7 +171,9 @@ std::string reportPageHtml(const SpecText& spec, const JudgedHistory& history, c
     page += recordTable(spec, history, findings, check);
     page += std::string("<p><span class=\"verdict ") + (findings.passes ? "pass" : "fail") + "\" id=\"verdict\">" +
             verdictWords(findings) + "</span></p>\n";
-    page += "<p class=\"source\" id=\"run-settings\">" + escapeXml(judgedSettingsText(history, a.run, units)) +
+    // A drive's lineage stands in the record above: the settings' first line only.
+    const std::string settings = judgedSettingsText(history, a.run, units);
+    page += "<p class=\"source\" id=\"run-settings\">" + escapeXml(settings.substr(0, settings.find('\n'))) +
             "</p>\n";
     std::string glance;
     appendFormat(glance, "SRS against the specification: %+.2f to %+.2f dB, median %+.2f dB, %.0f %% within +-1 dB. "
