@@ -67,11 +67,13 @@ struct Evaluation {
     double objective = HUGE_VAL;
 };
 
-Evaluation evaluate(const std::vector<Wavelet>& wavelets, double timeStep, int sampleCount,
-                    const RefinementTarget& target, const RefinementLimits& limits) {
+// The wavelets' history, judged; `sines` are those of wavelets of the same
+// frequencies, delays and counts.
+Evaluation evaluate(const std::vector<Wavelet>& wavelets, const std::vector<WaveletSines>& sines, double timeStep,
+                    int sampleCount, const RefinementTarget& target, const RefinementLimits& limits) {
     Evaluation e;
     e.history.wavelets = wavelets;
-    e.history.acceleration = synthesizeWavelets(wavelets, timeStep, sampleCount);
+    e.history.acceleration = synthesizeWavelets(wavelets, sines, sampleCount);
     std::vector<double> printed(e.history.acceleration.size());
     for (std::size_t i = 0; i < printed.size(); ++i) {
         printed[i] = historyValueAsPrinted(e.history.acceleration[i]);
@@ -132,7 +134,8 @@ std::vector<PeakRow> largestSamples(const std::vector<WaveletShape>& shapes, con
 
 RefinedHistory lowerPeak(const RefinedHistory& met, double timeStep, int sampleCount, const RefinementTarget& target,
                          const RefinementLimits& limits, int passes) {
-    Evaluation best = evaluate(met.wavelets, timeStep, sampleCount, target, limits);
+    const std::vector<WaveletSines> sines = waveletSines(met.wavelets, timeStep, sampleCount);
+    Evaluation best = evaluate(met.wavelets, sines, timeStep, sampleCount, target, limits);
     best.history.passes = met.passes;
     std::vector<WaveletShape> shapes;
     for (const Wavelet& w : met.wavelets) shapes.push_back(waveletShape(w, timeStep, sampleCount));
@@ -151,7 +154,7 @@ RefinedHistory lowerPeak(const RefinedHistory& met, double timeStep, int sampleC
             const std::vector<double> updated = updateAmplitudes(amplitudes, aims, settings);
             std::vector<Wavelet> wavelets = best.history.wavelets;
             for (std::size_t j = 0; j < wavelets.size(); ++j) wavelets[j].amplitude = updated[j];
-            Evaluation tried = evaluate(wavelets, timeStep, sampleCount, target, limits);
+            Evaluation tried = evaluate(wavelets, sines, timeStep, sampleCount, target, limits);
             if (tried.history.meetsAim && tried.history.peakAcceleration < best.history.peakAcceleration) {
                 tried.history.passes = best.history.passes + 1;
                 best = std::move(tried);
@@ -166,12 +169,14 @@ RefinedHistory lowerPeak(const RefinedHistory& met, double timeStep, int sampleC
 
 RefinedHistory judgeWavelets(const std::vector<Wavelet>& wavelets, double timeStep, int sampleCount,
                              const RefinementTarget& target, const RefinementLimits& limits) {
-    return evaluate(wavelets, timeStep, sampleCount, target, limits).history;
+    return evaluate(wavelets, waveletSines(wavelets, timeStep, sampleCount), timeStep, sampleCount, target, limits)
+        .history;
 }
 
 RefinedHistory refineHistory(const std::vector<Wavelet>& start, double timeStep, int sampleCount,
                              const RefinementTarget& target, const RefinementLimits& limits) {
-    Evaluation best = evaluate(start, timeStep, sampleCount, target, limits);
+    const std::vector<WaveletSines> sines = waveletSines(start, timeStep, sampleCount);
+    Evaluation best = evaluate(start, sines, timeStep, sampleCount, target, limits);
     std::vector<WaveletShape> shapes;
     for (const Wavelet& w : start) shapes.push_back(waveletShape(w, timeStep, sampleCount));
     // A step the model overshoots is tried again shorter, with more damping.
@@ -191,7 +196,7 @@ RefinedHistory refineHistory(const std::vector<Wavelet>& start, double timeStep,
             const std::vector<double> updated = updateAmplitudes(amplitudes, aims, settings);
             std::vector<Wavelet> wavelets = best.history.wavelets;
             for (std::size_t j = 0; j < wavelets.size(); ++j) wavelets[j].amplitude = updated[j];
-            Evaluation tried = evaluate(wavelets, timeStep, sampleCount, target, limits);
+            Evaluation tried = evaluate(wavelets, sines, timeStep, sampleCount, target, limits);
             if (tried.objective < best.objective) {
                 tried.history.passes = best.history.passes + 1;
                 best = std::move(tried);

@@ -38,6 +38,46 @@ std::vector<double> synthesizeWavelets(const std::vector<Wavelet>& wavelets, dou
     return history;
 }
 
+std::vector<WaveletSines> waveletSines(const std::vector<Wavelet>& wavelets, double timeStep, int sampleCount) {
+    std::vector<WaveletSines> all;
+    all.reserve(wavelets.size());
+    for (const Wavelet& w : wavelets) {
+        WaveletSines sines;
+        const double omega = angularFrequency(w.frequency);
+        const double length = windowLength(w.halfSines, w.frequency);
+        const double halfSines = static_cast<double>(w.halfSines);
+        int first = 0, end = 0;
+        sampleRange(w, timeStep, sampleCount, first, end);
+        sines.first = end;
+        // t - delay grows with t, so the active samples are one run.
+        for (int i = first; i < end; ++i) {
+            const double t = sampleTime(i, timeStep);
+            if (!waveletActive(w.delay, length, t)) {
+                if (!sines.envelope.empty()) break;
+                continue;
+            }
+            if (sines.envelope.empty()) sines.first = i;
+            const double omegaTau = omega * (t - w.delay);
+            sines.envelope.push_back(envelopeSine(omegaTau, halfSines));
+            sines.carrier.push_back(carrierSine(omegaTau));
+        }
+        all.push_back(std::move(sines));
+    }
+    return all;
+}
+
+std::vector<double> synthesizeWavelets(const std::vector<Wavelet>& wavelets, const std::vector<WaveletSines>& sines,
+                                       int sampleCount) {
+    std::vector<double> history(static_cast<std::size_t>(std::max(sampleCount, 0)), 0.0);
+    for (std::size_t j = 0; j < wavelets.size(); ++j) {
+        const double amplitude = wavelets[j].amplitude;
+        const WaveletSines& s = sines[j];
+        double* out = history.data() + s.first;
+        for (std::size_t n = 0; n < s.envelope.size(); ++n) out[n] += waveletTerm(amplitude, s.envelope[n], s.carrier[n]);
+    }
+    return history;
+}
+
 WaveletShape waveletShape(const Wavelet& w, double timeStep, int sampleCount) {
     WaveletShape shape;
     const double omega = angularFrequency(w.frequency);

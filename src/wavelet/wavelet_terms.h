@@ -26,8 +26,11 @@ inline bool waveletActive(double delay, double length, double t) { return delay 
 inline double envelopeSine(double omegaTau, double halfSines) { return std::sin(omegaTau / halfSines); }
 inline double carrierSine(double omegaTau) { return std::sin(omegaTau); }
 
-// One wavelet's contribution at local time tau, (A * envelope) * carrier.
+// One wavelet's contribution from its sines, (A * envelope) * carrier.
+inline double waveletTerm(double amplitude, double envelope, double carrier) { return (amplitude * envelope) * carrier; }
+
+// One wavelet's contribution at local time tau.
 inline double waveletValue(double amplitude, double halfSines, double omega, double tau) {
     const double omegaTau = omega * tau;
-    return (amplitude * envelopeSine(omegaTau, halfSines)) * carrierSine(omegaTau);
+    return waveletTerm(amplitude, envelopeSine(omegaTau, halfSines), carrierSine(omegaTau));
 }

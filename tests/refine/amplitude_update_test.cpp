@@ -84,4 +84,14 @@ TEST(WaveletList, SumsAsTheProgramDoesAndEveryWaveletEndsAtRest) {
         EXPECT_TRUE(waveletEndsWithin(w, 400 * dt)) << w.frequency;
     }
     EXPECT_FALSE(waveletEndsWithin({10.0, 1.0, 5, 0.0}, 0.2));
+
+    // The sines kept for the refinement sum other amplitudes to the same
+    // bits, a wavelet cut off by the record's end included.
+    std::vector<ExactWavelet> rescaled = wavelets;
+    rescaled.push_back({15.0, 0.75, 5, 0.15});
+    const std::vector<WaveletSines> sines = waveletSines(rescaled, dt, 400);
+    for (ExactWavelet& w : rescaled) w.amplitude *= -1.37;
+    const std::vector<double> direct = synthesizeWavelets(rescaled, dt, 400);
+    const std::vector<double> cached = synthesizeWavelets(rescaled, sines, 400);
+    for (int i = 0; i < 400; ++i) ASSERT_EQ(cached[i], direct[i]) << i;
 }
