@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <atomic>
 #include <map>
-#include <thread>
 
 #include "common/cpu_features.h"
+#include "common/shared_work.h"
 #include "model/constants.h"
 #include "analysis/band_limited_upsampler.h"
 #include "analysis/ramp_invariant_filter.h"
@@ -247,22 +246,8 @@ Interpolation interpolationFor(double fn, double timeStep, double minPointsPerCy
 // The threads for `tasks` pieces of work: the processor's cores, each given
 // at least two sweeps' worth, for records long enough to be worth a thread.
 int workerCount(std::size_t tasks) {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const auto cores = static_cast<std::size_t>(coreCount());
     return static_cast<int>(std::max<std::size_t>(1, std::min<std::size_t>(cores, tasks / 2)));
-}
-
-// Runs work(0) .. work(count - 1) on `threads` threads, each taking the next
-// piece left.
-template <typename Work>
-void runShared(std::size_t count, int threads, const Work& work) {
-    std::atomic<std::size_t> next{0};
-    const auto worker = [&] {
-        for (std::size_t k = next++; k < count; k = next++) work(k);
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t) pool.emplace_back(worker);
-    worker();
-    for (std::thread& thread : pool) thread.join();
 }
 
 // Zeros before and after the record: the band-limited interpolation of a
