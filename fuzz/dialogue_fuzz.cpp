@@ -12,19 +12,13 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_files.h"
 #include "model/constants.h"
 #include "run/dialogue.h"
 
 namespace {
 
 std::FILE* console = nullptr;
-std::string workDir;
-
-void removeWorkDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(workDir, ignored);
-}
-
 void writeSpec(const char* name, const char* text) {
     std::FILE* file = std::fopen(name, "wb");
     if (file == nullptr) std::abort();
@@ -35,9 +29,7 @@ void writeSpec(const char* name, const char* text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    workDir = (std::filesystem::temp_directory_path() / "kolvane-dialogue-fuzz-XXXXXX").string();
-    if (mkdtemp(workDir.data()) == nullptr || chdir(workDir.c_str()) != 0) std::abort();
-    std::atexit(removeWorkDir);
+    if (chdir(makeFuzzWorkDir("kolvane-dialogue-fuzz").c_str()) != 0) std::abort();
     writeSpec("s", "10 1\n2000 100\n");
     writeSpec("one", "10 1");
     writeSpec("neg", "-1 1\n5 1\n");

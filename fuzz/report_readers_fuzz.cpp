@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_files.h"
 #include "report/band_file.h"
 #include "run_folder/consistency.h"
 #include "run_folder/run_folder.h"
@@ -25,18 +26,6 @@
 namespace {
 
 std::string workDir;
-
-void removeWorkDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(workDir, ignored);
-}
-
-void writeBytes(const std::string& path, const char* data, std::size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    std::fclose(file);
-}
 
 // A record that reads must come back the same through its own text.
 void checkRunRecord(const std::string& path) {
@@ -138,15 +127,8 @@ void readFolder(bool dampingGiven, const char* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // In memory where there is a tmpfs: every input rewrites nine files, and
-    // on a disk that discards freed blocks each truncation waits for it.
-    char inMemory[] = "/dev/shm/report_readers_fuzz_XXXXXX";
-    char onDisk[] = "/tmp/report_readers_fuzz_XXXXXX";
-    const char* made = mkdtemp(inMemory);
-    if (made == nullptr) made = mkdtemp(onDisk);
-    if (made == nullptr) std::abort();
-    workDir = made;
-    std::atexit(removeWorkDir);
+    // Every input rewrites nine files.
+    workDir = makeFuzzWorkDir("report_readers_fuzz");
     return 0;
 }
 

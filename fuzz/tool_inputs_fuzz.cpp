@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/json_reader.h"
+#include "fuzz_files.h"
 #include "measured/measured_record.h"
 #include "measured/measured_shot.h"
 #include "run_folder/shaker.h"
@@ -21,18 +22,6 @@
 namespace {
 
 std::string workDir;
-
-void removeWorkDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(workDir, ignored);
-}
-
-void writeBytes(const std::string& path, const char* data, std::size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    std::fclose(file);
-}
 
 void readShaker(const std::string& text) {
     ShakerLimits limits;
@@ -78,10 +67,7 @@ void readMeasured(const char* data, std::size_t size, const char* name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char pattern[] = "/tmp/kolvane-tool-fuzz-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) std::abort();
-    workDir = pattern;
-    std::atexit(removeWorkDir);
+    workDir = makeFuzzWorkDir("kolvane-tool-fuzz");
     return 0;
 }
 

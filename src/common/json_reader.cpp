@@ -61,16 +61,22 @@ bool readString(const std::string& text, std::size_t& at, std::string& value) {
     return false;
 }
 
+// Where the value of `key` starts, past its colon and blanks; npos when the
+// key or its colon is missing.
+std::size_t valueOf(const std::string& json, const std::string& key) {
+    const std::string quotedKey = jsonString(key);
+    std::size_t at = json.find(quotedKey);
+    if (at == std::string::npos) return std::string::npos;
+    at = skipBlanks(json, at + quotedKey.size());
+    if (at >= json.size() || json[at] != ':') return std::string::npos;
+    return skipBlanks(json, at + 1);
+}
+
 }  // namespace
 
 bool readJsonStringArray(const std::string& json, const std::string& key, std::vector<std::string>& values) {
     values.clear();
-    const std::string quotedKey = jsonString(key);
-    std::size_t at = json.find(quotedKey);
-    if (at == std::string::npos) return false;
-    at = skipBlanks(json, at + quotedKey.size());
-    if (at >= json.size() || json[at] != ':') return false;
-    at = skipBlanks(json, at + 1);
+    std::size_t at = valueOf(json, key);
     if (at >= json.size() || json[at] != '[') return false;
     at = skipBlanks(json, at + 1);
     if (at < json.size() && json[at] == ']') return true;
@@ -86,11 +92,6 @@ bool readJsonStringArray(const std::string& json, const std::string& key, std::v
 }
 
 bool readJsonString(const std::string& json, const std::string& key, std::string& value) {
-    const std::string quotedKey = jsonString(key);
-    std::size_t at = json.find(quotedKey);
-    if (at == std::string::npos) return false;
-    at = skipBlanks(json, at + quotedKey.size());
-    if (at >= json.size() || json[at] != ':') return false;
-    at = skipBlanks(json, at + 1);
-    return readString(json, at, value);
+    std::size_t at = valueOf(json, key);
+    return at < json.size() && readString(json, at, value);
 }

@@ -95,12 +95,9 @@ bool runAndJudge(const FitSearch& search, const std::string& dir, AttemptRecord&
         const RefinementTarget target = targetOf(search);
         RefinementLimits limits;
         limits.maxPasses = search.options.refinementPasses;
-        RefinedHistory refined =
+        limits.thenLowerPeak = true;
+        const RefinedHistory refined =
             refineHistory(results->wavelets, run.outputTimeStep, run.outputSampleCount, target, limits);
-        if (refined.meetsAim && refined.passes < limits.maxPasses) {
-            refined = lowerPeak(refined, run.outputTimeStep, run.outputSampleCount, target, limits,
-                                limits.maxPasses - refined.passes);
-        }
         record.refinementPasses = refined.passes;
         record.refined =
             std::make_shared<RefinedRun>(refinedRun(*results, refined.wavelets, HistoryKind::refinedHistory));

@@ -8,7 +8,6 @@
 #include "results/file_layout.h"
 #include "results/history_files.h"
 #include "run_folder/run_record_file.h"
-#include "srs/filter_bank.h"
 
 const char* const rebuildUsage =
     "Usage: kolvane_rebuild RUN_DIR OUTPUT_DIR\n"
@@ -55,13 +54,7 @@ int runRebuild(const std::vector<std::string>& args, std::ostream& out, std::ost
         err << "kolvane_rebuild: the output folder is the run's own; give another, and compare the two\n";
         return rebuildUnusable;
     }
-    FrequencyGrid grid;
-    for (const ExactWavelet& w : record.wavelets) grid.frequency[grid.count++] = w.frequency;
-    RunSampling output;
-    output.timeStep = record.outputTimeStep;
-    output.sampleCount = record.outputSampleCount;
-    output.bank = computeFilterBank(grid, record.dampingRatio, output.timeStep);
-    const HistoryFiles files = historyFilesOf(record.wavelets, grid, output, record.units);
+    const HistoryFiles files = historyFilesOf(record.wavelets, record);
     const std::string waveletText = waveletTableText(record.units, record.wavelets);
     const ResultFileChecksums sums = checksumsOf(waveletText, files);
     // wavelet.out of a plain run prints the amplitudes before the results

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "analysis/independent_srs.h"
 #include "results/file_layout.h"
@@ -69,8 +70,9 @@ struct Evaluation {
 
 // The wavelets' history, judged; `sines` are those of wavelets of the same
 // frequencies, delays and counts.
-Evaluation evaluate(const std::vector<Wavelet>& wavelets, const std::vector<WaveletSines>& sines, double timeStep,
-                    int sampleCount, const RefinementTarget& target, const RefinementLimits& limits) {
+Evaluation evaluateWavelets(const std::vector<Wavelet>& wavelets, const std::vector<WaveletSines>& sines,
+                            double timeStep, int sampleCount, const RefinementTarget& target,
+                            const RefinementLimits& limits) {
     Evaluation e;
     e.history.wavelets = wavelets;
     e.history.acceleration = synthesizeWavelets(wavelets, sines, sampleCount);
@@ -130,81 +132,91 @@ std::vector<PeakRow> largestSamples(const std::vector<WaveletShape>& shapes, con
     return rows;
 }
 
-}  // namespace
-
-RefinedHistory lowerPeak(const RefinedHistory& met, double timeStep, int sampleCount, const RefinementTarget& target,
-                         const RefinementLimits& limits, int passes) {
-    const std::vector<WaveletSines> sines = waveletSines(met.wavelets, timeStep, sampleCount);
-    Evaluation best = evaluate(met.wavelets, sines, timeStep, sampleCount, target, limits);
-    best.history.passes = met.passes;
+// What every update of one history shares: its wavelets' sines and unit
+// shapes (their frequencies, delays and counts stay), and what it is judged
+// against.
+struct Refinement {
+    double timeStep;
+    int sampleCount;
+    const RefinementTarget& target;
+    const RefinementLimits& limits;
+    std::vector<WaveletSines> sines;
     std::vector<WaveletShape> shapes;
-    for (const Wavelet& w : met.wavelets) shapes.push_back(waveletShape(w, timeStep, sampleCount));
-    for (int pass = 0; pass < passes; ++pass) {
-        const PeakModel model =
-            modelPeaks(shapes, best.history.acceleration, timeStep, target.frequencies, target.dampingRatio);
-        std::vector<PeakAim> aims = aimsOf(model, best.deviations, target);
-        const std::vector<PeakRow> samples = largestSamples(shapes, best.history.acceleration, 0.85, 40);
-        for (const PeakRow& row : samples) aims.push_back({&row, 20.0 * std::log10(0.85), 4.0});
+
+    Refinement(const std::vector<Wavelet>& wavelets, double step, int samples, const RefinementTarget& t,
+               const RefinementLimits& l)
+        : timeStep(step),
+          sampleCount(samples),
+          target(t),
+          limits(l),
+          sines(waveletSines(wavelets, step, samples)),
+          shapes(waveletShapes(sines)) {}
+
+    Evaluation evaluate(const std::vector<Wavelet>& wavelets) const {
+        return evaluateWavelets(wavelets, sines, timeStep, sampleCount, target, limits);
+    }
+
+    PeakModel peaksOf(const Evaluation& e) const {
+        return modelPeaks(shapes, e.history.acceleration, timeStep, target.frequencies, target.dampingRatio);
+    }
+
+    // One update of `best` towards `aims`: each damping in turn, until a
+    // history that `better` prefers to `best` replaces it; false when none does.
+    template <typename Better>
+    bool improve(Evaluation& best, const std::vector<PeakAim>& aims, AmplitudeUpdateSettings settings,
+                 std::initializer_list<double> dampings, const Better& better) const {
         std::vector<double> amplitudes;
         for (const Wavelet& w : best.history.wavelets) amplitudes.push_back(w.amplitude);
-        bool improved = false;
-        for (const double damping : {1e-2, 1e-1, 1.0}) {
-            AmplitudeUpdateSettings settings;
+        for (const double damping : dampings) {
             settings.damping = damping;
             const std::vector<double> updated = updateAmplitudes(amplitudes, aims, settings);
             std::vector<Wavelet> wavelets = best.history.wavelets;
             for (std::size_t j = 0; j < wavelets.size(); ++j) wavelets[j].amplitude = updated[j];
-            Evaluation tried = evaluate(wavelets, sines, timeStep, sampleCount, target, limits);
-            if (tried.history.meetsAim && tried.history.peakAcceleration < best.history.peakAcceleration) {
+            Evaluation tried = evaluate(wavelets);
+            if (better(tried, best)) {
                 tried.history.passes = best.history.passes + 1;
                 best = std::move(tried);
-                improved = true;
-                break;
+                return true;
             }
         }
-        if (!improved) break;
+        return false;
     }
-    return best.history;
-}
 
-RefinedHistory judgeWavelets(const std::vector<Wavelet>& wavelets, double timeStep, int sampleCount,
-                             const RefinementTarget& target, const RefinementLimits& limits) {
-    return evaluate(wavelets, waveletSines(wavelets, timeStep, sampleCount), timeStep, sampleCount, target, limits)
-        .history;
-}
+    // Lowers the peak of a history that meets the aim, as long as it goes on
+    // meeting it: its largest samples are asked down together with the
+    // spectrum's points, at most `passes` times.
+    void lowerPeak(Evaluation& best, int passes) const {
+        for (int pass = 0; pass < passes; ++pass) {
+            const PeakModel model = peaksOf(best);
+            std::vector<PeakAim> aims = aimsOf(model, best.deviations, target);
+            const std::vector<PeakRow> samples = largestSamples(shapes, best.history.acceleration, 0.85, 40);
+            for (const PeakRow& row : samples) aims.push_back({&row, 20.0 * std::log10(0.85), 4.0});
+            const auto lower = [](const Evaluation& tried, const Evaluation& now) {
+                return tried.history.meetsAim && tried.history.peakAcceleration < now.history.peakAcceleration;
+            };
+            if (!improve(best, aims, AmplitudeUpdateSettings{}, {1e-2, 1e-1, 1.0}, lower)) break;
+        }
+    }
+};
+
+}  // namespace
 
 RefinedHistory refineHistory(const std::vector<Wavelet>& start, double timeStep, int sampleCount,
                              const RefinementTarget& target, const RefinementLimits& limits) {
-    const std::vector<WaveletSines> sines = waveletSines(start, timeStep, sampleCount);
-    Evaluation best = evaluate(start, sines, timeStep, sampleCount, target, limits);
-    std::vector<WaveletShape> shapes;
-    for (const Wavelet& w : start) shapes.push_back(waveletShape(w, timeStep, sampleCount));
-    // A step the model overshoots is tried again shorter, with more damping.
-    const double dampings[] = {1e-3, 1e-2, 1e-1, 1.0};
+    const Refinement refinement(start, timeStep, sampleCount, target, limits);
+    Evaluation best = refinement.evaluate(start);
+    AmplitudeUpdateSettings settings;
+    settings.capDb = refinementCapDb;
+    settings.exponent = refinementExponent;
+    const auto closer = [](const Evaluation& tried, const Evaluation& now) { return tried.objective < now.objective; };
     for (int pass = 0; pass < limits.maxPasses && !best.history.meetsAim; ++pass) {
-        const PeakModel model =
-            modelPeaks(shapes, best.history.acceleration, timeStep, target.frequencies, target.dampingRatio);
+        const PeakModel model = refinement.peaksOf(best);
         const std::vector<PeakAim> aims = aimsOf(model, best.deviations, target);
-        std::vector<double> amplitudes;
-        for (const Wavelet& w : best.history.wavelets) amplitudes.push_back(w.amplitude);
-        bool improved = false;
-        for (const double damping : dampings) {
-            AmplitudeUpdateSettings settings;
-            settings.damping = damping;
-            settings.capDb = refinementCapDb;
-            settings.exponent = refinementExponent;
-            const std::vector<double> updated = updateAmplitudes(amplitudes, aims, settings);
-            std::vector<Wavelet> wavelets = best.history.wavelets;
-            for (std::size_t j = 0; j < wavelets.size(); ++j) wavelets[j].amplitude = updated[j];
-            Evaluation tried = evaluate(wavelets, sines, timeStep, sampleCount, target, limits);
-            if (tried.objective < best.objective) {
-                tried.history.passes = best.history.passes + 1;
-                best = std::move(tried);
-                improved = true;
-                break;
-            }
-        }
-        if (!improved) break;
+        // A step the model overshoots is tried again shorter, with more damping.
+        if (!refinement.improve(best, aims, settings, {1e-3, 1e-2, 1e-1, 1.0}, closer)) break;
+    }
+    if (limits.thenLowerPeak && best.history.meetsAim && best.history.passes < limits.maxPasses) {
+        refinement.lowerPeak(best, limits.maxPasses - best.history.passes);
     }
     return best.history;
 }

@@ -28,6 +28,10 @@ struct RefinementLimits {
     double withinDb = 1.0;
     double medianWithinDb = 0.3;
     int maxPasses = 12;
+    // Once the aim is met, the passes left lower the peak acceleration as
+    // long as the history goes on meeting it: its largest samples are asked
+    // down together with the spectrum's points.
+    bool thenLowerPeak = false;
 };
 
 // The judged deviations' spread: 20 log10(SRS / specification) from the
@@ -44,17 +48,7 @@ struct RefinedHistory {
     bool meetsAim = false;
 };
 
-// The history the wavelets make at `timeStep` over `sampleCount` samples,
-// judged against the target.
-RefinedHistory judgeWavelets(const std::vector<Wavelet>& wavelets, double timeStep, int sampleCount,
-                             const RefinementTarget& target, const RefinementLimits& limits);
-
-// Lowers the peak acceleration of a history that meets the aim, as long as
-// it goes on meeting it: its largest samples are asked down together with
-// the spectrum's points, at most `passes` times.
-RefinedHistory lowerPeak(const RefinedHistory& met, double timeStep, int sampleCount, const RefinementTarget& target,
-                         const RefinementLimits& limits, int passes);
-
-// Refines `start` until it meets the limits or no update improves it.
+// Refines `start` until it meets the limits or no update improves it, then,
+// with thenLowerPeak, lowers its peak with the passes left.
 RefinedHistory refineHistory(const std::vector<Wavelet>& start, double timeStep, int sampleCount,
                              const RefinementTarget& target, const RefinementLimits& limits);

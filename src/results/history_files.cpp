@@ -4,6 +4,7 @@
 #include "common/number_format.h"
 #include "results/file_layout.h"
 #include "results/motion.h"
+#include "srs/filter_bank.h"
 #include "srs/response_spectrum.h"
 #include "wavelet/wavelet_list.h"
 
@@ -72,6 +73,16 @@ HistoryFiles historyFilesOf(const std::vector<ExactWavelet>& wavelets, const Fre
                      formatExponent(spectrum.negativePeak[j], 12, srsPeakDigits).c_str());
     }
     return files;
+}
+
+HistoryFiles historyFilesOf(const std::vector<ExactWavelet>& wavelets, const RunRecord& record) {
+    FrequencyGrid grid;
+    for (const ExactWavelet& w : wavelets) grid.frequency[grid.count++] = w.frequency;
+    RunSampling output;
+    output.timeStep = record.outputTimeStep;
+    output.sampleCount = record.outputSampleCount;
+    output.bank = computeFilterBank(grid, record.dampingRatio, output.timeStep);
+    return historyFilesOf(wavelets, grid, output, record.units);
 }
 
 ResultFileChecksums checksumsOf(const std::string& waveletText, const HistoryFiles& files) {

@@ -37,5 +37,9 @@ struct HistoryFiles {
 HistoryFiles historyFilesOf(const std::vector<ExactWavelet>& wavelets, const FrequencyGrid& grid,
                             const RunSampling& output, UnitSystem units);
 
+// The same at the output sampling, damping and units `record` gives: a
+// refined history's files, or a run's rebuilt from run.out.
+HistoryFiles historyFilesOf(const std::vector<ExactWavelet>& wavelets, const RunRecord& record);
+
 // The checksums run.out records of the texts above and of wavelet.out's.
 ResultFileChecksums checksumsOf(const std::string& waveletText, const HistoryFiles& files);

@@ -11,7 +11,6 @@
 #include "results/file_layout.h"
 #include "results/history_files.h"
 #include "results/motion.h"
-#include "srs/filter_bank.h"
 #include "common/number_parse.h"
 
 namespace {
@@ -260,13 +259,7 @@ bool checkHistoryFiles(const RunFolder& inputs, const RunRecord& record, std::st
                 "changed after its run, or belongs to another run";
         return false;
     }
-    FrequencyGrid grid;
-    for (const ExactWavelet& w : record.wavelets) grid.frequency[grid.count++] = w.frequency;
-    RunSampling output;
-    output.timeStep = record.outputTimeStep;
-    output.sampleCount = record.outputSampleCount;
-    output.bank = computeFilterBank(grid, record.dampingRatio, output.timeStep);
-    const HistoryFiles rebuilt = historyFilesOf(record.wavelets, grid, output, record.units);
+    const HistoryFiles rebuilt = historyFilesOf(record.wavelets, record);
     const ResultFileChecksums sums = checksumsOf(waveletTableText(record.units, record.wavelets), rebuilt);
     const struct {
         const char* name;

@@ -73,25 +73,25 @@ std::vector<double> synthesizeWavelets(const std::vector<Wavelet>& wavelets, con
         const double amplitude = wavelets[j].amplitude;
         const WaveletSines& s = sines[j];
         double* out = history.data() + s.first;
-        for (std::size_t n = 0; n < s.envelope.size(); ++n) out[n] += waveletTerm(amplitude, s.envelope[n], s.carrier[n]);
+        for (std::size_t n = 0; n < s.envelope.size(); ++n)
+            out[n] += waveletTerm(amplitude, s.envelope[n], s.carrier[n]);
     }
     return history;
 }
 
-WaveletShape waveletShape(const Wavelet& w, double timeStep, int sampleCount) {
-    WaveletShape shape;
-    const double omega = angularFrequency(w.frequency);
-    const double length = windowLength(w.halfSines, w.frequency);
-    const double halfSines = static_cast<double>(w.halfSines);
-    int first = 0, end = 0;
-    sampleRange(w, timeStep, sampleCount, first, end);
-    shape.first = first;
-    for (int i = first; i < end; ++i) {
-        const double t = sampleTime(i, timeStep);
-        shape.values.push_back(waveletActive(w.delay, length, t) ? waveletValue(1.0, halfSines, omega, t - w.delay)
-                                                                 : 0.0);
+std::vector<WaveletShape> waveletShapes(const std::vector<WaveletSines>& sines) {
+    std::vector<WaveletShape> shapes;
+    shapes.reserve(sines.size());
+    for (const WaveletSines& s : sines) {
+        WaveletShape shape;
+        shape.first = s.first;
+        shape.values.reserve(s.envelope.size());
+        for (std::size_t n = 0; n < s.envelope.size(); ++n) {
+            shape.values.push_back(waveletTerm(1.0, s.envelope[n], s.carrier[n]));
+        }
+        shapes.push_back(std::move(shape));
     }
-    return shape;
+    return shapes;
 }
 
 bool waveletEndsWithin(const Wavelet& w, double duration) {

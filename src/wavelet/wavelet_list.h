@@ -30,12 +30,12 @@ std::vector<double> synthesizeWavelets(const std::vector<Wavelet>& wavelets, con
                                        int sampleCount);
 
 // The samples one wavelet is active at, and its value there at unit
-// amplitude (envelope times carrier).
+// amplitude (envelope times carrier), from its sines.
 struct WaveletShape {
     int first = 0;
     std::vector<double> values;
 };
-WaveletShape waveletShape(const Wavelet& wavelet, double timeStep, int sampleCount);
+std::vector<WaveletShape> waveletShapes(const std::vector<WaveletSines>& sines);
 
 // Whether the wavelet ends within `duration` seconds: its delay and its
 // nhs / (2 f) seconds.
